@@ -1,0 +1,23 @@
+#!/usr/bin/env bash
+# Installs every Debian 12 package that building, testing and running hanlabel need. Idempotent.
+set -euo pipefail
+packages=(
+    build-essential cmake ninja-build pkgconf
+    qt6-base-dev qt6-serialport-dev libgl-dev
+    mdbtools mdbtools-dev
+    fonts-nanum fontconfig
+    libzint-dev zbar-tools
+    libcups2-dev cups cups-client cups-bsd
+    xvfb xdotool x11-utils imagemagick
+)
+missing=()
+for p in "${packages[@]}"; do
+    dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed' || missing+=("$p")
+done
+if [ ${#missing[@]} -gt 0 ]; then
+    SUDO=""
+    [ "$(id -u)" -eq 0 ] || SUDO="sudo"
+    export DEBIAN_FRONTEND=noninteractive
+    $SUDO apt-get update -qq
+    $SUDO apt-get install -y -qq --no-install-recommends "${missing[@]}"
+fi
