@@ -2,6 +2,7 @@
 
 #include "core/Failure.h"
 
+#include <QList>
 #include <QStringDecoder>
 #include <QStringEncoder>
 

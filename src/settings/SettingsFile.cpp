@@ -49,14 +49,20 @@ void WriteSettingsFile(const QString& path, const QStringList& lines) {
     }
     // A file marked read-only stays protected, although the rename below could replace it.
     const QFileInfo info(path);
-    const auto anyWrite = QFileDevice::WriteOwner | QFileDevice::WriteUser | QFileDevice::WriteGroup |
-                          QFileDevice::WriteOther;
+    const auto anyWrite = QFileDevice::WriteOwner | QFileDevice::WriteGroup | QFileDevice::WriteOther;
     if (info.exists() && (!info.isWritable() || !(info.permissions() & anyWrite)))
         throw Failure(QStringLiteral("설정 파일이 읽기 전용이라 쓸 수 없습니다: %1").arg(shownName(path)));
+    // Unbuffered: a buffered QSaveFile can commit a partly written file when the final flush falls short.
     QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly) || file.write(content) != content.size() || !file.commit())
-        throw Failure(
-            QStringLiteral("설정 파일에 쓸 수 없습니다: %1\n(%2)").arg(shownName(path), file.errorString()));
+    QString reason;
+    if (!file.open(QIODevice::WriteOnly | QIODevice::Unbuffered))
+        reason = file.errorString();
+    else if (file.write(content) != content.size())
+        reason = QStringLiteral("내용을 끝까지 쓰지 못했습니다");
+    else if (!file.commit())
+        reason = file.errorString();
+    if (!reason.isEmpty())
+        throw Failure(QStringLiteral("설정 파일에 쓸 수 없습니다: %1\n(%2)").arg(shownName(path), reason));
 }
 
 QString FramingCode(bool option5Selected) { return option5Selected ? QStringLiteral("1") : QStringLiteral("2"); }
