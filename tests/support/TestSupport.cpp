@@ -6,6 +6,17 @@
 #include <QFile>
 #include <QFileInfo>
 
+#include <atomic>
+#include <chrono>
+#include <mutex>
+#include <thread>
+
+#include <fcntl.h>
+#include <poll.h>
+#include <pty.h>
+#include <termios.h>
+#include <unistd.h>
+
 namespace hanlabel::test {
 
 QString TestDataPath(const QString& name) { return QStringLiteral(HANLABEL_TEST_DATA "/") + name; }
@@ -78,6 +89,64 @@ QString CompareGolden(const QString& name, const QByteArray& actual) {
         .arg(actual.size())
         .arg(QString::fromLatin1(expected.mid(qMax<qsizetype>(0, i - 20), 60).toPercentEncoding(" ^~,")),
              QString::fromLatin1(actual.mid(qMax<qsizetype>(0, i - 20), 60).toPercentEncoding(" ^~,")));
+}
+
+struct PtyCapture::State {
+    int master = -1;
+    int slave = -1;
+    std::atomic<bool> stop{false};
+    std::mutex mutex;
+    QByteArray bytes;
+    std::thread reader;
+};
+
+PtyCapture::PtyCapture() : m_state(std::make_unique<State>()) {
+    char name[256] = {};
+    termios raw{};
+    cfmakeraw(&raw);
+    if (openpty(&m_state->master, &m_state->slave, name, &raw, nullptr) != 0)
+        return;
+    m_slavePath = QString::fromLocal8Bit(name);
+    tcsetattr(m_state->master, TCSANOW, &raw);
+    // The slave stays open here too, so the master never sees a hang-up between jobs.
+    m_state->reader = std::thread([s = m_state.get()] {
+        char buffer[4096];
+        while (!s->stop) {
+            pollfd p{s->master, POLLIN, 0};
+            if (poll(&p, 1, 20) <= 0)
+                continue;
+            const ssize_t n = read(s->master, buffer, sizeof buffer);
+            if (n > 0) {
+                std::lock_guard lock(s->mutex);
+                s->bytes.append(buffer, n);
+            }
+        }
+    });
+}
+
+PtyCapture::~PtyCapture() {
+    m_state->stop = true;
+    if (m_state->reader.joinable())
+        m_state->reader.join();
+    if (m_state->master >= 0)
+        close(m_state->master);
+    if (m_state->slave >= 0)
+        close(m_state->slave);
+}
+
+QByteArray PtyCapture::received() {
+    std::lock_guard lock(m_state->mutex);
+    return m_state->bytes;
+}
+
+QByteArray PtyCapture::waitFor(qsizetype byteCount, int timeoutMs) {
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs);
+    while (std::chrono::steady_clock::now() < deadline) {
+        if (received().size() >= byteCount)
+            break;
+        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    }
+    return received();
 }
 
 } // namespace hanlabel::test

@@ -38,4 +38,21 @@ QByteArray ReadFileBytes(const QString& path);
 // Returns an empty string when equal, else a description of the first difference.
 QString CompareGolden(const QString& name, const QByteArray& actual);
 
+// A pseudo-terminal pair standing in for serial port 1: the slave's path is what the program
+// opens, the master side is read raw on a thread until stop().
+class PtyCapture {
+public:
+    PtyCapture();
+    ~PtyCapture();
+    QString slavePath() const { return m_slavePath; }
+    // Waits until at least byteCount bytes arrived or the timeout ran out; returns all so far.
+    QByteArray waitFor(qsizetype byteCount, int timeoutMs = 10000);
+    QByteArray received();
+
+private:
+    struct State;
+    std::unique_ptr<State> m_state;
+    QString m_slavePath;
+};
+
 } // namespace hanlabel::test

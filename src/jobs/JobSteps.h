@@ -1,0 +1,33 @@
+#pragma once
+
+#include "jobs/JobTypes.h"
+#include "stream/PieceStream.h"
+
+#include <QString>
+#include <QStringList>
+
+#include <cstdint>
+
+namespace hanlabel {
+
+// Steps the book and member card jobs share.
+namespace JobSteps {
+
+// Saves the channel settings file: the port text and the framing code.
+void SaveChannelSettings(const QString& path, const QString& portText, bool option5);
+
+// Saves the origin file and reads it straight back; returns what the boxes show from now on.
+QStringList SaveAndReloadOrigin(const QString& path, const QString& x, const QString& y);
+
+// The job frame: "^XA", the print-speed fragment, "^LH" and the origin as typed.
+QString Frame(const QString& speedFragment, const QString& x, const QString& y);
+
+// One text field through the emitter of the channel's flavour.
+void EmitTextField(PieceStream& out, GlyphSource& glyphs, const QString& xLine, const QString& yLine,
+                   const QString& text);
+
+// Sends a composed job on the chosen channel; throws Failure when the channel fails.
+void Send(const QByteArray& stream, ChannelKind kind, bool option5, const ProgressFn& progress);
+
+} // namespace JobSteps
+} // namespace hanlabel
