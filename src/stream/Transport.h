@@ -3,6 +3,7 @@
 #include <QByteArray>
 #include <QString>
 
+#include <chrono>
 #include <functional>
 #include <memory>
 
@@ -35,6 +36,14 @@ QString SerialPortTarget();
 std::unique_ptr<Transport> MakeParallelTransport(const QString& target);
 // Serial port 1 at 9600 baud with the framing applied after the port has opened.
 std::unique_ptr<Transport> MakeSerialTransport(const QString& device, SerialFraming framing);
+// The same with another limit on how long the port may take no byte before the job fails.
+std::unique_ptr<Transport> MakeSerialTransport(const QString& device, SerialFraming framing,
+                                               std::chrono::milliseconds stallLimit);
+// How long serial port 1 may take no byte before a job fails.
+inline constexpr std::chrono::milliseconds kSerialStallLimit{30000};
+
+// The transport for an "LPT1" target: today a file or device path.
+std::unique_ptr<Transport> MakeTargetTransport(const QString& target);
 
 // The transport for a job on the chosen channel, from the platform mapping above.
 std::unique_ptr<Transport> OpenTransport(ChannelKind kind, SerialFraming framing);
