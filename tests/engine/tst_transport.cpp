@@ -1,0 +1,387 @@
+#include "core/Failure.h"
+#include "stream/PieceStream.h"
+#include "stream/Transport.h"
+
+#include <QElapsedTimer>
+#include <QFile>
+#include <QTemporaryDir>
+#include <QTest>
+
+#include <poll.h>
+#include <pty.h>
+#include <termios.h>
+#include <thread>
+#include <unistd.h>
+
+using namespace hanlabel;
+
+namespace {
+
+// Bytes of every value in an order that a lost or swapped chunk would break.
+QByteArray Pattern(int size) {
+    QByteArray bytes(size, Qt::Uninitialized);
+    for (int i = 0; i < size; ++i)
+        bytes[i] = char((i * 31 + (i >> 8)) & 0xFF);
+    return bytes;
+}
+
+// Records the progress calls of one send.
+struct ProgressLog {
+    QList<qint64> sent;
+    QList<qint64> totals;
+    ProgressFn fn() {
+        return [this](qint64 s, qint64 t) {
+            sent.append(s);
+            totals.append(t);
+        };
+    }
+};
+
+// Sets or clears an environment variable for one test and puts the old value back afterwards.
+class EnvGuard {
+  public:
+    explicit EnvGuard(const char* name) : m_name(name), m_had(qEnvironmentVariableIsSet(name)) {
+        if (m_had)
+            m_old = qgetenv(name);
+    }
+    ~EnvGuard() {
+        if (m_had)
+            qputenv(m_name, m_old);
+        else
+            qunsetenv(m_name);
+    }
+
+  private:
+    const char* m_name;
+    bool m_had;
+    QByteArray m_old;
+};
+
+// A pseudo-terminal pair whose slave stands in for serial port 1.
+class PtyPair {
+  public:
+    PtyPair() {
+        if (::openpty(&m_master, &m_slave, nullptr, nullptr, nullptr) != 0)
+            return;
+        termios raw{};
+        ::tcgetattr(m_master, &raw);
+        ::cfmakeraw(&raw);
+        ::tcsetattr(m_master, TCSANOW, &raw);
+        char name[256] = {};
+        if (::ttyname_r(m_slave, name, sizeof name) == 0)
+            m_slaveName = QString::fromLocal8Bit(name);
+    }
+    ~PtyPair() {
+        if (m_slave >= 0)
+            ::close(m_slave);
+        if (m_master >= 0)
+            ::close(m_master);
+    }
+    bool ok() const { return m_master >= 0 && !m_slaveName.isEmpty(); }
+    int master() const { return m_master; }
+    int slave() const { return m_slave; }
+    QString slaveName() const { return m_slaveName; }
+
+    // Reads the master until `expected` bytes came or nothing arrived for `quietMs`.
+    QByteArray readMaster(qint64 expected, int quietMs) const {
+        QByteArray got;
+        char buffer[4096];
+        while (got.size() < expected) {
+            pollfd p{m_master, POLLIN, 0};
+            if (::poll(&p, 1, quietMs) <= 0)
+                break;
+            const ssize_t n = ::read(m_master, buffer, sizeof buffer);
+            if (n <= 0)
+                break;
+            got.append(buffer, n);
+        }
+        return got;
+    }
+
+  private:
+    int m_master = -1;
+    int m_slave = -1;
+    QString m_slaveName;
+};
+
+} // namespace
+
+class TestTransport : public QObject {
+    Q_OBJECT
+
+  private slots:
+    void framingText_data();
+    void framingText();
+    void descriptions();
+
+    void parallelSendsExactBytes_data();
+    void parallelSendsExactBytes();
+    void parallelTruncatesPerJob();
+    void parallelMissingFolderFails();
+    void parallelTarget_data();
+    void parallelTarget();
+    void serialTarget_data();
+    void serialTarget();
+    void openTransportFollowsMapping();
+
+    void serialDeliversEveryByte_data();
+    void serialDeliversEveryByte();
+    void serialRefusedFramingSendsNothing();
+    void serialMissingDeviceFails();
+    void serialStalledLineFails();
+};
+
+void TestTransport::framingText_data() {
+    QTest::addColumn<SerialFraming>("framing");
+    QTest::addColumn<QString>("text");
+    QTest::newRow("Option5") << SerialFraming::Even7 << "9600,E,7,1";
+    QTest::newRow("Option6") << SerialFraming::None8 << "9600,N,8,1";
+}
+
+void TestTransport::framingText() {
+    QFETCH(SerialFraming, framing);
+    QFETCH(QString, text);
+    QCOMPARE(FramingText(framing), text);
+}
+
+void TestTransport::descriptions() {
+    QCOMPARE(MakeParallelTransport("/dev/lp0")->description(), QString("LPT1 (/dev/lp0)"));
+    QCOMPARE(MakeSerialTransport("/dev/ttyS0", SerialFraming::None8)->description(),
+             QString("COM1 (/dev/ttyS0, 9600,N,8,1)"));
+    QCOMPARE(MakeSerialTransport("/dev/ttyUSB1", SerialFraming::Even7)->description(),
+             QString("COM1 (/dev/ttyUSB1, 9600,E,7,1)"));
+}
+
+void TestTransport::parallelSendsExactBytes_data() {
+    QTest::addColumn<int>("size");
+    QTest::addColumn<int>("calls");
+    QTest::newRow("empty") << 0 << 1;
+    QTest::newRow("one byte") << 1 << 1;
+    QTest::newRow("one chunk") << 4096 << 1;
+    QTest::newRow("chunk and a byte") << 4097 << 2;
+    QTest::newRow("large") << 100000 << 25;
+}
+
+void TestTransport::parallelSendsExactBytes() {
+    QFETCH(int, size);
+    QFETCH(int, calls);
+    QTemporaryDir dir;
+    const QString target = dir.filePath("lp0");
+    QVERIFY(!QFile::exists(target));
+    const QByteArray stream = Pattern(size);
+    ProgressLog log;
+    MakeParallelTransport(target)->send(stream, log.fn());
+
+    QFile file(target);
+    QVERIFY(file.open(QIODevice::ReadOnly));
+    QCOMPARE(file.readAll(), stream);
+    QCOMPARE(log.sent.size(), calls);
+    QCOMPARE(log.sent.last(), qint64(size));
+    for (qint64 total : log.totals)
+        QCOMPARE(total, qint64(size));
+    for (int i = 1; i < log.sent.size(); ++i)
+        QVERIFY(log.sent[i] > log.sent[i - 1]);
+}
+
+void TestTransport::parallelTruncatesPerJob() {
+    QTemporaryDir dir;
+    const QString target = dir.filePath("lp0");
+    auto transport = MakeParallelTransport(target);
+    transport->send(Pattern(10000), {});
+    const QByteArray second = "^XA^PQ1^XZ\r\n";
+    transport->send(second, {});
+    QFile file(target);
+    QVERIFY(file.open(QIODevice::ReadOnly));
+    QCOMPARE(file.readAll(), second);
+}
+
+void TestTransport::parallelMissingFolderFails() {
+    QTemporaryDir dir;
+    const QString target = dir.filePath("no-such-folder/lp0");
+    ProgressLog log;
+    try {
+        MakeParallelTransport(target)->send("^XA^XZ", log.fn());
+        QFAIL("send to a missing folder succeeded");
+    } catch (const Failure& failure) {
+        QVERIFY2(failure.message().contains("LPT1"), qPrintable(failure.message()));
+        QVERIFY2(failure.message().contains(target), qPrintable(failure.message()));
+        QVERIFY2(failure.message().contains("No such file"), qPrintable(failure.message()));
+    }
+    QVERIFY(log.sent.isEmpty());
+    QVERIFY(!QFile::exists(target));
+}
+
+void TestTransport::parallelTarget_data() {
+    QTest::addColumn<bool>("set");
+    QTest::addColumn<QString>("value");
+    QTest::addColumn<QString>("target");
+    QTest::newRow("unset") << false << ""
+                           << "/dev/lp0";
+    QTest::newRow("empty") << true << ""
+                           << "/dev/lp0";
+    QTest::newRow("usb printer") << true << "/dev/usb/lp0"
+                                 << "/dev/usb/lp0";
+    QTest::newRow("plain file") << true << "/tmp/label out.zpl"
+                                << "/tmp/label out.zpl";
+}
+
+void TestTransport::parallelTarget() {
+    QFETCH(bool, set);
+    QFETCH(QString, value);
+    QFETCH(QString, target);
+    EnvGuard guard("HANLABEL_LPT1");
+    if (set)
+        qputenv("HANLABEL_LPT1", value.toLocal8Bit());
+    else
+        qunsetenv("HANLABEL_LPT1");
+    QCOMPARE(ParallelPortTarget(), target);
+}
+
+void TestTransport::serialTarget_data() {
+    QTest::addColumn<bool>("set");
+    QTest::addColumn<QString>("value");
+    QTest::addColumn<QString>("target");
+    QTest::newRow("unset") << false << ""
+                           << "/dev/ttyS0";
+    QTest::newRow("empty") << true << ""
+                           << "/dev/ttyS0";
+    QTest::newRow("usb adapter") << true << "/dev/ttyUSB0"
+                                 << "/dev/ttyUSB0";
+}
+
+void TestTransport::serialTarget() {
+    QFETCH(bool, set);
+    QFETCH(QString, value);
+    QFETCH(QString, target);
+    EnvGuard guard("HANLABEL_COM1");
+    if (set)
+        qputenv("HANLABEL_COM1", value.toLocal8Bit());
+    else
+        qunsetenv("HANLABEL_COM1");
+    QCOMPARE(SerialPortTarget(), target);
+}
+
+void TestTransport::openTransportFollowsMapping() {
+    QTemporaryDir dir;
+    const QString target = dir.filePath("lpt1.out");
+    EnvGuard lpt("HANLABEL_LPT1");
+    EnvGuard com("HANLABEL_COM1");
+    qputenv("HANLABEL_LPT1", target.toLocal8Bit());
+    qputenv("HANLABEL_COM1", "/dev/ttyUSB3");
+
+    auto parallel = OpenTransport(ChannelKind::Parallel, SerialFraming::Even7);
+    QCOMPARE(parallel->description(), "LPT1 (" + target + ")");
+    parallel->send("^XA^XZ\r\n", {});
+    QFile file(target);
+    QVERIFY(file.open(QIODevice::ReadOnly));
+    QCOMPARE(file.readAll(), QByteArray("^XA^XZ\r\n"));
+
+    QCOMPARE(OpenTransport(ChannelKind::Serial, SerialFraming::Even7)->description(),
+             QString("COM1 (/dev/ttyUSB3, 9600,E,7,1)"));
+    QCOMPARE(OpenTransport(ChannelKind::Serial, SerialFraming::None8)->description(),
+             QString("COM1 (/dev/ttyUSB3, 9600,N,8,1)"));
+}
+
+void TestTransport::serialDeliversEveryByte_data() {
+    QTest::addColumn<int>("size");
+    QTest::newRow("one byte") << 1;
+    QTest::newRow("one chunk") << 256;
+    QTest::newRow("24 KB") << 24 * 1024 + 7;
+    QTest::newRow("200 KB") << 200 * 1024;
+}
+
+void TestTransport::serialDeliversEveryByte() {
+    QFETCH(int, size);
+    PtyPair pty;
+    QVERIFY(pty.ok());
+    const QByteArray stream = Pattern(size);
+
+    QByteArray received;
+    std::thread reader([&] { received = pty.readMaster(size, 5000); });
+
+    ProgressLog log;
+    termios seen{};
+    bool sawSettings = false;
+    auto transport = MakeSerialTransport(pty.slaveName(), SerialFraming::None8);
+    try {
+        transport->send(stream, [&](qint64 sent, qint64 total) {
+            log.sent.append(sent);
+            log.totals.append(total);
+            if (!sawSettings)
+                sawSettings = ::tcgetattr(pty.slave(), &seen) == 0;
+        });
+    } catch (const Failure& failure) {
+        reader.join();
+        QFAIL(qPrintable(failure.message()));
+    }
+    reader.join();
+
+    QCOMPARE(received.size(), stream.size());
+    QVERIFY(received == stream);
+    QCOMPARE(log.sent.last(), qint64(size));
+    QCOMPARE(log.totals.last(), qint64(size));
+    for (int i = 1; i < log.sent.size(); ++i)
+        QVERIFY(log.sent[i] > log.sent[i - 1]);
+
+    // While the port was open the line held 9600 baud, 8 data bits, no parity, 1 stop bit.
+    QVERIFY(sawSettings);
+    QCOMPARE(::cfgetospeed(&seen), speed_t(B9600));
+    QCOMPARE(seen.c_cflag & CSIZE, tcflag_t(CS8));
+    QCOMPARE(seen.c_cflag & (PARENB | CSTOPB | CRTSCTS), tcflag_t(0));
+}
+
+void TestTransport::serialRefusedFramingSendsNothing() {
+    PtyPair pty;
+    QVERIFY(pty.ok());
+    ProgressLog log;
+    try {
+        MakeSerialTransport(pty.slaveName(), SerialFraming::Even7)->send(Pattern(2000), log.fn());
+        QFAIL("a pseudo-terminal accepted 7 data bits with even parity");
+    } catch (const Failure& failure) {
+        const QString message = failure.message();
+        QVERIFY2(message.contains("COM1"), qPrintable(message));
+        QVERIFY2(message.contains(pty.slaveName()), qPrintable(message));
+        QVERIFY2(message.contains("9600,E,7,1"), qPrintable(message));
+        QVERIFY2(message.contains("데이터 비트 7"), qPrintable(message));
+    }
+    QVERIFY(log.sent.isEmpty());
+    QCOMPARE(pty.readMaster(1, 300), QByteArray());
+}
+
+void TestTransport::serialMissingDeviceFails() {
+    const QString device = "/dev/no-such-tty-hanlabel";
+    try {
+        MakeSerialTransport(device, SerialFraming::None8)->send("^XA^XZ", {});
+        QFAIL("send to a missing device succeeded");
+    } catch (const Failure& failure) {
+        QVERIFY2(failure.message().contains("COM1"), qPrintable(failure.message()));
+        QVERIFY2(failure.message().contains(device), qPrintable(failure.message()));
+    }
+}
+
+void TestTransport::serialStalledLineFails() {
+    // Nobody reads the master, so the pseudo-terminal fills up and no byte leaves any more.
+    PtyPair pty;
+    QVERIFY(pty.ok());
+    ProgressLog log;
+    const int size = 4 * 1024 * 1024;
+    QElapsedTimer clock;
+    clock.start();
+    try {
+        MakeSerialTransport(pty.slaveName(), SerialFraming::None8, std::chrono::milliseconds(400))
+            ->send(Pattern(size), log.fn());
+        QFAIL("send through a stalled line succeeded");
+    } catch (const Failure& failure) {
+        QVERIFY2(failure.message().contains("COM1"), qPrintable(failure.message()));
+        QVERIFY2(failure.message().contains(pty.slaveName()), qPrintable(failure.message()));
+    }
+    QVERIFY(clock.elapsed() >= 400);
+    QVERIFY(log.sent.isEmpty() || log.sent.last() < size);
+    // What did get through is the start of the stream, in order.
+    const QByteArray got = pty.readMaster(size, 200);
+    QVERIFY(!got.isEmpty());
+    QVERIFY(Pattern(size).startsWith(got));
+}
+
+QTEST_MAIN(TestTransport)
+#include "tst_transport.moc"
