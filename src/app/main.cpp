@@ -1,7 +1,10 @@
+#include "app/WindowManager.h"
+
 #include <QApplication>
 
-// Placeholder until the application wiring lands.
+// The hanlabel program: book labels and member cards on a ZPL II label printer.
 int main(int argc, char** argv) {
     QApplication app(argc, argv);
-    return 0;
+    QApplication::setApplicationName(QStringLiteral("hanlabel"));
+    return hanlabel::RunApplication(app);
 }
