@@ -1,0 +1,748 @@
+#include "preview/ZplRenderer.h"
+
+#include "core/Cp949.h"
+
+#include <QFont>
+#include <QFontMetricsF>
+#include <QHash>
+#include <QPainter>
+
+#include <zint.h>
+
+#include <algorithm>
+#include <cmath>
+#include <memory>
+#include <vector>
+
+namespace hanlabel {
+
+namespace {
+
+// Canvas length while the length is unknown; cropped to the content afterwards.
+constexpr int kOpenLength = 2436;
+constexpr int kMinimumLength = 25 * kPreviewDotsPerMm;
+constexpr int kNoteLength = 48;
+
+// One ZPL II command: its prefix, its upper-case code and everything up to the next command.
+struct Command {
+    char prefix = 0;   // '^' or '~'; 0 for stray text between commands
+    QByteArray code;   // "FO", "DG", ...; "A" for the font command, whose font name opens params
+    QByteArray params;
+    QByteArray raw;    // the command as it stood in the stream
+};
+
+// Splits the stream into commands. The printer ignores CR and LF, also inside a command.
+std::vector<Command> Tokenize(const QByteArray& stream) {
+    QByteArray s;
+    s.reserve(stream.size());
+    for (const char c : stream)
+        if (c != '\r' && c != '\n')
+            s += c;
+    std::vector<Command> out;
+    const qsizetype n = s.size();
+    qsizetype i = 0;
+    auto nextPrefix = [&](qsizetype from) {
+        while (from < n && s[from] != '^' && s[from] != '~')
+            ++from;
+        return from;
+    };
+    while (i < n) {
+        Command cmd;
+        qsizetype j = i;
+        if (s[i] == '^' || s[i] == '~') {
+            cmd.prefix = s[i];
+            j = i + 1;
+            if (cmd.prefix == '^' && j < n && (s[j] == 'A' || s[j] == 'a')) {
+                cmd.code = "A";
+                j += 1;
+            } else {
+                const qsizetype len = std::min<qsizetype>(2, n - j);
+                cmd.code = s.mid(j, len).toUpper();
+                j += len;
+            }
+        }
+        const qsizetype end = nextPrefix(j);
+        cmd.params = s.mid(j, end - j);
+        cmd.raw = s.mid(i, end - i);
+        out.push_back(std::move(cmd));
+        i = end;
+    }
+    return out;
+}
+
+QList<QByteArray> Params(const QByteArray& params) { return params.split(','); }
+
+int IntParam(const QList<QByteArray>& p, int index, int fallback) {
+    if (index >= p.size())
+        return fallback;
+    bool ok = false;
+    const int value = p[index].trimmed().toInt(&ok);
+    return ok ? value : fallback;
+}
+
+double DoubleParam(const QList<QByteArray>& p, int index, double fallback) {
+    if (index >= p.size())
+        return fallback;
+    bool ok = false;
+    const double value = p[index].trimmed().toDouble(&ok);
+    return ok ? value : fallback;
+}
+
+char CharParam(const QList<QByteArray>& p, int index, char fallback) {
+    if (index >= p.size())
+        return fallback;
+    const QByteArray t = p[index].trimmed();
+    return t.isEmpty() ? fallback : char(std::toupper(static_cast<unsigned char>(t[0])));
+}
+
+QString Note(const QByteArray& raw) {
+    QString text = QString::fromLatin1(raw);
+    if (text.size() > kNoteLength)
+        text = text.left(kNoteLength) + QStringLiteral("…");
+    return text;
+}
+
+// "R:NAME.GRF" and "NAME" name the same stored graphic.
+QByteArray GraphicKey(QByteArray name) {
+    if (name.size() >= 2 && name[1] == ':')
+        name = name.mid(2);
+    const qsizetype dot = name.lastIndexOf('.');
+    if (dot >= 0)
+        name = name.left(dot);
+    return name;
+}
+
+int HexNibble(char c) {
+    if (c >= '0' && c <= '9')
+        return c - '0';
+    if (c >= 'A' && c <= 'F')
+        return c - 'A' + 10;
+    if (c >= 'a' && c <= 'f')
+        return c - 'a' + 10;
+    return -1;
+}
+
+// The bits of a "~DG" download: plain hexadecimal, also with the printer's run-length letters
+// (G..Y = 1..19, g..z = 20..400), "," (rest of row white), "!" (rest of row black), ":" (row again).
+QImage DecodeGraphic(const QByteArray& data, int totalBytes, int bytesPerRow, bool* complete) {
+    const int rows = bytesPerRow > 0 ? totalBytes / bytesPerRow : 0;
+    const int rowNibbles = bytesPerRow * 2;
+    std::vector<unsigned char> nibbles(size_t(rows) * size_t(rowNibbles), 0);
+    size_t pos = 0;
+    int repeat = 0;
+    auto put = [&](int v, int count) {
+        for (int k = 0; k < count && pos < nibbles.size(); ++k)
+            nibbles[pos++] = static_cast<unsigned char>(v);
+    };
+    for (const char c : data) {
+        if (pos >= nibbles.size())
+            break;
+        if (c >= 'G' && c <= 'Y') {
+            repeat += c - 'G' + 1;
+        } else if (c >= 'g' && c <= 'z') {
+            repeat += (c - 'g' + 1) * 20;
+        } else if (c == ',' || c == '!') {
+            const size_t rowEnd = (pos / rowNibbles + 1) * size_t(rowNibbles);
+            put(c == '!' ? 15 : 0, int(rowEnd - pos));
+            repeat = 0;
+        } else if (c == ':') {
+            if (pos >= size_t(rowNibbles) && pos % rowNibbles == 0)
+                for (int k = 0; k < rowNibbles; ++k)
+                    put(nibbles[pos - rowNibbles], 1);
+            repeat = 0;
+        } else if (const int v = HexNibble(c); v >= 0) {
+            put(v, repeat > 0 ? repeat : 1);
+            repeat = 0;
+        }
+    }
+    *complete = pos == nibbles.size();
+    QImage image(bytesPerRow * 8, rows, QImage::Format_ARGB32_Premultiplied);
+    image.fill(Qt::transparent);
+    for (int y = 0; y < rows; ++y) {
+        auto* line = reinterpret_cast<QRgb*>(image.scanLine(y));
+        for (int nib = 0; nib < rowNibbles; ++nib) {
+            const int v = nibbles[size_t(y) * rowNibbles + nib];
+            for (int b = 0; b < 4; ++b)
+                if (v & (8 >> b))
+                    line[nib * 4 + b] = qRgba(0, 0, 0, 255);
+        }
+    }
+    return image;
+}
+
+// Font 0 of the printer, approximated by a condensed bold sans face. The capitals of a field of
+// height h fill the top 26/35 of it, as the printer's font does.
+class PrinterFont {
+public:
+    PrinterFont() {
+        m_base.setFamilies({QStringLiteral("Nimbus Sans Narrow"), QStringLiteral("DejaVu Sans Condensed"),
+                            QStringLiteral("Liberation Sans Narrow"), QStringLiteral("DejaVu Sans")});
+        m_base.setStyleHint(QFont::SansSerif);
+        m_base.setBold(true);
+        m_base.setStyleStrategy(QFont::NoAntialias);
+        m_base.setHintingPreference(QFont::PreferNoHinting);
+        QFont probe = m_base;
+        probe.setPixelSize(200);
+        m_capRatio = QFontMetricsF(probe).tightBoundingRect(QStringLiteral("H")).height() / 200.0;
+        if (m_capRatio <= 0.1)
+            m_capRatio = 0.72;
+    }
+
+    static int CapHeight(int height) { return int(std::lround(height * 26.0 / 35.0)); }
+
+    QFont font(int height) const {
+        QFont f = m_base;
+        f.setPixelSize(std::max(1, int(std::lround(CapHeight(height) / m_capRatio))));
+        return f;
+    }
+
+private:
+    QFont m_base;
+    double m_capRatio = 0.72;
+};
+
+struct Bars {
+    std::vector<int> modules; // bar, space, bar, ... in modules
+    QString text;             // the interpretation line
+    QString error;
+};
+
+// The bars of a symbol as libzint encodes it: widths in modules, read from its vector output.
+Bars EncodeBars(int symbology, const QByteArray& data, int option2) {
+    Bars bars;
+    std::unique_ptr<zint_symbol, void (*)(zint_symbol*)> symbol(ZBarcode_Create(), ZBarcode_Delete);
+    symbol->symbology = symbology;
+    symbol->option_2 = option2;
+    symbol->show_hrt = 0;
+    int rc = ZBarcode_Encode(symbol.get(), reinterpret_cast<const unsigned char*>(data.constData()),
+                             int(data.size()));
+    if (rc < ZINT_ERROR)
+        rc = ZBarcode_Buffer_Vector(symbol.get(), 0);
+    if (rc >= ZINT_ERROR) {
+        bars.error = QString::fromLatin1(symbol->errtxt);
+        return bars;
+    }
+    bars.text = QString::fromLatin1(reinterpret_cast<const char*>(symbol->text));
+    const zint_vector* vector = symbol->vector;
+    if (!vector || symbol->width <= 0)
+        return bars;
+    const double unit = vector->width / symbol->width;
+    int cursor = 0;
+    for (const zint_vector_rect* r = vector->rectangles; r; r = r->next) {
+        const int start = int(std::lround(r->x / unit));
+        const int width = std::max(1, int(std::lround(r->width / unit)));
+        if (!bars.modules.empty() || start > 0) {
+            if (bars.modules.empty())
+                bars.modules.push_back(0); // a symbol never starts with a space; keep the parity
+            bars.modules.push_back(start - cursor);
+        }
+        bars.modules.push_back(width);
+        cursor = start + width;
+    }
+    return bars;
+}
+
+enum class FieldKind { Text, Code128, Code39, Unsupported };
+
+struct Field {
+    FieldKind kind = FieldKind::Text;
+    bool hasFont = false;
+    int fontHeight = 0, fontWidth = 0;
+    char orientation = 'N';
+    bool hex = false;
+    char hexIndicator = '_';
+    bool hasData = false;
+    QByteArray data;
+    bool serial = false;
+    QString serialMask, serialIncrement;
+    QByteArray graphic;
+    int graphicMx = 1, graphicMy = 1;
+    bool box = false;
+    QList<QByteArray> boxParams;
+    QList<QByteArray> barcodeParams;
+    QByteArray barcodeRaw;
+};
+
+class Renderer {
+public:
+    PreviewResult run(const QByteArray& stream);
+
+private:
+    void execute(const Command& cmd);
+    void finishField();
+    void download(const Command& cmd);
+    void drawText(int x, int y, const QString& text, int height, int width);
+    void drawBarcode(int x, int y, const QByteArray& data);
+    void drawGraphic(int x, int y);
+    void drawBox(int x, int y);
+    void mark(const QRect& area);
+    QString fieldData() const;
+
+    PreviewResult m_result;
+    QImage m_image;
+    std::unique_ptr<QPainter> m_painter;
+    PrinterFont m_font;
+    QRect m_label;
+    bool m_lengthGiven = false;
+    int m_contentBottom = 0;
+    int m_homeX = 0, m_homeY = 0, m_originX = 0, m_originY = 0;
+    int m_moduleWidth = 2, m_barHeight = 10;
+    double m_ratio = 3.0;
+    int m_defaultFontHeight = 9, m_defaultFontWidth = 5;
+    Field m_field;
+    QHash<QByteArray, QImage> m_graphics;
+};
+
+PreviewResult Renderer::run(const QByteArray& stream) {
+    const std::vector<Command> commands = Tokenize(stream);
+    // The first format: from the first ^XA up to and including the next ^XZ.
+    size_t begin = commands.size(), end = commands.size();
+    for (size_t i = 0; i < commands.size(); ++i) {
+        if (commands[i].prefix == '^' && commands[i].code == "XA" && begin == commands.size())
+            begin = i;
+        else if (commands[i].prefix == '^' && commands[i].code == "XZ" && begin != commands.size()) {
+            end = i;
+            break;
+        }
+    }
+    int width = 0, length = 0;
+    for (size_t i = begin; i < end; ++i) {
+        if (commands[i].prefix != '^')
+            continue;
+        if (commands[i].code == "PW")
+            width = IntParam(Params(commands[i].params), 0, 0);
+        else if (commands[i].code == "LL")
+            length = IntParam(Params(commands[i].params), 0, 0);
+    }
+    m_result.sizeGiven = width > 0 && length > 0;
+    m_lengthGiven = length > 0;
+    if (width <= 0)
+        width = kPreviewDefaultWidth;
+    width = std::min(width, 32000);
+    m_label = QRect(0, 0, width, m_lengthGiven ? std::min(length, 32000) : kOpenLength);
+    m_image = QImage(m_label.size(), QImage::Format_RGB32);
+    m_image.fill(Qt::white);
+    m_painter = std::make_unique<QPainter>(&m_image);
+    m_painter->setRenderHint(QPainter::Antialiasing, false);
+    m_painter->setRenderHint(QPainter::TextAntialiasing, false);
+    m_painter->setPen(Qt::black);
+
+    int skipped = 0;
+    for (size_t i = 0; i < commands.size(); ++i) {
+        const Command& cmd = commands[i];
+        const bool inFormat = begin < commands.size() && i > begin && i < end;
+        if (cmd.prefix == '~' && cmd.code == "DG")
+            download(cmd);
+        else if (inFormat)
+            execute(cmd);
+        else if (i == begin || i == end)
+            continue;
+        else if (i > end)
+            ++skipped;
+        else if (!cmd.raw.trimmed().isEmpty())
+            m_result.notDrawn << Note(cmd.raw);
+    }
+    if (begin == commands.size())
+        m_result.warnings << QStringLiteral("라벨 형식(^XA … ^XZ)이 없습니다.");
+    else if (end == commands.size())
+        m_result.warnings << QStringLiteral("라벨 형식이 ^XZ로 끝나지 않습니다.");
+    if (skipped > 0)
+        m_result.warnings << QStringLiteral("첫 라벨 형식 뒤의 명령 %1개는 그리지 않았습니다.").arg(skipped);
+    m_painter.reset();
+
+    if (!m_lengthGiven) {
+        const int length = std::clamp(m_contentBottom + 2 * kPreviewDotsPerMm, kMinimumLength, kOpenLength);
+        m_image = m_image.copy(0, 0, m_label.width(), length);
+    }
+    m_result.label = m_image;
+    return m_result;
+}
+
+void Renderer::execute(const Command& cmd) {
+    const QList<QByteArray> p = Params(cmd.params);
+    const QByteArray& code = cmd.code;
+    if (cmd.prefix != '^') {
+        if (!cmd.raw.trimmed().isEmpty())
+            m_result.notDrawn << Note(cmd.raw);
+        return;
+    }
+    if (code == "LH") {
+        m_homeX = IntParam(p, 0, m_homeX);
+        m_homeY = IntParam(p, 1, m_homeY);
+    } else if (code == "FO") {
+        m_originX = IntParam(p, 0, 0);
+        m_originY = IntParam(p, 1, 0);
+    } else if (code == "A") {
+        // "^A0N,28,28": the font name, then orientation, height and width.
+        const QByteArray rest = cmd.params.mid(1);
+        const QList<QByteArray> q = Params(rest);
+        const char orientation = CharParam(q, 0, 'N');
+        m_field.hasFont = true;
+        m_field.fontHeight = IntParam(q, 1, m_defaultFontHeight);
+        m_field.fontWidth = IntParam(q, 2, m_field.fontHeight);
+        m_field.orientation = orientation;
+        if (cmd.params.left(1) != "0")
+            m_result.warnings << QStringLiteral("%1: 글꼴 0으로 그렸습니다.").arg(Note(cmd.raw));
+        if (orientation != 'N')
+            m_result.warnings << QStringLiteral("%1: 회전 없이 그렸습니다.").arg(Note(cmd.raw));
+    } else if (code == "CF") {
+        m_defaultFontHeight = IntParam(p, 1, m_defaultFontHeight);
+        m_defaultFontWidth = IntParam(p, 2, m_defaultFontHeight);
+    } else if (code == "FD") {
+        m_field.hasData = true;
+        m_field.data = cmd.params;
+    } else if (code == "FH") {
+        m_field.hex = true;
+        m_field.hexIndicator = cmd.params.isEmpty() ? '_' : cmd.params[0];
+    } else if (code == "FS") {
+        finishField();
+    } else if (code == "SF") {
+        m_field.serial = true;
+        m_field.serialMask = QString::fromLatin1(p.value(0));
+        m_field.serialIncrement = QString::fromLatin1(p.value(1));
+    } else if (code == "BY") {
+        m_moduleWidth = std::clamp(IntParam(p, 0, m_moduleWidth), 1, 10);
+        m_ratio = std::clamp(DoubleParam(p, 1, m_ratio), 2.0, 3.0);
+        m_barHeight = IntParam(p, 2, m_barHeight);
+    } else if (code == "BC" || code == "B3") {
+        m_field.kind = code == "BC" ? FieldKind::Code128 : FieldKind::Code39;
+        m_field.barcodeParams = p;
+        m_field.barcodeRaw = cmd.raw;
+        if (CharParam(p, 0, 'N') != 'N')
+            m_result.warnings << QStringLiteral("%1: 회전 없이 그렸습니다.").arg(Note(cmd.raw));
+    } else if (code.startsWith('B')) {
+        m_field.kind = FieldKind::Unsupported;
+        m_result.notDrawn << Note(cmd.raw);
+    } else if (code == "XG") {
+        m_field.graphic = GraphicKey(p.value(0));
+        m_field.graphicMx = std::max(1, IntParam(p, 1, 1));
+        m_field.graphicMy = std::max(1, IntParam(p, 2, 1));
+    } else if (code == "GB") {
+        m_field.box = true;
+        m_field.boxParams = p;
+    } else if (code == "PQ") {
+        m_result.quantityText = QString::fromLatin1(cmd.params);
+        bool ok = false;
+        const qint64 count = p.value(0).trimmed().toLongLong(&ok);
+        m_result.labelCount = ok && count >= 1 && count <= 99999999 ? count : 1;
+    } else if (code == "PW" || code == "LL") {
+        // read before drawing
+    } else {
+        m_result.notDrawn << Note(cmd.raw);
+    }
+}
+
+QString Renderer::fieldData() const {
+    QByteArray bytes;
+    if (!m_field.hex) {
+        bytes = m_field.data;
+    } else {
+        const QByteArray& d = m_field.data;
+        for (qsizetype i = 0; i < d.size(); ++i) {
+            if (d[i] == m_field.hexIndicator && i + 2 < d.size() && HexNibble(d[i + 1]) >= 0 &&
+                HexNibble(d[i + 2]) >= 0) {
+                bytes += char(HexNibble(d[i + 1]) * 16 + HexNibble(d[i + 2]));
+                i += 2;
+            } else {
+                bytes += d[i];
+            }
+        }
+    }
+    return DecodeCp949(bytes);
+}
+
+void Renderer::finishField() {
+    const int x = m_homeX + m_originX;
+    const int y = m_homeY + m_originY;
+    if (m_field.box)
+        drawBox(x, y);
+    if (!m_field.graphic.isNull())
+        drawGraphic(x, y);
+    if (m_field.hasData) {
+        const QString data = fieldData();
+        if (m_field.kind == FieldKind::Code128 || m_field.kind == FieldKind::Code39)
+            drawBarcode(x, y, EncodeCp949(data));
+        else if (m_field.kind == FieldKind::Text) {
+            const int h = m_field.hasFont ? m_field.fontHeight : m_defaultFontHeight;
+            const int w = m_field.hasFont ? m_field.fontWidth : m_defaultFontWidth;
+            drawText(x, y, data, h, w);
+        }
+        if (m_field.serial) {
+            QStringList values;
+            const qint64 shown = std::min<qint64>(m_result.labelCount, 3);
+            for (qint64 k = 0; k < shown; ++k)
+                values << SerialValue(data, m_field.serialMask, m_field.serialIncrement, k);
+            if (m_result.labelCount > 4)
+                values << QStringLiteral("…");
+            if (m_result.labelCount > 3)
+                values << SerialValue(data, m_field.serialMask, m_field.serialIncrement, m_result.labelCount - 1);
+            const QString how = m_field.serialMask.isEmpty()
+                                    ? QStringLiteral("마스크가 비어 모든 라벨이 같습니다")
+                                    : values.join(QStringLiteral(" → "));
+            m_result.serials << QStringLiteral("일련번호 ^FO%1,%2 ^SF%3,%4: %5")
+                                    .arg(m_originX)
+                                    .arg(m_originY)
+                                    .arg(m_field.serialMask, m_field.serialIncrement, how);
+        }
+    }
+    m_field = Field();
+}
+
+void Renderer::download(const Command& cmd) {
+    // "~DGname,total,bytes per row,data": the data may hold commas of its own.
+    const QByteArray& s = cmd.params;
+    const qsizetype c1 = s.indexOf(',');
+    const qsizetype c2 = c1 < 0 ? -1 : s.indexOf(',', c1 + 1);
+    const qsizetype c3 = c2 < 0 ? -1 : s.indexOf(',', c2 + 1);
+    if (c3 < 0) {
+        m_result.warnings << QStringLiteral("%1: 그래픽 다운로드의 형식이 틀립니다.").arg(Note(cmd.raw));
+        return;
+    }
+    const int total = s.mid(c1 + 1, c2 - c1 - 1).trimmed().toInt();
+    const int perRow = s.mid(c2 + 1, c3 - c2 - 1).trimmed().toInt();
+    if (total <= 0 || perRow <= 0 || total > 4 * 1024 * 1024) {
+        m_result.warnings << QStringLiteral("%1: 그래픽 다운로드의 크기가 틀립니다.").arg(Note(cmd.raw));
+        return;
+    }
+    bool complete = false;
+    const QByteArray key = GraphicKey(s.left(c1));
+    m_graphics.insert(key, DecodeGraphic(s.mid(c3 + 1), total, perRow, &complete));
+    if (!complete)
+        m_result.warnings << QStringLiteral("그래픽 %1: 데이터가 %2바이트보다 짧습니다.")
+                                 .arg(QString::fromLatin1(key))
+                                 .arg(total);
+}
+
+// Records where ink went: for the length of an open label and for fields beyond the label.
+void Renderer::mark(const QRect& area) {
+    m_contentBottom = std::max(m_contentBottom, area.bottom() + 1);
+    const QRect label(0, 0, m_label.width(), m_lengthGiven ? m_label.height() : kOpenLength);
+    if (!label.contains(area))
+        m_result.warnings << QStringLiteral("^FO%1,%2의 필드가 라벨(%3 × %4 도트) 밖으로 나갑니다.")
+                                 .arg(m_originX)
+                                 .arg(m_originY)
+                                 .arg(m_label.width())
+                                 .arg(m_lengthGiven ? QString::number(m_label.height()) : QStringLiteral("?"));
+}
+
+void Renderer::drawText(int x, int y, const QString& text, int height, int width) {
+    if (height <= 0 || text.isEmpty())
+        return;
+    const QFont font = m_font.font(height);
+    const double sx = width > 0 ? double(width) / height : 1.0;
+    m_painter->save();
+    m_painter->setFont(font);
+    m_painter->translate(x, y + PrinterFont::CapHeight(height));
+    if (sx != 1.0)
+        m_painter->scale(sx, 1.0);
+    m_painter->drawText(0, 0, text);
+    m_painter->restore();
+    const int advance = int(std::ceil(QFontMetricsF(font).horizontalAdvance(text.trimmed()) * sx));
+    mark(QRect(x, y, std::max(1, advance), height));
+}
+
+void Renderer::drawBarcode(int x, int y, const QByteArray& data) {
+    const QList<QByteArray>& p = m_field.barcodeParams;
+    const bool code39 = m_field.kind == FieldKind::Code39;
+    // ^BCo,h,f,g,e,m and ^B3o,e,h,f,g: height, interpretation line, line above the bars.
+    const int heightIndex = code39 ? 2 : 1;
+    const int barHeight = IntParam(p, heightIndex, m_barHeight);
+    const bool line = CharParam(p, heightIndex + 1, 'Y') == 'Y';
+    const bool above = CharParam(p, heightIndex + 2, 'N') == 'Y';
+    const bool checkDigit = code39 && CharParam(p, 1, 'N') == 'Y';
+    if (!code39 && data.contains('>'))
+        m_result.warnings << QStringLiteral("%1: 코드 128 전환 문자(>)를 데이터로 그렸습니다.")
+                                 .arg(Note(m_field.barcodeRaw));
+    const Bars bars = EncodeBars(code39 ? BARCODE_CODE39 : BARCODE_CODE128, data, checkDigit ? 1 : 0);
+    if (!bars.error.isEmpty()) {
+        m_result.warnings << QStringLiteral("%1: 바코드를 만들 수 없습니다 (%2).")
+                                 .arg(Note(m_field.barcodeRaw), bars.error);
+        return;
+    }
+    const int narrow = m_moduleWidth;
+    const int wide = int(std::lround(m_ratio * m_moduleWidth));
+    const int textHeight = std::max(10, 9 * m_moduleWidth);
+    const int gap = 2;
+    const int barTop = line && above ? y + textHeight + gap : y;
+    int cursor = x;
+    for (size_t i = 0; i < bars.modules.size(); ++i) {
+        const int m = bars.modules[i];
+        const int dots = code39 ? (m <= 0 ? 0 : m == 1 ? narrow : wide) : m * narrow;
+        if (i % 2 == 0 && dots > 0)
+            m_painter->fillRect(QRect(cursor, barTop, dots, barHeight), Qt::black);
+        cursor += dots;
+    }
+    const int symbolWidth = cursor - x;
+    int bottom = barTop + barHeight;
+    if (line && !bars.text.isEmpty()) {
+        const QFont font = m_font.font(textHeight);
+        const int textWidth = int(std::ceil(QFontMetricsF(font).horizontalAdvance(bars.text)));
+        const int textX = x + (symbolWidth - textWidth) / 2;
+        const int textY = above ? y : barTop + barHeight + gap;
+        m_painter->save();
+        m_painter->setFont(font);
+        m_painter->drawText(textX, textY + PrinterFont::CapHeight(textHeight), bars.text);
+        m_painter->restore();
+        bottom = std::max(bottom, textY + textHeight);
+    }
+    mark(QRect(x, y, std::max(1, symbolWidth), bottom - y));
+}
+
+void Renderer::drawGraphic(int x, int y) {
+    const auto it = m_graphics.constFind(m_field.graphic);
+    if (it == m_graphics.constEnd()) {
+        m_result.warnings << QStringLiteral("^XG%1: 다운로드되지 않은 그래픽입니다.")
+                                 .arg(QString::fromLatin1(m_field.graphic));
+        return;
+    }
+    QImage image = *it;
+    if (m_field.graphicMx > 1 || m_field.graphicMy > 1)
+        image = image.scaled(image.width() * m_field.graphicMx, image.height() * m_field.graphicMy,
+                             Qt::IgnoreAspectRatio, Qt::FastTransformation);
+    m_painter->drawImage(QPoint(x, y), image);
+    mark(QRect(QPoint(x, y), image.size()));
+}
+
+void Renderer::drawBox(int x, int y) {
+    const QList<QByteArray>& p = m_field.boxParams;
+    const int thickness = std::max(1, IntParam(p, 2, 1));
+    const int w = std::max(thickness, IntParam(p, 0, thickness));
+    const int h = std::max(thickness, IntParam(p, 1, thickness));
+    const QColor colour = CharParam(p, 3, 'B') == 'W' ? Qt::white : Qt::black;
+    if (2 * thickness >= std::min(w, h)) {
+        m_painter->fillRect(QRect(x, y, w, h), colour);
+    } else {
+        m_painter->fillRect(QRect(x, y, w, thickness), colour);
+        m_painter->fillRect(QRect(x, y + h - thickness, w, thickness), colour);
+        m_painter->fillRect(QRect(x, y, thickness, h), colour);
+        m_painter->fillRect(QRect(x + w - thickness, y, thickness, h), colour);
+    }
+    mark(QRect(x, y, w, h));
+}
+
+// Radix of one "^SF" mask character; 0 for a position that does not count.
+int MaskRadix(QChar m) {
+    switch (m.toUpper().unicode()) {
+    case 'D': return 10;
+    case 'H': return 16;
+    case 'O': return 8;
+    case 'A': return 26;
+    case 'N': return 36;
+    default: return 0;
+    }
+}
+
+int DigitValue(QChar c, int radix) {
+    const ushort u = c.toUpper().unicode();
+    int v = -1;
+    if (radix == 26)
+        v = u >= 'A' && u <= 'Z' ? u - 'A' : -1;
+    else if (u >= '0' && u <= '9')
+        v = u - '0';
+    else if (u >= 'A' && u <= 'Z')
+        v = u - 'A' + 10;
+    return v >= 0 && v < radix ? v : 0;
+}
+
+QChar DigitChar(int v, int radix, bool lower) {
+    const char c = radix == 26 ? char('A' + v) : v < 10 ? char('0' + v) : char('A' + v - 10);
+    return lower ? QChar(c).toLower() : QChar(c);
+}
+
+} // namespace
+
+QString SerialValue(const QString& data, const QString& mask, const QString& increment, qint64 step) {
+    if (mask.isEmpty() || step <= 0)
+        return data;
+    const bool down = increment.startsWith(u'-');
+    QString inc = down ? increment.mid(1) : increment;
+    if (inc.trimmed().isEmpty())
+        inc = QStringLiteral("1");
+    const qsizetype n = mask.size();
+    const qsizetype offset = data.size() - n;
+    std::vector<int> radix(n), digit(n), delta(n, 0);
+    for (qsizetype i = 0; i < n; ++i) {
+        radix[i] = offset + i >= 0 ? MaskRadix(mask[i]) : 0;
+        digit[i] = radix[i] ? DigitValue(data[offset + i], radix[i]) : 0;
+    }
+    // The increment times the step, in the mixed radix of the mask.
+    qint64 carry = 0;
+    for (qsizetype i = n - 1; i >= 0; --i) {
+        if (!radix[i])
+            continue;
+        const qsizetype j = i - (n - inc.size());
+        const qint64 unit = j >= 0 ? DigitValue(inc[j], radix[i]) : 0;
+        const qint64 v = unit * step + carry;
+        delta[i] = int(v % radix[i]);
+        carry = v / radix[i];
+    }
+    int c = 0;
+    for (qsizetype i = n - 1; i >= 0; --i) {
+        if (!radix[i])
+            continue;
+        int v = down ? digit[i] - delta[i] - c : digit[i] + delta[i] + c;
+        c = 0;
+        if (v < 0) {
+            v += radix[i];
+            c = 1;
+        } else if (v >= radix[i]) {
+            v -= radix[i];
+            c = 1;
+        }
+        digit[i] = v;
+    }
+    QString out = data;
+    for (qsizetype i = 0; i < n; ++i)
+        if (radix[i])
+            out[offset + i] = DigitChar(digit[i], radix[i], data[offset + i].isLower());
+    return out;
+}
+
+PreviewResult RenderZpl(const QByteArray& stream) { return Renderer().run(stream); }
+
+QStringList PreviewResult::captionLines() const {
+    QStringList lines;
+    const QSize size = label.size();
+    lines << QStringLiteral("라벨 %1 × %2 도트 (%3 × %4 mm, 203 dpi)%5")
+                 .arg(size.width())
+                 .arg(size.height())
+                 .arg(QString::number(size.width() / double(kPreviewDotsPerMm), 'f', 1),
+                      QString::number(size.height() / double(kPreviewDotsPerMm), 'f', 1),
+                      sizeGiven ? QString() : QStringLiteral(", ^PW/^LL 없음: 기본 크기"));
+    lines << (quantityText.isNull() ? QStringLiteral("수량: 1장 (^PQ 없음)")
+                                    : QStringLiteral("수량: %1장 (^PQ%2)").arg(labelCount).arg(quantityText));
+    lines << serials;
+    for (const QString& c : notDrawn)
+        lines << QStringLiteral("그리지 않은 명령: %1").arg(c);
+    for (const QString& w : warnings)
+        lines << QStringLiteral("주의: %1").arg(w);
+    return lines;
+}
+
+QImage PreviewPicture(const PreviewResult& result) {
+    const QStringList lines = result.captionLines();
+    QFont font(QStringLiteral("NanumGothic"));
+    font.setPixelSize(16);
+    const QFontMetrics fm(font);
+    const int lineHeight = fm.height() + 2;
+    int captionWidth = 0;
+    for (const QString& l : lines)
+        captionWidth = std::max(captionWidth, fm.horizontalAdvance(l));
+    const int margin = 8;
+    const QSize label = result.label.size();
+    QImage picture(std::max(label.width(), captionWidth + 2 * margin),
+                   label.height() + 2 * margin + int(lines.size()) * lineHeight, QImage::Format_RGB32);
+    picture.fill(QColor(0xe8, 0xe8, 0xe8));
+    QPainter p(&picture);
+    p.drawImage(QPoint(0, 0), result.label);
+    p.setFont(font);
+    p.setPen(Qt::black);
+    int y = label.height() + margin + fm.ascent();
+    for (const QString& l : lines) {
+        p.drawText(margin, y, l);
+        y += lineHeight;
+    }
+    return picture;
+}
+
+} // namespace hanlabel

@@ -1,0 +1,41 @@
+#pragma once
+
+#include <QByteArray>
+#include <QImage>
+#include <QString>
+#include <QStringList>
+
+namespace hanlabel {
+
+// Printer resolution of the picture: 203 dpi, 8 dots per millimetre, one pixel per dot.
+inline constexpr int kPreviewDotsPerMm = 8;
+// Label size when the job names none: a 4-inch print head; the length follows the content.
+inline constexpr int kPreviewDefaultWidth = 812;
+
+// What the virtual printer makes of one job.
+struct PreviewResult {
+    QImage label;           // the first label, one pixel per dot, white with black ink
+    bool sizeGiven = false; // the job set the width (^PW) and the length (^LL)
+    QString quantityText;   // the argument of "^PQ" as sent; empty when the job has none
+    qint64 labelCount = 1;  // labels the printer makes from the format
+    QStringList serials;    // per serialized field: its mask and the values it runs through
+    QStringList notDrawn;   // commands the picture does not show, in stream order
+    QStringList warnings;   // fields outside the label, unknown graphics, other surprises
+
+    // The lines shown under the picture: size, count, serials, commands not drawn, warnings.
+    QStringList captionLines() const;
+};
+
+// Renders the first label format (^XA ... ^XZ) of a ZPL II stream as the label printer would
+// print it. Carriage returns and line feeds between commands are ignored, as the printer does.
+PreviewResult RenderZpl(const QByteArray& stream);
+
+// The label with its caption lines underneath; the label stays at the top left, dot for pixel.
+QImage PreviewPicture(const PreviewResult& result);
+
+// The value of a serialized field on the label `step` labels after the first: the "^SF" mask
+// (d decimal, h/H hexadecimal, o octal, a/A letters, n/N letters and digits, % kept) and the
+// increment are aligned with the end of the data; a leading "-" counts down; digits wrap around.
+QString SerialValue(const QString& data, const QString& mask, const QString& increment, qint64 step);
+
+} // namespace hanlabel
