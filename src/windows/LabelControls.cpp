@@ -7,9 +7,12 @@
 
 #include <QCheckBox>
 #include <QComboBox>
+#include <QFocusEvent>
 #include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
+#include <QPainter>
+#include <qdrawutil.h>
 #include <QProxyStyle>
 #include <QPushButton>
 #include <QRadioButton>
@@ -41,6 +44,76 @@ public:
     }
 };
 
+// The option and check box indicators at 12 pixels, so that they fit the low option rows.
+class FormStyle : public QProxyStyle {
+public:
+    int pixelMetric(PixelMetric metric, const QStyleOption* option, const QWidget* widget) const override {
+        switch (metric) {
+        case PM_ExclusiveIndicatorWidth:
+        case PM_ExclusiveIndicatorHeight:
+        case PM_IndicatorWidth:
+        case PM_IndicatorHeight:
+            return 12;
+        default:
+            return QProxyStyle::pixelMetric(metric, option, widget);
+        }
+    }
+};
+
+// The window's one FormStyle, created on first use.
+QStyle* WindowFormStyle(QWidget* control) {
+    QWidget* window = control->window();
+    auto* style = window->findChild<FormStyle*>(QString(), Qt::FindDirectChildrenOnly);
+    if (!style) {
+        style = new FormStyle;
+        style->setParent(window);
+    }
+    return style;
+}
+
+// A frame whose border runs through the middle of its caption, the caption on a gap in the line.
+class FormFrame : public QGroupBox {
+public:
+    using QGroupBox::QGroupBox;
+
+protected:
+    void paintEvent(QPaintEvent*) override {
+        QPainter painter(this);
+        const QFontMetrics metrics(font());
+        const int top = title().isEmpty() ? 0 : metrics.height() / 2;
+        // An etched line, drawn here because styles place their own group box frame below the title.
+        qDrawShadeRect(&painter, rect().adjusted(0, top, 0, 0), palette(), true, 1, 0);
+        if (title().isEmpty())
+            return;
+        const QRect caption(6, 0, metrics.horizontalAdvance(title()) + 6, metrics.height());
+        painter.fillRect(caption, palette().window());
+        painter.setPen(palette().color(QPalette::WindowText));
+        painter.drawText(caption, Qt::AlignCenter, title());
+    }
+};
+
+// Sends the focus that Tab brings to an unselected option on to the selected one of its group.
+class SelectedOptionFocus : public QObject {
+public:
+    using QObject::QObject;
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override {
+        if (event->type() != QEvent::FocusIn)
+            return false;
+        const auto reason = static_cast<QFocusEvent*>(event)->reason();
+        auto* option = qobject_cast<QRadioButton*>(watched);
+        if (!option || option->isChecked() || (reason != Qt::TabFocusReason && reason != Qt::BacktabFocusReason))
+            return false;
+        for (QRadioButton* sibling : option->parentWidget()->findChildren<QRadioButton*>(Qt::FindDirectChildrenOnly))
+            if (sibling->isChecked()) {
+                sibling->setFocus(reason);
+                break;
+            }
+        return false;
+    }
+};
+
 } // namespace
 
 QLineEdit* MakeTextBox(QWidget* parent, const QString& name, int left, int top, int width, int height,
@@ -60,12 +133,14 @@ QLabel* MakeLabel(QWidget* parent, const QString& name, const QString& caption, 
 
 QRadioButton* MakeOption(QWidget* parent, const QString& name, const QString& caption, int left, int top,
                          int width, int height, bool bold) {
-    return Placed(new QRadioButton(caption, parent), name, left, top, width, height, bold);
+    auto* option = Placed(new QRadioButton(caption, parent), name, left, top, width, height, bold);
+    option->setStyle(WindowFormStyle(parent));
+    return option;
 }
 
 QGroupBox* MakeFrame(QWidget* parent, const QString& name, const QString& caption, int left, int top, int width,
                      int height, bool bold) {
-    return Placed(new QGroupBox(caption, parent), name, left, top, width, height, bold);
+    return Placed(new FormFrame(caption, parent), name, left, top, width, height, bold);
 }
 
 QPushButton* MakeButton(QWidget* parent, const QString& name, const QString& caption, int left, int top,
@@ -77,7 +152,9 @@ QPushButton* MakeButton(QWidget* parent, const QString& name, const QString& cap
 
 QCheckBox* MakeCheckBox(QWidget* parent, const QString& name, const QString& caption, int left, int top,
                         int width, int height, bool bold) {
-    return Placed(new QCheckBox(caption, parent), name, left, top, width, height, bold);
+    auto* box = Placed(new QCheckBox(caption, parent), name, left, top, width, height, bold);
+    box->setStyle(WindowFormStyle(parent));
+    return box;
 }
 
 QComboBox* MakePortCombo(QWidget* parent, const QString& name, int left, int top, int width, int height) {
@@ -102,6 +179,13 @@ QWidget* MakeBand(QWidget* parent, const QString& name, int left, int top, int w
 void SetTabOrder(const QList<QWidget*>& order) {
     for (int i = 1; i < order.size(); ++i)
         QWidget::setTabOrder(order[i - 1], order[i]);
+    QObject* redirect = nullptr;
+    for (QWidget* widget : order)
+        if (qobject_cast<QRadioButton*>(widget)) {
+            if (!redirect)
+                redirect = new SelectedOptionFocus(widget->window());
+            widget->installEventFilter(redirect);
+        }
 }
 
 void StepNumber(QLineEdit* box, double delta) {

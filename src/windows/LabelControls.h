@@ -43,7 +43,8 @@ inline const QColor LightCyan(128, 255, 255);
 inline const QColor LightYellow(255, 255, 128);
 inline const QColor BannerBlue(0, 0, 255);
 
-// Chains the focus order in the given sequence (the controls' tab indexes).
+// Chains the focus order in the given sequence (the controls' tab indexes). Tabbing into a group
+// of options lands on its selected option, as the keyboard order of option groups goes.
 void SetTabOrder(const QList<QWidget*>& order);
 
 // The spin step: the box's numeric value plus delta, written back as the shortest text

@@ -97,7 +97,7 @@ main1frm::main1frm(QWidget* parent) : QMainWindow(parent) {
     Label7 = MakeLabel(client, QStringLiteral("Label7"), Banner, 3315, 3555, 3525, 240, true);
     Label8 = MakeLabel(client, QStringLiteral("Label8"), Banner, 3165, 3600, 3525, 240, true);
     QPalette echo = Label7->palette();
-    echo.setColor(QPalette::WindowText, QColor(96, 128, 255));
+    echo.setColor(QPalette::WindowText, QColor(48, 48, 255));
     Label7->setPalette(echo);
     QPalette banner = Label8->palette();
     banner.setColor(QPalette::WindowText, banner.color(QPalette::HighlightedText));
