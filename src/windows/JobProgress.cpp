@@ -31,7 +31,8 @@ QString ProgressText(qint64 sent, qint64 total) {
     return QStringLiteral("프린터로 보내는 중입니다... (%1 / %2 바이트)").arg(sent).arg(total);
 }
 
-JobProgress::JobProgress(QWidget* window, int delayMs) : m_window(window), m_delayMs(delayMs) {}
+// The clock runs from the start of the job: a slow channel reports its first piece late.
+JobProgress::JobProgress(QWidget* window, int delayMs) : m_window(window), m_delayMs(delayMs) { m_clock.start(); }
 
 JobProgress::~JobProgress() { delete m_dialog.data(); }
 
@@ -40,8 +41,6 @@ ProgressFn JobProgress::callback() {
 }
 
 void JobProgress::update(qint64 sent, qint64 total) {
-    if (!m_clock.isValid())
-        m_clock.start();
     if (!m_dialog) {
         // Short jobs never show the dialog and never process events.
         if (m_clock.elapsed() < m_delayMs || sent >= total)

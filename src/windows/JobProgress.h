@@ -10,7 +10,7 @@ class QWidget;
 
 namespace hanlabel {
 
-// Keeps a window alive while a job transmits: once sending has taken longer than the delay, a
+// Keeps a window alive while a job transmits: once the job has taken longer than the delay, a
 // small modal dialog shows the bytes sent of the total and events are processed, so the window
 // repaints but takes no input. The dialog has no cancel button and cannot be closed.
 class JobProgress {
