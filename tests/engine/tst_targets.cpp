@@ -1,0 +1,431 @@
+#include "core/Failure.h"
+#include "stream/CupsTransport.h"
+#include "stream/PieceStream.h"
+#include "stream/PreviewTransport.h"
+#include "stream/TcpTransport.h"
+
+#include <QDir>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QImage>
+#include <QProcess>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QThread>
+
+#include <atomic>
+#include <cerrno>
+#include <cstring>
+#include <thread>
+
+#include <arpa/inet.h>
+#include <cups/cups.h>
+#include <netinet/in.h>
+#include <poll.h>
+#include <sys/socket.h>
+#include <unistd.h>
+
+using namespace hanlabel;
+using namespace std::chrono_literals;
+
+namespace {
+
+// A small book-label-like job with its CR LF line ends, as the parallel port gets it.
+QByteArray SampleJob() {
+    PieceStream out(ChannelKind::Parallel);
+    out.write("^XA^PR3^PW400^LL200^LH20,10");
+    out.write("^FO40,33^A0,35,35^FDA ^FS");
+    out.write("^FO40,65^A0N,28,28^FD00012^SFddddd,1^FS");
+    out.write("^PQ3^XZ");
+    return out.bytes();
+}
+
+// A job large enough that socket buffers cannot swallow it whole.
+QByteArray LargeJob(int size) {
+    QByteArray job = SampleJob();
+    while (job.size() < size)
+        job += "^FX filler to make the job large^FS\r\n";
+    return job;
+}
+
+// What a peer does with the connection it accepts.
+enum class PeerMode { ReadAll, ReadFewThenClose, NeverRead };
+
+// A printer stand-in on 127.0.0.1: accepts one connection (optionally after a delay) and reads,
+// drops or ignores the job.
+class LoopbackPeer {
+public:
+    explicit LoopbackPeer(PeerMode mode, std::chrono::milliseconds acceptDelay = 0ms, int backlog = 4)
+        : m_mode(mode), m_delay(acceptDelay) {
+        m_listener = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
+        sockaddr_in addr{};
+        addr.sin_family = AF_INET;
+        addr.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+        ::bind(m_listener, reinterpret_cast<sockaddr*>(&addr), sizeof addr);
+        ::listen(m_listener, backlog);
+        socklen_t len = sizeof addr;
+        ::getsockname(m_listener, reinterpret_cast<sockaddr*>(&addr), &len);
+        m_port = ntohs(addr.sin_port);
+    }
+    ~LoopbackPeer() {
+        m_stop = true;
+        if (m_thread.joinable())
+            m_thread.join();
+        ::close(m_listener);
+    }
+
+    void start() { m_thread = std::thread([this] { serve(); }); }
+    quint16 port() const { return m_port; }
+    QString target() const { return QStringLiteral("tcp://127.0.0.1:%1").arg(m_port); }
+    // Waits until the peer has seen the end of the connection; the bytes it read.
+    QByteArray received() {
+        if (m_thread.joinable())
+            m_thread.join();
+        return m_received;
+    }
+
+private:
+    void serve() {
+        QElapsedTimer clock;
+        clock.start();
+        while (clock.elapsed() < m_delay.count() && !m_stop)
+            std::this_thread::sleep_for(10ms);
+        pollfd p{m_listener, POLLIN, 0};
+        while (!m_stop && ::poll(&p, 1, 50) == 0) {
+        }
+        if (m_stop)
+            return;
+        const int fd = ::accept(m_listener, nullptr, nullptr);
+        if (fd < 0)
+            return;
+        char buffer[4096];
+        if (m_mode == PeerMode::ReadFewThenClose) {
+            const ssize_t n = ::recv(fd, buffer, 10, MSG_WAITALL);
+            if (n > 0)
+                m_received.append(buffer, n);
+        } else if (m_mode == PeerMode::ReadAll) {
+            pollfd q{fd, POLLIN, 0};
+            while (!m_stop) {
+                if (::poll(&q, 1, 50) <= 0)
+                    continue;
+                const ssize_t n = ::recv(fd, buffer, sizeof buffer, 0);
+                if (n <= 0)
+                    break;
+                m_received.append(buffer, n);
+            }
+        } else {
+            while (!m_stop)
+                std::this_thread::sleep_for(10ms);
+        }
+        ::close(fd);
+    }
+
+    PeerMode m_mode;
+    std::chrono::milliseconds m_delay;
+    int m_listener = -1;
+    quint16 m_port = 0;
+    std::thread m_thread;
+    std::atomic<bool> m_stop{false};
+    QByteArray m_received;
+};
+
+// A port on 127.0.0.1 where nothing listens.
+quint16 ClosedPort() {
+    LoopbackPeer probe(PeerMode::ReadAll);
+    return probe.port();
+}
+
+QString FailureOf(Transport& transport, const QByteArray& job) {
+    try {
+        transport.send(job, {});
+    } catch (const Failure& failure) {
+        return failure.message();
+    }
+    return {};
+}
+
+// A private cupsd on 127.0.0.1 with one raw queue "hanlabel" whose device is a TCP peer.
+class CupsServer {
+public:
+    bool start(quint16 devicePort, QString* why) {
+        if (!QFile::exists(kCupsd)) {
+            *why = QStringLiteral("cupsd is not installed");
+            return false;
+        }
+        if (::geteuid() != 0) {
+            *why = QStringLiteral("cupsd needs root");
+            return false;
+        }
+        m_port = ClosedPort();
+        const QString root = m_dir.path();
+        for (const char* sub : {"serverroot", "state", "cache", "spool", "tmp", "log"})
+            QDir(root).mkpath(QString::fromLatin1(sub));
+        QFile::setPermissions(root, QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner |
+                                        QFileDevice::ReadOther | QFileDevice::ExeOther | QFileDevice::ReadGroup |
+                                        QFileDevice::ExeGroup);
+        write(root + "/cupsd.conf", QStringLiteral("Listen 127.0.0.1:%1\nLogLevel warn\nBrowsing No\n"
+                                                   "WebInterface No\nDefaultAuthType None\n"
+                                                   "<Location />\n  Order allow,deny\n  Allow all\n</Location>\n"
+                                                   "<Policy default>\n  <Limit All>\n    Order deny,allow\n"
+                                                   "  </Limit>\n</Policy>\n")
+                                        .arg(m_port));
+        write(root + "/cups-files.conf",
+              QStringLiteral("FileDevice Yes\nServerRoot %1/serverroot\nStateDir %1/state\nCacheDir %1/cache\n"
+                             "RequestRoot %1/spool\nTempDir %1/tmp\nErrorLog %1/log/error_log\n"
+                             "AccessLog %1/log/access_log\nPageLog %1/log/page_log\nPrintcap %1/printcap\n")
+                  .arg(root));
+        // A queue without a driver is a raw queue: the job reaches the device unchanged.
+        write(root + "/serverroot/printers.conf",
+              QStringLiteral("<Printer hanlabel>\nInfo hanlabel test queue\n"
+                             "DeviceURI socket://127.0.0.1:%1\nState Idle\nType 4\nAccepting Yes\n"
+                             "Shared No\nJobSheets none none\nOpPolicy default\nErrorPolicy abort-job\n</Printer>\n")
+                  .arg(devicePort));
+        m_process.setProcessChannelMode(QProcess::MergedChannels);
+        m_process.start(kCupsd, {"-f", "-c", root + "/cupsd.conf", "-s", root + "/cups-files.conf"});
+        if (!m_process.waitForStarted(5000)) {
+            *why = QStringLiteral("cupsd did not start: ") + m_process.errorString();
+            return false;
+        }
+        QElapsedTimer clock;
+        clock.start();
+        while (clock.elapsed() < 10000) {
+            if (accepting())
+                return true;
+            if (m_process.state() != QProcess::Running)
+                break;
+            QThread::msleep(50);
+        }
+        *why = QStringLiteral("cupsd did not come up: ") + QString::fromLocal8Bit(m_process.readAll()) +
+               QString::fromLocal8Bit(readLog());
+        return false;
+    }
+
+    ~CupsServer() {
+        if (m_process.state() == QProcess::Running) {
+            m_process.terminate();
+            if (!m_process.waitForFinished(5000))
+                m_process.kill();
+            m_process.waitForFinished(2000);
+        }
+    }
+
+    QString server() const { return QStringLiteral("127.0.0.1:%1").arg(m_port); }
+    QByteArray readLog() const {
+        QFile log(m_dir.filePath("log/error_log"));
+        return log.open(QIODevice::ReadOnly) ? log.readAll() : QByteArray();
+    }
+
+private:
+    static void write(const QString& path, const QString& text) {
+        QFile file(path);
+        if (file.open(QIODevice::WriteOnly))
+            file.write(text.toUtf8());
+    }
+
+    bool accepting() const {
+        const int fd = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
+        sockaddr_in addr{};
+        addr.sin_family = AF_INET;
+        addr.sin_port = htons(m_port);
+        addr.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+        const bool ok = ::connect(fd, reinterpret_cast<sockaddr*>(&addr), sizeof addr) == 0;
+        ::close(fd);
+        return ok;
+    }
+
+    inline static const QString kCupsd = QStringLiteral("/usr/sbin/cupsd");
+    QTemporaryDir m_dir;
+    QProcess m_process;
+    quint16 m_port = 0;
+};
+
+} // namespace
+
+// The printer targets beyond the port: raw TCP, a CUPS queue and the virtual printer.
+class TestTargets : public QObject {
+    Q_OBJECT
+private slots:
+    void tcpDeliversTheJobUnchanged_data();
+    void tcpDeliversTheJobUnchanged();
+    void tcpFailures_data();
+    void tcpFailures();
+    void tcpSilentAddress();
+    void tcpMalformedTargets_data();
+    void tcpMalformedTargets();
+    void cupsRawQueue();
+    void previewWritesPicture();
+    void previewPresentsToTheWindow();
+    void previewFailures();
+
+private:
+    QTemporaryDir m_dir;
+};
+
+void TestTargets::tcpDeliversTheJobUnchanged_data() {
+    QTest::addColumn<int>("acceptDelayMs");
+    QTest::addColumn<int>("size");
+    QTest::newRow("prompt peer") << 0 << 0;
+    QTest::newRow("peer accepts slowly") << 700 << 0;
+    QTest::newRow("large job, slow peer") << 400 << 3 * 1024 * 1024;
+}
+
+void TestTargets::tcpDeliversTheJobUnchanged() {
+    QFETCH(int, acceptDelayMs);
+    QFETCH(int, size);
+    LoopbackPeer peer(PeerMode::ReadAll, std::chrono::milliseconds(acceptDelayMs));
+    peer.start();
+    const QByteArray job = size > 0 ? LargeJob(size) : SampleJob();
+    qint64 lastSent = -1, lastTotal = -1;
+    auto transport = MakeTcpTransport(peer.target());
+    transport->send(job, [&](qint64 sent, qint64 total) {
+        lastSent = sent;
+        lastTotal = total;
+    });
+    QCOMPARE(lastSent, qint64(job.size()));
+    QCOMPARE(lastTotal, qint64(job.size()));
+    const QByteArray received = peer.received();
+    QCOMPARE(received.size(), job.size());
+    QVERIFY(received == job);
+}
+
+void TestTargets::tcpFailures_data() {
+    QTest::addColumn<int>("mode"); // -1: nothing listens
+    QTest::addColumn<int>("size");
+    QTest::addColumn<QString>("reason");
+    QTest::newRow("refused") << -1 << 0 << QString::fromLocal8Bit(std::strerror(ECONNREFUSED));
+    QTest::newRow("closes early") << int(PeerMode::ReadFewThenClose) << 4 * 1024 * 1024 << QString();
+    QTest::newRow("never reads") << int(PeerMode::NeverRead) << 16 * 1024 * 1024 << QStringLiteral("받지 않습니다");
+}
+
+void TestTargets::tcpFailures() {
+    QFETCH(int, mode);
+    QFETCH(int, size);
+    QFETCH(QString, reason);
+    std::unique_ptr<LoopbackPeer> peer;
+    QString target = QStringLiteral("tcp://127.0.0.1:%1").arg(ClosedPort());
+    if (mode >= 0) {
+        peer = std::make_unique<LoopbackPeer>(PeerMode(mode));
+        peer->start();
+        target = peer->target();
+    }
+    const QByteArray job = size > 0 ? LargeJob(size) : SampleJob();
+    auto transport = MakeTcpTransport(target, TcpTimeouts{1000ms, 400ms, 1000ms});
+    QElapsedTimer clock;
+    clock.start();
+    const QString failure = FailureOf(*transport, job);
+    QVERIFY2(!failure.isEmpty(), "the job must fail");
+    QVERIFY2(failure.contains(target), qPrintable(failure));
+    if (!reason.isEmpty())
+        QVERIFY2(failure.contains(reason), qPrintable(failure));
+    QVERIFY2(clock.elapsed() < 5000, qPrintable(QString::number(clock.elapsed())));
+}
+
+void TestTargets::tcpSilentAddress() {
+    // A listener whose queue is full drops further connection attempts: to the sender it is a
+    // printer that never answers.
+    LoopbackPeer full(PeerMode::NeverRead, 0ms, 0);
+    const int first = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
+    sockaddr_in addr{};
+    addr.sin_family = AF_INET;
+    addr.sin_port = htons(full.port());
+    addr.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    QCOMPARE(::connect(first, reinterpret_cast<sockaddr*>(&addr), sizeof addr), 0);
+    auto transport = MakeTcpTransport(full.target(), TcpTimeouts{300ms, 300ms, 300ms});
+    QElapsedTimer clock;
+    clock.start();
+    const QString failure = FailureOf(*transport, SampleJob());
+    ::close(first);
+    QVERIFY2(failure.contains(full.target()) && failure.contains(QStringLiteral("응답이 없습니다")),
+             qPrintable(failure));
+    QVERIFY(clock.elapsed() >= 250 && clock.elapsed() < 3000);
+}
+
+void TestTargets::tcpMalformedTargets_data() {
+    QTest::addColumn<QString>("target");
+    QTest::newRow("port out of range") << "tcp://127.0.0.1:70000";
+    QTest::newRow("port not a number") << "tcp://127.0.0.1:lp";
+    QTest::newRow("no host") << "tcp://:9100";
+    QTest::newRow("unclosed v6") << "tcp://[::1:9100";
+}
+
+void TestTargets::tcpMalformedTargets() {
+    QFETCH(QString, target);
+    auto transport = MakeTcpTransport(target, TcpTimeouts{300ms, 300ms, 300ms});
+    const QString failure = FailureOf(*transport, SampleJob());
+    QVERIFY2(failure.contains(target) && failure.contains(QStringLiteral("주소가 틀립니다")), qPrintable(failure));
+}
+
+void TestTargets::cupsRawQueue() {
+    LoopbackPeer device(PeerMode::ReadAll);
+    CupsServer cups;
+    QString why;
+    if (!cups.start(device.port(), &why))
+        QSKIP(qPrintable(why));
+    device.start();
+    cupsSetServer(cups.server().toUtf8().constData());
+    const QByteArray job = SampleJob();
+    auto transport = MakeCupsTransport(QStringLiteral("cups:hanlabel"));
+    transport->send(job, {});
+    const QByteArray received = device.received();
+    QVERIFY2(received == job, cups.readLog().right(2000).constData());
+
+    // A queue that does not exist, and a server that does not answer.
+    auto missing = MakeCupsTransport(QStringLiteral("cups:no-such-queue"));
+    QString failure = FailureOf(*missing, job);
+    QVERIFY2(failure.contains(QStringLiteral("no-such-queue")), qPrintable(failure));
+    cupsSetServer(QStringLiteral("127.0.0.1:%1").arg(ClosedPort()).toUtf8().constData());
+    failure = FailureOf(*transport, job);
+    QVERIFY2(failure.contains(QStringLiteral("hanlabel")) && !failure.endsWith(QStringLiteral(": ")),
+             qPrintable(failure));
+    cupsSetServer(nullptr);
+}
+
+void TestTargets::previewWritesPicture() {
+    const QString path = m_dir.filePath("label.png");
+    auto transport = MakePreviewTransport(QStringLiteral("preview:") + path);
+    qint64 lastSent = -1;
+    transport->send(SampleJob(), [&](qint64 sent, qint64) { lastSent = sent; });
+    QCOMPARE(lastSent, qint64(SampleJob().size()));
+    QImage picture(path);
+    QVERIFY(!picture.isNull());
+    // The label (^PW400^LL200) sits at the top left with the caption below it.
+    QVERIFY(picture.width() >= 400);
+    QVERIFY(picture.height() > 200);
+    bool ink = false;
+    for (int y = 0; y < 200 && !ink; ++y)
+        for (int x = 0; x < 400 && !ink; ++x)
+            ink = qGray(picture.pixel(x, y)) < 128;
+    QVERIFY(ink);
+}
+
+void TestTargets::previewPresentsToTheWindow() {
+    int shown = 0;
+    PreviewResult last;
+    SetPreviewPresenter([&](const PreviewResult& result) {
+        ++shown;
+        last = result;
+    });
+    auto transport = MakePreviewTransport(QStringLiteral("preview:"));
+    transport->send(SampleJob(), {});
+    transport->send(SampleJob(), {});
+    SetPreviewPresenter({});
+    QCOMPARE(shown, 2);
+    QCOMPARE(last.label.size(), QSize(400, 200));
+    QCOMPARE(last.labelCount, qint64(3));
+    QCOMPARE(last.serials.size(), 1);
+    QVERIFY2(last.serials[0].contains(QStringLiteral("00012 → 00013 → 00014")), qPrintable(last.serials[0]));
+}
+
+void TestTargets::previewFailures() {
+    SetPreviewPresenter({});
+    auto window = MakePreviewTransport(QStringLiteral("preview:"));
+    QVERIFY(FailureOf(*window, SampleJob()).contains(QStringLiteral("미리보기")));
+    const QString path = m_dir.filePath("no/such/folder/label.png");
+    auto file = MakePreviewTransport(QStringLiteral("preview:") + path);
+    const QString failure = FailureOf(*file, SampleJob());
+    QVERIFY2(failure.contains(path), qPrintable(failure));
+    QVERIFY(!QFile::exists(path));
+}
+
+QTEST_MAIN(TestTargets)
+#include "tst_targets.moc"
