@@ -277,6 +277,8 @@ private:
     void drawBox(int x, int y);
     void mark(const QRect& area);
     QString fieldData() const;
+    struct Serial;
+    QString describe(const Serial& serial) const;
 
     PreviewResult m_result;
     QImage m_image;
@@ -291,6 +293,11 @@ private:
     int m_defaultFontHeight = 9, m_defaultFontWidth = 5;
     Field m_field;
     QHash<QByteArray, QImage> m_graphics;
+    struct Serial {
+        int x, y;
+        QString data, mask, increment;
+    };
+    std::vector<Serial> m_serials; // described once the quantity is known
 };
 
 PreviewResult Renderer::run(const QByteArray& stream) {
@@ -349,6 +356,8 @@ PreviewResult Renderer::run(const QByteArray& stream) {
     if (skipped > 0)
         m_result.warnings << QStringLiteral("첫 라벨 형식 뒤의 명령 %1개는 그리지 않았습니다.").arg(skipped);
     m_painter.reset();
+    for (const Serial& serial : m_serials)
+        m_result.serials << describe(serial);
 
     if (!m_lengthGiven) {
         const int length = std::clamp(m_contentBottom + 2 * kPreviewDotsPerMm, kMinimumLength, kOpenLength);
@@ -467,25 +476,25 @@ void Renderer::finishField() {
             const int w = m_field.hasFont ? m_field.fontWidth : m_defaultFontWidth;
             drawText(x, y, data, h, w);
         }
-        if (m_field.serial) {
-            QStringList values;
-            const qint64 shown = std::min<qint64>(m_result.labelCount, 3);
-            for (qint64 k = 0; k < shown; ++k)
-                values << SerialValue(data, m_field.serialMask, m_field.serialIncrement, k);
-            if (m_result.labelCount > 4)
-                values << QStringLiteral("…");
-            if (m_result.labelCount > 3)
-                values << SerialValue(data, m_field.serialMask, m_field.serialIncrement, m_result.labelCount - 1);
-            const QString how = m_field.serialMask.isEmpty()
-                                    ? QStringLiteral("마스크가 비어 모든 라벨이 같습니다")
-                                    : values.join(QStringLiteral(" → "));
-            m_result.serials << QStringLiteral("일련번호 ^FO%1,%2 ^SF%3,%4: %5")
-                                    .arg(m_originX)
-                                    .arg(m_originY)
-                                    .arg(m_field.serialMask, m_field.serialIncrement, how);
-        }
+        if (m_field.serial)
+            m_serials.push_back({m_originX, m_originY, data, m_field.serialMask, m_field.serialIncrement});
     }
     m_field = Field();
+}
+
+// How a serialized field counts: the first values and the last of the run.
+QString Renderer::describe(const Serial& s) const {
+    const qint64 count = m_result.labelCount;
+    QStringList values;
+    for (qint64 k = 0; k < std::min<qint64>(count, 3); ++k)
+        values << SerialValue(s.data, s.mask, s.increment, k);
+    if (count > 4)
+        values << QStringLiteral("…");
+    if (count > 3)
+        values << SerialValue(s.data, s.mask, s.increment, count - 1);
+    const QString how = s.mask.isEmpty() ? QStringLiteral("마스크가 비어 모든 라벨이 %1").arg(s.data)
+                                         : values.join(QStringLiteral(" → "));
+    return QStringLiteral("일련번호 ^FO%1,%2 ^SF%3,%4: %5").arg(s.x).arg(s.y).arg(s.mask, s.increment, how);
 }
 
 void Renderer::download(const Command& cmd) {
