@@ -1,7 +1,10 @@
 #include "stream/Transport.h"
 
 #include "core/Failure.h"
+#include "stream/CupsTransport.h"
 #include "stream/PieceStream.h"
+#include "stream/PreviewTransport.h"
+#include "stream/TcpTransport.h"
 
 #include <QElapsedTimer>
 #include <QFile>
@@ -264,6 +267,12 @@ std::unique_ptr<Transport> MakeSerialTransport(const QString& device, SerialFram
 
 // Other kinds of "LPT1" target (network printer, print queue, preview) are recognised here.
 std::unique_ptr<Transport> MakeTargetTransport(const QString& target) {
+    if (IsTcpTarget(target))
+        return MakeTcpTransport(target);
+    if (IsCupsTarget(target))
+        return MakeCupsTransport(target);
+    if (IsPreviewTarget(target))
+        return MakePreviewTransport(target);
     return MakeParallelTransport(target);
 }
 

@@ -42,7 +42,8 @@ std::unique_ptr<Transport> MakeSerialTransport(const QString& device, SerialFram
 // How long serial port 1 may take no byte before a job fails.
 inline constexpr std::chrono::milliseconds kSerialStallLimit{30000};
 
-// The transport for an "LPT1" target: today a file or device path.
+// The transport for an "LPT1" target: a file or device path (/dev/usb/lp0), "tcp://HOST:PORT",
+// "cups:QUEUE", "preview:" or "preview:PATH.png".
 std::unique_ptr<Transport> MakeTargetTransport(const QString& target);
 
 // The transport for a job on the chosen channel, from the platform mapping above.

@@ -256,6 +256,7 @@ private slots:
     void previewWritesPicture();
     void previewPresentsToTheWindow();
     void previewFailures();
+    void lpt1MappingReachesEveryTarget();
 
 private:
     QTemporaryDir m_dir;
@@ -425,6 +426,35 @@ void TestTargets::previewFailures() {
     const QString failure = FailureOf(*file, SampleJob());
     QVERIFY2(failure.contains(path), qPrintable(failure));
     QVERIFY(!QFile::exists(path));
+}
+
+void TestTargets::lpt1MappingReachesEveryTarget() {
+    const QByteArray job = SampleJob();
+    // A network printer.
+    LoopbackPeer peer(PeerMode::ReadAll);
+    peer.start();
+    qputenv("HANLABEL_LPT1", peer.target().toUtf8());
+    OpenTransport(ChannelKind::Parallel, SerialFraming::Even7)->send(job, {});
+    QVERIFY(peer.received() == job);
+    // The virtual printer writing a picture.
+    const QString png = m_dir.filePath("mapped.png");
+    qputenv("HANLABEL_LPT1", (QStringLiteral("preview:") + png).toUtf8());
+    OpenTransport(ChannelKind::Parallel, SerialFraming::Even7)->send(job, {});
+    QVERIFY(!QImage(png).isNull());
+    // A path is still a device or file.
+    const QString file = m_dir.filePath("lp0");
+    qputenv("HANLABEL_LPT1", file.toUtf8());
+    OpenTransport(ChannelKind::Parallel, SerialFraming::Even7)->send(job, {});
+    QFile written(file);
+    QVERIFY(written.open(QIODevice::ReadOnly));
+    QVERIFY(written.readAll() == job);
+    // A queue name reaches libcups, which reports it when the server is not there.
+    cupsSetServer(QStringLiteral("127.0.0.1:%1").arg(ClosedPort()).toUtf8().constData());
+    qputenv("HANLABEL_LPT1", "cups:label-queue");
+    auto queue = OpenTransport(ChannelKind::Parallel, SerialFraming::Even7);
+    QVERIFY(FailureOf(*queue, job).contains(QStringLiteral("label-queue")));
+    cupsSetServer(nullptr);
+    qunsetenv("HANLABEL_LPT1");
 }
 
 QTEST_MAIN(TestTargets)
