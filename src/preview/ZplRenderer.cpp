@@ -658,6 +658,19 @@ QChar DigitChar(int v, int radix, bool lower) {
     return lower ? QChar(c).toLower() : QChar(c);
 }
 
+// What a printer setting does, for commands that change how, not what, the label prints.
+QString SettingMeaning(const QString& command) {
+    static const QHash<QString, QString> meanings = {
+        {QStringLiteral("^PR"), QStringLiteral("인쇄 속도")},    {QStringLiteral("^MD"), QStringLiteral("인쇄 농도")},
+        {QStringLiteral("~SD"), QStringLiteral("인쇄 농도")},    {QStringLiteral("^CI"), QStringLiteral("문자 집합")},
+        {QStringLiteral("^MM"), QStringLiteral("인쇄 모드")},    {QStringLiteral("^MN"), QStringLiteral("용지 감지")},
+        {QStringLiteral("^MT"), QStringLiteral("인쇄 방식")},    {QStringLiteral("^FX"), QStringLiteral("주석")},
+        {QStringLiteral("^PO"), QStringLiteral("인쇄 방향")},    {QStringLiteral("^LT"), QStringLiteral("상하 위치 보정")},
+        {QStringLiteral("^LS"), QStringLiteral("좌우 위치 보정")}, {QStringLiteral("~TA"), QStringLiteral("절단 위치")},
+    };
+    return meanings.value(command.left(3).toUpper());
+}
+
 } // namespace
 
 QString SerialValue(const QString& data, const QString& mask, const QString& increment, qint64 step) {
@@ -721,8 +734,11 @@ QStringList PreviewResult::captionLines() const {
     lines << (quantityText.isNull() ? QStringLiteral("수량: 1장 (^PQ 없음)")
                                     : QStringLiteral("수량: %1장 (^PQ%2)").arg(labelCount).arg(quantityText));
     lines << serials;
-    for (const QString& c : notDrawn)
-        lines << QStringLiteral("그리지 않은 명령: %1").arg(c);
+    for (const QString& c : notDrawn) {
+        const QString meaning = SettingMeaning(c);
+        lines << (meaning.isEmpty() ? QStringLiteral("그리지 않은 명령: %1").arg(c)
+                                    : QStringLiteral("그리지 않은 명령: %1 (%2)").arg(c, meaning));
+    }
     for (const QString& w : warnings)
         lines << QStringLiteral("주의: %1").arg(w);
     return lines;
