@@ -276,7 +276,7 @@ private:
     void drawGraphic(int x, int y);
     void drawBox(int x, int y);
     void mark(const QRect& area);
-    QString fieldData() const;
+    QByteArray fieldBytes() const;
     struct Serial;
     QString describe(const Serial& serial) const;
 
@@ -441,7 +441,8 @@ void Renderer::execute(const Command& cmd) {
     }
 }
 
-QString Renderer::fieldData() const {
+// The field data as bytes, with the "^FH" escapes resolved.
+QByteArray Renderer::fieldBytes() const {
     QByteArray bytes;
     if (!m_field.hex) {
         bytes = m_field.data;
@@ -457,7 +458,7 @@ QString Renderer::fieldData() const {
             }
         }
     }
-    return DecodeCp949(bytes);
+    return bytes;
 }
 
 void Renderer::finishField() {
@@ -468,9 +469,10 @@ void Renderer::finishField() {
     if (!m_field.graphic.isNull())
         drawGraphic(x, y);
     if (m_field.hasData) {
-        const QString data = fieldData();
+        const QByteArray bytes = fieldBytes();
+        const QString data = DecodeCp949(bytes);
         if (m_field.kind == FieldKind::Code128 || m_field.kind == FieldKind::Code39)
-            drawBarcode(x, y, EncodeCp949(data));
+            drawBarcode(x, y, bytes);
         else if (m_field.kind == FieldKind::Text) {
             const int h = m_field.hasFont ? m_field.fontHeight : m_defaultFontHeight;
             const int w = m_field.hasFont ? m_field.fontWidth : m_defaultFontWidth;
