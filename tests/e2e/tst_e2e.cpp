@@ -1,0 +1,265 @@
+// The real hanlabel executable under Xvfb, used as an operator would: xdotool clicks and types,
+// the printer is a file mapped as LPT1 or a pseudo-terminal mapped as COM1.
+
+#include "jobs/BookLabelJob.h"
+#include "jobs/MemberCardJob.h"
+#include "settings/SettingsFile.h"
+#include "stream/GlyphSource.h"
+
+#include "TestSupport.h"
+
+#include <QElapsedTimer>
+#include <QFileInfo>
+#include <QProcess>
+#include <QRegularExpression>
+#include <QStandardPaths>
+#include <QTest>
+
+#include <memory>
+
+using namespace hanlabel;
+using hanlabel::test::AppFolderFixture;
+using hanlabel::test::CompareGolden;
+using hanlabel::test::PtyCapture;
+
+namespace {
+
+constexpr int StepTimeoutMs = 15000;
+// Window geometry is given in twips; a pixel is 15 twips.
+constexpr int TwipsToPixels(int twips) { return (twips + 7) / 15; }
+// The client height of both label windows; the menu bar lies above it.
+const int ClientHeight = TwipsToPixels(4020);
+
+struct Point {
+    int x;
+    int y;
+};
+
+// The centre of a control given in twips, inside an optional frame, in client coordinates.
+Point Centre(int left, int top, int width, int height, int frameLeft = 0, int frameTop = 0) {
+    return {TwipsToPixels(frameLeft + left + width / 2), TwipsToPixels(frameTop + top + height / 2)};
+}
+
+} // namespace
+
+class TestEndToEnd : public QObject {
+    Q_OBJECT
+private slots:
+    void initTestCase();
+    void cleanupTestCase();
+    void cleanup();
+
+    void bookRunOnParallelFile();
+    void memberCardOnSerialPort();
+    void startUpFailureShowsMessageAndExitsNonZero();
+
+private:
+    // Runs xdotool on the test display; returns its standard output, trimmed.
+    QString xdotool(const QStringList& args, int timeoutMs = StepTimeoutMs);
+    // Waits until a visible window with exactly this title is mapped and returns its id.
+    QString waitForWindow(const QString& title);
+    // Focuses the window and clicks a point of its client area (below the menu bar).
+    void click(const QString& window, Point p);
+    void type(const QString& text) { xdotool({"type", "--delay", "40", text}); }
+    void key(const QString& keys) { xdotool({"key", keys}); }
+    void startApplication(const AppFolderFixture& app, const QProcessEnvironment& extra);
+    // Presses "종  료" and answers Yes; the program must end with 0.
+    void exitWithYes(const QString& window);
+
+    QProcess m_xvfb;
+    QString m_display;
+    QString m_xdotool;
+    std::unique_ptr<QProcess> m_app;
+    int m_menuBarHeight = -1;
+};
+
+void TestEndToEnd::initTestCase() {
+    const QString xvfb = QStandardPaths::findExecutable("Xvfb");
+    m_xdotool = QStandardPaths::findExecutable("xdotool");
+    if (xvfb.isEmpty() || m_xdotool.isEmpty())
+        QSKIP("Xvfb and xdotool are needed (scripts/setup.sh installs them)");
+    QVERIFY(QFileInfo::exists(HANLABEL_EXECUTABLE));
+    // Xvfb picks a free display and writes its number to the descriptor given.
+    m_xvfb.start(xvfb, {"-displayfd", "1", "-screen", "0", "1024x768x24", "-nolisten", "tcp"});
+    QVERIFY(m_xvfb.waitForStarted());
+    QElapsedTimer clock;
+    clock.start();
+    while (!m_xvfb.canReadLine() && clock.elapsed() < StepTimeoutMs)
+        m_xvfb.waitForReadyRead(200);
+    const QString number = QString::fromLatin1(m_xvfb.readLine()).trimmed();
+    QVERIFY2(!number.isEmpty(), "Xvfb did not report its display");
+    m_display = QLatin1Char(':') + number;
+}
+
+void TestEndToEnd::cleanupTestCase() {
+    if (m_xvfb.state() != QProcess::NotRunning) {
+        m_xvfb.terminate();
+        if (!m_xvfb.waitForFinished(5000))
+            m_xvfb.kill();
+    }
+}
+
+void TestEndToEnd::cleanup() {
+    if (m_app && m_app->state() != QProcess::NotRunning) {
+        m_app->kill();
+        m_app->waitForFinished(5000);
+    }
+    m_app.reset();
+}
+
+QString TestEndToEnd::xdotool(const QStringList& args, int timeoutMs) {
+    QProcess process;
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert("DISPLAY", m_display);
+    process.setProcessEnvironment(env);
+    process.start(m_xdotool, args);
+    if (!process.waitForFinished(timeoutMs)) {
+        process.kill();
+        process.waitForFinished(1000);
+        qWarning() << "xdotool timed out:" << args;
+        return {};
+    }
+    return QString::fromUtf8(process.readAllStandardOutput()).trimmed();
+}
+
+QString TestEndToEnd::waitForWindow(const QString& title) {
+    const QString ids = xdotool({"search", "--sync", "--onlyvisible", "--name",
+                                 QLatin1Char('^') + QRegularExpression::escape(title) + QLatin1Char('$')});
+    return ids.section(QLatin1Char('\n'), 0, 0);
+}
+
+void TestEndToEnd::click(const QString& window, Point p) {
+    if (m_menuBarHeight < 0) {
+        const QString shell = xdotool({"getwindowgeometry", "--shell", window});
+        const int height = shell.section("HEIGHT=", 1).section(QLatin1Char('\n'), 0, 0).toInt();
+        m_menuBarHeight = height - ClientHeight;
+    }
+    xdotool({"windowfocus", "--sync", window});
+    xdotool({"mousemove", "--window", window, QString::number(p.x), QString::number(p.y + m_menuBarHeight),
+             "click", "1"});
+}
+
+void TestEndToEnd::startApplication(const AppFolderFixture& app, const QProcessEnvironment& extra) {
+    m_app = std::make_unique<QProcess>();
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert("DISPLAY", m_display);
+    env.insert("QT_QPA_PLATFORM", "xcb");
+    env.insert("HANLABEL_HOME", app.path());
+    env.insert(extra);
+    m_app->setProcessEnvironment(env);
+    m_app->setProcessChannelMode(QProcess::ForwardedChannels);
+    m_app->start(HANLABEL_EXECUTABLE, {});
+    QVERIFY(m_app->waitForStarted());
+}
+
+void TestEndToEnd::exitWithYes(const QString& window) {
+    click(window, Centre(5250, 2790, 1335, 495));
+    const QString box = waitForWindow(QStringLiteral("종료하기"));
+    QVERIFY2(!box.isEmpty(), "the exit question did not come up");
+    xdotool({"windowfocus", "--sync", box});
+    key("Return");
+    QVERIFY2(m_app->waitForFinished(StepTimeoutMs), "the program did not end after Yes");
+    QCOMPARE(m_app->exitStatus(), QProcess::NormalExit);
+    QCOMPARE(m_app->exitCode(), 0);
+}
+
+void TestEndToEnd::bookRunOnParallelFile() {
+    AppFolderFixture app;
+    app.writeLines("OH.ini", {"LPT1", "2"});
+    const QString lpt = app.file("LPT1.zpl");
+    QProcessEnvironment extra;
+    extra.insert("HANLABEL_LPT1", lpt);
+    startApplication(app, extra);
+    const QString window = waitForWindow(QStringLiteral("도서 바코드"));
+    QVERIFY2(!window.isEmpty(), "the book label window did not come up");
+
+    click(window, Centre(3270, 1320, 2175, 285)); // Text1
+    type(QStringLiteral("한글도서"));
+    click(window, Centre(3270, 2280, 2175, 285)); // Text2
+    type(QStringLiteral("0012"));
+    click(window, Centre(240, 600, 1815, 255, 4440, 225)); // Option2, descending
+    click(window, Centre(2955, 2865, 615, 270)); // Text5
+    key("ctrl+a");
+    type(QStringLiteral("3"));
+    key("Return");
+
+    // What the engine composes for these inputs; its golden file guards it between runs.
+    BookLabelInputs in;
+    in.combo1 = "LPT1";
+    in.text3 = "0";
+    in.text4 = "0";
+    in.text1 = QStringLiteral("한글도서");
+    in.text2 = "0012";
+    in.option1 = false;
+    in.text5 = "3";
+    GlyphSource glyphs;
+    glyphs.bind(app.file(QStringLiteral("견고딕24X24.mdb")));
+    const QByteArray expected =
+        ComposeBookLabel(in, ReadSettingsFile(app.file("DPOS.ini"), 5), ChannelKind::Parallel, glyphs);
+    QCOMPARE(CompareGolden("e2e_book_lpt1.zpl", expected), QString());
+
+    QTRY_COMPARE_WITH_TIMEOUT(QFileInfo(lpt).size(), qint64(expected.size()), StepTimeoutMs);
+    QCOMPARE(hanlabel::test::ReadFileBytes(lpt), expected);
+    QCOMPARE(app.readBytes("OH.ini"), QByteArray("LPT1\r\n2\r\n"));
+    exitWithYes(window);
+}
+
+void TestEndToEnd::memberCardOnSerialPort() {
+    AppFolderFixture app;
+    app.writeLines("OH1.ini", {"COM1", "2"});
+    PtyCapture port;
+    QVERIFY(!port.slavePath().isEmpty());
+    QProcessEnvironment extra;
+    extra.insert("HANLABEL_COM1", port.slavePath());
+    startApplication(app, extra);
+    const QString book = waitForWindow(QStringLiteral("도서 바코드"));
+    QVERIFY2(!book.isEmpty(), "the book label window did not come up");
+    click(book, Centre(120, 600, 1335, 255, 0, 240)); // Option4 "회 원 카 드"
+    const QString window = waitForWindow(QStringLiteral("회원증 바코드"));
+    QVERIFY2(!window.isEmpty(), "the member card window did not come up");
+
+    click(window, Centre(4560, 720, 2175, 285)); // Text1, affiliation
+    type(QStringLiteral("도서관"));
+    click(window, Centre(4560, 1080, 2175, 285)); // Text2, name
+    type(QStringLiteral("홍길동"));
+    click(window, Centre(4560, 1440, 855, 285)); // Text3; six characters move on to Text4
+    type(QStringLiteral("2004010123"));
+    click(window, Centre(3690, 2790, 1335, 495)); // Command1
+
+    MemberCardInputs in;
+    in.combo1 = "COM1";
+    in.text6 = "0";
+    in.text5 = "0";
+    in.text1 = QStringLiteral("도서관");
+    in.text2 = QStringLiteral("홍길동");
+    in.text3 = "200401";
+    in.text4 = "0123";
+    in.check1 = true;
+    GlyphSource glyphs;
+    glyphs.bind(app.file(QStringLiteral("견고딕24X24.mdb")));
+    const QByteArray expected =
+        ComposeMemberCard(in, ReadSettingsFile(app.file("DPOS1.ini"), 7), ChannelKind::Serial, glyphs);
+    QCOMPARE(CompareGolden("e2e_member_com1.zpl", expected), QString());
+
+    const QByteArray received = port.waitFor(expected.size(), StepTimeoutMs);
+    QCOMPARE(received, expected);
+    QCOMPARE(app.readBytes("OH1.ini"), QByteArray("COM1\r\n2\r\n"));
+    exitWithYes(window);
+}
+
+void TestEndToEnd::startUpFailureShowsMessageAndExitsNonZero() {
+    AppFolderFixture app;
+    QVERIFY(QFile::remove(app.file("position.ini")));
+    startApplication(app, {});
+    const QString box = waitForWindow(QStringLiteral("오류"));
+    QVERIFY2(!box.isEmpty(), "no failure message came up");
+    QVERIFY(xdotool({"search", "--onlyvisible", "--name", QStringLiteral("도서 바코드")}).isEmpty());
+    xdotool({"windowfocus", "--sync", box});
+    key("Return");
+    QVERIFY2(m_app->waitForFinished(StepTimeoutMs), "the program did not end after the message");
+    QCOMPARE(m_app->exitStatus(), QProcess::NormalExit);
+    QVERIFY(m_app->exitCode() != 0);
+}
+
+QTEST_MAIN(TestEndToEnd)
+#include "tst_e2e.moc"
