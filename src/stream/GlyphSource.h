@@ -5,6 +5,7 @@
 #include <QString>
 
 #include <memory>
+#include <optional>
 
 namespace hanlabel {
 
@@ -39,12 +40,13 @@ public:
 
 private:
     struct Record {
-        QString name;       // ImageName as stored; null when the field is Null
-        QByteArray data;    // ImageData as stored; null when the field is Null
+        std::optional<QString> name;    // ImageName as stored; nothing when the field is Null
+        std::optional<QByteArray> data; // ImageData as stored; nothing when the field is Null
     };
     QString m_path;
     bool m_open = false;
     QString m_openError;
+    int m_rowCount = 0;
     QHash<char32_t, Record> m_records; // first row per key only
     QHash<char32_t, Glyph> m_drawn;     // font glyphs already drawn
 };
