@@ -13,6 +13,8 @@
 #include <QApplication>
 #include <QComboBox>
 #include <QFile>
+#include <QFontDatabase>
+#include <QFontInfo>
 #include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
@@ -479,6 +481,9 @@ private slots:
         w->Text2->setText(QStringLiteral("0000001"));
         w->show();
         QVERIFY(QTest::qWaitForWindowExposed(w.get()));
+        // Hangul captions resolve to an installed Korean font.
+        const QString family = QFontInfo(w->Label4->font()).family();
+        QVERIFY2(QFontDatabase::writingSystems(family).contains(QFontDatabase::Korean), qPrintable(family));
         const QImage image = w->grab().toImage();
         QCOMPARE(image.size(), w->size());
         // The blue band along the bottom and the pink label box.

@@ -13,6 +13,8 @@
 #include <QCheckBox>
 #include <QComboBox>
 #include <QFile>
+#include <QFontDatabase>
+#include <QFontInfo>
 #include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
@@ -434,6 +436,9 @@ private slots:
         w->show();
         QVERIFY(QTest::qWaitForWindowExposed(w.get()));
         QCOMPARE(w->Text4->displayText(), QStringLiteral("****"));
+        // Hangul captions resolve to an installed Korean font.
+        const QString family = QFontInfo(w->Label8->font()).family();
+        QVERIFY2(QFontDatabase::writingSystems(family).contains(QFontDatabase::Korean), qPrintable(family));
         const QImage image = w->grab().toImage();
         QCOMPARE(image.size(), w->size());
         QCOMPARE(image.pixelColor(5, image.height() - 3), QColor(0, 0, 255));
