@@ -1,4 +1,5 @@
 #include "app/WindowManager.h"
+#include "windows/PreviewWindow.h"
 
 #include <QApplication>
 
@@ -6,5 +7,6 @@
 int main(int argc, char** argv) {
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("hanlabel"));
+    hanlabel::InstallPreviewWindow();
     return hanlabel::RunApplication(app);
 }
