@@ -6,7 +6,7 @@ packages=(
     qt6-base-dev qt6-serialport-dev libgl-dev
     mdbtools mdbtools-dev
     fonts-nanum fontconfig fonts-urw-base35
-    libzint-dev zbar-tools
+    libzint-dev zint zbar-tools
     libcups2-dev cups cups-client cups-bsd
     xvfb xdotool x11-utils imagemagick
 )
