@@ -21,6 +21,21 @@ UpDown::UpDown(QWidget* parent) : QWidget(parent) {
     });
 }
 
+// Ends a press: no more repeats, the arrow drawn raised again.
+void UpDown::release() {
+    m_repeat.stop();
+    m_pressed = Part::None;
+    update();
+}
+
+// A message box that a click brings up takes the mouse with it: the press ends there, since
+// its release will not come back here.
+bool UpDown::eventFilter(QObject* watched, QEvent* event) {
+    if (event->type() == QEvent::WindowBlocked && m_pressed != Part::None)
+        release();
+    return QWidget::eventFilter(watched, event);
+}
+
 // The upper half is the up arrow, the lower half the down arrow.
 QRect UpDown::partRect(Part part) const {
     const int half = height() / 2;
@@ -67,16 +82,16 @@ void UpDown::mousePressEvent(QMouseEvent* event) {
         return QWidget::mousePressEvent(event);
     m_pressed = partRect(Part::Up).contains(event->position().toPoint()) ? Part::Up : Part::Down;
     update();
+    window()->installEventFilter(this);
     fire(m_pressed);
-    m_repeat.start(RepeatDelayMs);
+    if (m_pressed != Part::None)
+        m_repeat.start(RepeatDelayMs);
 }
 
 void UpDown::mouseReleaseEvent(QMouseEvent* event) {
     if (event->button() != Qt::LeftButton)
         return QWidget::mouseReleaseEvent(event);
-    m_repeat.stop();
-    m_pressed = Part::None;
-    update();
+    release();
 }
 
 void UpDown::keyPressEvent(QKeyEvent* event) {

@@ -21,11 +21,13 @@ protected:
     void mousePressEvent(QMouseEvent* event) override;
     void mouseReleaseEvent(QMouseEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
     enum class Part { None, Up, Down };
     QRect partRect(Part part) const;
     void fire(Part part);
+    void release();
 
     Part m_pressed = Part::None;
     QTimer m_repeat;

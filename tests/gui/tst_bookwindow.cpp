@@ -356,6 +356,20 @@ private slots:
         QCOMPARE(w->Text4->text().toDouble(), held);
     }
 
+    void spinOverflowIsReportedOnce() {
+        auto w = loaded();
+        w->Text3->setText(QStringLiteral("1e400"));
+        ModalBoxes boxes;
+        const QPoint up(w->UpDown1->width() / 2, 2);
+        // The release goes to the message box, as it would under the operator's hand.
+        QTest::mousePress(w->UpDown1, Qt::LeftButton, {}, up);
+        QTest::qWait(800);
+        QCOMPARE(boxes.seen.size(), 1);
+        QCOMPARE(boxes.seen[0].icon, QMessageBox::Critical);
+        QVERIFY(boxes.seen[0].text.contains(QStringLiteral("overflow")));
+        QCOMPARE(w->Text3->text(), QStringLiteral("1e400"));
+    }
+
     void failureKeepsEveryBox_data() {
         QTest::addColumn<QString>("lptTarget");
         QTest::addColumn<QStringList>("layout");
