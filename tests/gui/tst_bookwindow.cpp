@@ -220,7 +220,19 @@ private slots:
         // An all-ASCII job still prints.
         w->Text1->setText(QStringLiteral("A1"));
         w->Command1->click();
-        QVERIFY(printed().contains("^FDA ^FS"));
+        const QByteArray ascii = printed();
+        QVERIFY(ascii.contains("^FDA ^FS"));
+        // A job that needs a glyph is refused before anything is sent, naming the database.
+        w->Text1->setText(QStringLiteral("A가"));
+        {
+            ModalBoxes boxes;
+            w->Command1->click();
+            QCOMPARE(boxes.seen.size(), 1);
+            QCOMPARE(boxes.seen[0].icon, QMessageBox::Critical);
+            QVERIFY2(boxes.seen[0].text.contains(QStringLiteral("견고딕24X24.mdb")), qPrintable(boxes.seen[0].text));
+        }
+        QCOMPARE(printed(), ascii);
+        QCOMPARE(w->Text1->text(), QStringLiteral("A가"));
     }
 
     void enterPrintsAsTheButton_data() {
