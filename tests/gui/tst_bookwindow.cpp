@@ -309,7 +309,7 @@ private slots:
         QCOMPARE(boxes.seen[0].buttons, QMessageBox::StandardButtons(QMessageBox::Ok));
         // The layout lines reach the position dialog before the message.
         QCOMPARE(boxesBeforeLayout, 0);
-        QCOMPARE(layout, (QStringList{"40", "20", "^PR3^PW400^LL200", "^FO40,65^A0N,28,28", "^FO40,100^BY2^BCN,60,Y,N,N"}));
+        QCOMPARE(layout, (QStringList{"24", "20", "^PR3^PW480^LL240", "^FO24,64^A0N,30,30", "^FO24,110^BY2^BCN,70,Y,N,N"}));
         QCOMPARE(w->focusWidget(), w->Text5);
         QVERIFY(!QFile::exists(m_lpt));
         QCOMPARE(m_folder->readBytes(QStringLiteral("OH.ini")), QByteArray("COM7\r\n2\r\n"));
