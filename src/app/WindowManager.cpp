@@ -8,6 +8,7 @@
 
 #include <QApplication>
 
+#include <functional>
 #include <memory>
 
 namespace hanlabel {
@@ -39,112 +40,98 @@ void WindowManager::start() {
     m_book->show();
 }
 
-mainfrm* WindowManager::createBookWindow() {
-    auto window = std::make_unique<mainfrm>();
+namespace {
+
+// Creates a label window and runs its load handler; throws Failure when it cannot load.
+template <typename Window>
+Window* CreateLabelWindow(WindowManager* manager, void (WindowManager::*switchOver)(),
+                          void (WindowManager::*openDialog)(), void (WindowManager::*endProgram)(),
+                          void (WindowManager::*copyLayout)(const QStringList&)) {
+    auto window = std::make_unique<Window>();
     window->setAttribute(Qt::WA_DeleteOnClose);
     window->Form_Load();
-    connect(window.get(), &mainfrm::switchRequested, this, &WindowManager::switchToMemberCards);
-    connect(window.get(), &mainfrm::positionDialogRequested, this, &WindowManager::openBookDialog);
-    connect(window.get(), &mainfrm::exitRequested, this, &WindowManager::endProgram);
-    connect(window.get(), &mainfrm::layoutLinesRead, this, &WindowManager::copyBookLayout);
+    QObject::connect(window.get(), &Window::switchRequested, manager, switchOver);
+    QObject::connect(window.get(), &Window::positionDialogRequested, manager, openDialog);
+    QObject::connect(window.get(), &Window::exitRequested, manager, endProgram);
+    QObject::connect(window.get(), &Window::layoutLinesRead, manager, copyLayout);
     return window.release();
+}
+
+// Shows the other label window, creating it first; the current one closes only once the new one
+// has loaded, so a failure leaves it as it was.
+template <typename Next, typename Current>
+void SwitchWindows(QPointer<Next>& next, QPointer<Current>& current, const std::function<Next*()>& create) {
+    if (!next) {
+        try {
+            next = create();
+        } catch (const Failure& failure) {
+            ShowFailure(current, failure.message());
+            return;
+        }
+        TakePlaceOf(next, current);
+    }
+    next->show();
+    if (current)
+        current->close();
+}
+
+// Shows a position dialog modally, without an owner window; its load handler runs when it is
+// created here. A layout file that cannot be read is reported and nothing opens.
+template <typename Dialog>
+void OpenDialog(QPointer<Dialog>& dialog, QWidget* window) {
+    if (!dialog) {
+        auto created = std::make_unique<Dialog>();
+        try {
+            created->Form_Load();
+        } catch (const Failure& failure) {
+            ShowFailure(window, failure.message());
+            return;
+        }
+        dialog = created.release();
+    }
+    // exec discards the dialog when it closes.
+    dialog->exec();
+}
+
+// A job's copy of its layout lines, into the dialog, which is created hidden when absent.
+template <typename Dialog>
+void CopyLayout(QPointer<Dialog>& dialog, const QStringList& lines) {
+    if (!dialog) {
+        auto created = std::make_unique<Dialog>();
+        // The job's lines fill every box right after, so a load that fails changes nothing here.
+        try {
+            created->Form_Load();
+        } catch (const Failure&) {
+        }
+        dialog = created.release();
+    }
+    dialog->setLayoutLines(lines);
+}
+
+} // namespace
+
+mainfrm* WindowManager::createBookWindow() {
+    return CreateLabelWindow<mainfrm>(this, &WindowManager::switchToMemberCards, &WindowManager::openBookDialog,
+                                      &WindowManager::endProgram, &WindowManager::copyBookLayout);
 }
 
 main1frm* WindowManager::createMemberWindow() {
-    auto window = std::make_unique<main1frm>();
-    window->setAttribute(Qt::WA_DeleteOnClose);
-    window->Form_Load();
-    connect(window.get(), &main1frm::switchRequested, this, &WindowManager::switchToBookLabels);
-    connect(window.get(), &main1frm::positionDialogRequested, this, &WindowManager::openMemberDialog);
-    connect(window.get(), &main1frm::exitRequested, this, &WindowManager::endProgram);
-    connect(window.get(), &main1frm::layoutLinesRead, this, &WindowManager::copyMemberLayout);
-    return window.release();
+    return CreateLabelWindow<main1frm>(this, &WindowManager::switchToBookLabels, &WindowManager::openMemberDialog,
+                                       &WindowManager::endProgram, &WindowManager::copyMemberLayout);
 }
 
 void WindowManager::switchToMemberCards() {
-    // The new window loads before the current one closes: a failure leaves the current one as it was.
-    if (!m_member) {
-        try {
-            m_member = createMemberWindow();
-        } catch (const Failure& failure) {
-            ShowFailure(m_book, failure.message());
-            return;
-        }
-        TakePlaceOf(m_member, m_book);
-    }
-    m_member->show();
-    if (m_book)
-        m_book->close();
+    SwitchWindows<main1frm, mainfrm>(m_member, m_book, [this] { return createMemberWindow(); });
 }
 
 void WindowManager::switchToBookLabels() {
-    if (!m_book) {
-        try {
-            m_book = createBookWindow();
-        } catch (const Failure& failure) {
-            ShowFailure(m_member, failure.message());
-            return;
-        }
-        TakePlaceOf(m_book, m_member);
-    }
-    m_book->show();
-    if (m_member)
-        m_member->close();
+    SwitchWindows<mainfrm, main1frm>(m_book, m_member, [this] { return createBookWindow(); });
 }
 
-void WindowManager::openBookDialog() {
-    if (!m_bookDialog) {
-        auto dialog = std::make_unique<defrm>();
-        try {
-            dialog->Form_Load();
-        } catch (const Failure& failure) {
-            ShowFailure(m_book, failure.message());
-            return;
-        }
-        m_bookDialog = dialog.release();
-    }
-    // Modal, without an owner window; exec discards the dialog when it closes.
-    m_bookDialog->exec();
-}
-
-void WindowManager::openMemberDialog() {
-    if (!m_memberDialog) {
-        auto dialog = std::make_unique<de1frm>();
-        try {
-            dialog->Form_Load();
-        } catch (const Failure& failure) {
-            ShowFailure(m_member, failure.message());
-            return;
-        }
-        m_memberDialog = dialog.release();
-    }
-    m_memberDialog->exec();
-}
-
-void WindowManager::copyBookLayout(const QStringList& lines) {
-    if (!m_bookDialog) {
-        auto dialog = std::make_unique<defrm>();
-        // The job's copy fills every box right after, so a load that fails changes nothing here.
-        try {
-            dialog->Form_Load();
-        } catch (const Failure&) {
-        }
-        m_bookDialog = dialog.release();
-    }
-    m_bookDialog->setLayoutLines(lines);
-}
-
-void WindowManager::copyMemberLayout(const QStringList& lines) {
-    if (!m_memberDialog) {
-        auto dialog = std::make_unique<de1frm>();
-        try {
-            dialog->Form_Load();
-        } catch (const Failure&) {
-        }
-        m_memberDialog = dialog.release();
-    }
-    m_memberDialog->setLayoutLines(lines);
-}
+void WindowManager::openBookDialog() { OpenDialog(m_bookDialog, m_book); }
+void WindowManager::openMemberDialog() { OpenDialog(m_memberDialog, m_member); }
+void WindowManager::copyBookLayout(const QStringList& lines) { CopyLayout(m_bookDialog, lines); }
+void WindowManager::copyMemberLayout(const QStringList& lines) { CopyLayout(m_memberDialog, lines); }
 
 void WindowManager::endProgram() {
     // Hidden at once and deleted later: the signal comes from inside a label window's handler.

@@ -433,8 +433,8 @@ private slots:
         w->Command1->click();
         const QByteArray stream = printed();
         QCOMPARE(stream.count("~DG"), 1);
-        QVERIFY(stream.contains("^FO40,20^XG"));
-        QVERIFY(stream.contains("^FO72,23^A0,35,35^FDA ^FS"));
+        QVERIFY(stream.contains("^FO24,20^XG"));
+        QVERIFY(stream.contains("^FO56,23^A0,35,35^FDA ^FS"));
     }
 
     void switchAndMenuSignals() {

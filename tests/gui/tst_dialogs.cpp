@@ -414,7 +414,7 @@ void TestDialogs::keysDoNotSaveOrClose() {
     dialog->Command1->setFocus();
     QTest::keyClick(dialog->Command1, Qt::Key_Return);
     QCOMPARE(boxes.seen.size(), 1);
-    QVERIFY(m_app->readBytes("DPOS.ini").startsWith("407\r\n"));
+    QVERIFY(m_app->readBytes("DPOS.ini").startsWith(before.left(before.indexOf('\r')) + "7\r\n"));
     delete dialog;
 }
 
