@@ -1,5 +1,5 @@
 #include "ModalBoxes.h"
-#include "TestSupport.h"
+#include "WindowFixture.h"
 
 #include "core/Failure.h"
 #include "stream/GlyphSource.h"
@@ -31,50 +31,23 @@
 using namespace hanlabel;
 using hanlabel::test::AppFolderFixture;
 using hanlabel::test::ModalBoxes;
-
-namespace {
-
-// Types text the way a keyboard would, one character at a time (also Hangul).
-void Type(QWidget* widget, const QString& text) {
-    for (QChar ch : text)
-        QTest::sendKeyEvent(QTest::Click, widget, Qt::Key_unknown, QString(ch), Qt::NoModifier);
-}
-
-} // namespace
+using hanlabel::test::Type;
 
 class TestBookWindow : public QObject {
     Q_OBJECT
 
 private:
-    std::unique_ptr<AppFolderFixture> m_folder;
-    QString m_lpt;
+    test::WindowFixture<mainfrm> m_fixture;
 
-    // A loaded window on the current fixture folder.
-    std::unique_ptr<mainfrm> loaded() {
-        auto window = std::make_unique<mainfrm>();
-        window->Form_Load();
-        return window;
-    }
-    std::unique_ptr<mainfrm> shownLoaded() {
-        auto window = loaded();
-        window->show();
-        window->activateWindow();
-        if (!QTest::qWaitForWindowActive(window.get()))
-            return {};
-        return window;
-    }
-    QByteArray printed() const { return test::ReadFileBytes(m_lpt); }
-    void forgetPrinted() const { QFile::remove(m_lpt); }
+    std::unique_ptr<mainfrm> loaded() { return m_fixture.loaded(); }
+    std::unique_ptr<mainfrm> shownLoaded() { return m_fixture.shownLoaded(); }
+    QByteArray printed() const { return m_fixture.printed(); }
+    void forgetPrinted() const { m_fixture.forgetPrinted(); }
 
 private slots:
     void initTestCase() { InstallKoreanFontSubstitutions(); }
 
-    void init() {
-        m_folder = std::make_unique<AppFolderFixture>();
-        m_lpt = m_folder->file(QStringLiteral("lpt1.out"));
-        qputenv("HANLABEL_HOME", m_folder->path().toLocal8Bit());
-        qputenv("HANLABEL_LPT1", m_lpt.toLocal8Bit());
-    }
+    void init() { m_fixture.reset(); }
 
     void startupState_data() {
         QTest::addColumn<QString>("port");
@@ -90,8 +63,8 @@ private slots:
         QFETCH(QString, port);
         QFETCH(QString, framing);
         QFETCH(bool, option5);
-        m_folder->writeLines(QStringLiteral("OH.ini"), {port, framing});
-        m_folder->writeLines(QStringLiteral("position.ini"), {QStringLiteral("20"), QStringLiteral("-7.5")});
+        m_fixture.folder().writeLines(QStringLiteral("OH.ini"), {port, framing});
+        m_fixture.folder().writeLines(QStringLiteral("position.ini"), {QStringLiteral("20"), QStringLiteral("-7.5")});
         auto w = shownLoaded();
         QVERIFY(w);
 
@@ -200,9 +173,9 @@ private slots:
         QFETCH(QStringList, lines);
         QFETCH(bool, remove);
         if (remove)
-            QVERIFY(QFile::remove(m_folder->file(file)));
+            QVERIFY(QFile::remove(m_fixture.folder().file(file)));
         else
-            m_folder->writeLines(file, lines);
+            m_fixture.folder().writeLines(file, lines);
         mainfrm w;
         try {
             w.Form_Load();
@@ -213,7 +186,7 @@ private slots:
     }
 
     void loadWithoutGlyphDatabase() {
-        QVERIFY(QFile::remove(m_folder->file(QStringLiteral("견고딕24X24.mdb"))));
+        QVERIFY(QFile::remove(m_fixture.folder().file(QStringLiteral("견고딕24X24.mdb"))));
         auto w = loaded();
         QVERIFY(!w->HangulDB->source().isOpen());
         QCOMPARE(w->Combo1->currentText(), QStringLiteral("LPT1"));
@@ -270,11 +243,11 @@ private slots:
         QFETCH(QString, box);
         auto w = loaded();
         w->Text1->setText(QStringLiteral("A1"));
-        const QByteArray ohBefore = m_folder->readBytes(QStringLiteral("OH.ini"));
+        const QByteArray ohBefore = m_fixture.folder().readBytes(QStringLiteral("OH.ini"));
         w->Combo1->setEditText(QStringLiteral("LPT1 "));
         QTest::keyClick(w->findChild<QLineEdit*>(box), Qt::Key_Return);
-        QVERIFY(!QFile::exists(m_lpt));
-        QCOMPARE(m_folder->readBytes(QStringLiteral("OH.ini")), ohBefore);
+        QVERIFY(!QFile::exists(m_fixture.lptPath()));
+        QCOMPARE(m_fixture.folder().readBytes(QStringLiteral("OH.ini")), ohBefore);
     }
 
     void emptyQuantity_data() {
@@ -311,9 +284,9 @@ private slots:
         QCOMPARE(boxesBeforeLayout, 0);
         QCOMPARE(layout, (QStringList{"24", "20", "^PR3^PW480^LL240", "^FO24,64^A0N,30,30", "^FO24,110^BY2^BCN,70,Y,N,N"}));
         QCOMPARE(w->focusWidget(), w->Text5);
-        QVERIFY(!QFile::exists(m_lpt));
-        QCOMPARE(m_folder->readBytes(QStringLiteral("OH.ini")), QByteArray("COM7\r\n2\r\n"));
-        QCOMPARE(m_folder->readBytes(QStringLiteral("position.ini")), QByteArray("12.5\r\n0\r\n"));
+        QVERIFY(!QFile::exists(m_fixture.lptPath()));
+        QCOMPARE(m_fixture.folder().readBytes(QStringLiteral("OH.ini")), QByteArray("COM7\r\n2\r\n"));
+        QCOMPARE(m_fixture.folder().readBytes(QStringLiteral("position.ini")), QByteArray("12.5\r\n0\r\n"));
         QCOMPARE(w->Text1->text(), QStringLiteral("A1"));
     }
 
@@ -344,8 +317,8 @@ private slots:
         const QPoint arrow(control->width() / 2, up ? 2 : control->height() - 3);
         QTest::mouseClick(control, Qt::LeftButton, {}, arrow);
         QCOMPARE(text->text(), after);
-        QVERIFY(!QFile::exists(m_lpt));
-        QCOMPARE(m_folder->readBytes(QStringLiteral("position.ini")), QByteArray("0\r\n0\r\n"));
+        QVERIFY(!QFile::exists(m_fixture.lptPath()));
+        QCOMPARE(m_fixture.folder().readBytes(QStringLiteral("position.ini")), QByteArray("0\r\n0\r\n"));
     }
 
     void spinByKeyboardAndHeldArrow() {
@@ -397,7 +370,7 @@ private slots:
         if (!lptTarget.isEmpty())
             qputenv("HANLABEL_LPT1", lptTarget.toLocal8Bit());
         if (!layout.isEmpty())
-            m_folder->writeLines(QStringLiteral("DPOS.ini"), layout);
+            m_fixture.folder().writeLines(QStringLiteral("DPOS.ini"), layout);
         auto w = loaded();
         w->Text1->setText(QStringLiteral("AB"));
         w->Text2->setText(QStringLiteral("0001"));
@@ -421,7 +394,7 @@ private slots:
         QCOMPARE(w->Text4->text(), QStringLiteral("6"));
         QCOMPARE(w->Combo1->currentText(), QStringLiteral("LPT1"));
         QVERIFY(w->Option2->isChecked());
-        QVERIFY(!QFile::exists(m_lpt));
+        QVERIFY(!QFile::exists(m_fixture.lptPath()));
     }
 
     void hangulLabelText() {

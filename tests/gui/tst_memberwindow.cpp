@@ -1,5 +1,5 @@
 #include "ModalBoxes.h"
-#include "TestSupport.h"
+#include "WindowFixture.h"
 
 #include "core/Failure.h"
 #include "stream/GlyphSource.h"
@@ -30,48 +30,23 @@
 using namespace hanlabel;
 using hanlabel::test::AppFolderFixture;
 using hanlabel::test::ModalBoxes;
-
-namespace {
-
-// Types text the way a keyboard would, one character at a time (also Hangul).
-void Type(QWidget* widget, const QString& text) {
-    for (QChar ch : text)
-        QTest::sendKeyEvent(QTest::Click, widget, Qt::Key_unknown, QString(ch), Qt::NoModifier);
-}
-
-} // namespace
+using hanlabel::test::Type;
 
 class TestMemberWindow : public QObject {
     Q_OBJECT
 
 private:
-    std::unique_ptr<AppFolderFixture> m_folder;
-    QString m_lpt;
+    test::WindowFixture<main1frm> m_fixture;
 
-    std::unique_ptr<main1frm> loaded() {
-        auto window = std::make_unique<main1frm>();
-        window->Form_Load();
-        return window;
-    }
-    std::unique_ptr<main1frm> shownLoaded() {
-        auto window = loaded();
-        window->show();
-        window->activateWindow();
-        if (!QTest::qWaitForWindowActive(window.get()))
-            return {};
-        return window;
-    }
-    QByteArray printed() const { return test::ReadFileBytes(m_lpt); }
+    std::unique_ptr<main1frm> loaded() { return m_fixture.loaded(); }
+    std::unique_ptr<main1frm> shownLoaded() { return m_fixture.shownLoaded(); }
+    QByteArray printed() const { return m_fixture.printed(); }
+    void forgetPrinted() const { m_fixture.forgetPrinted(); }
 
 private slots:
     void initTestCase() { InstallKoreanFontSubstitutions(); }
 
-    void init() {
-        m_folder = std::make_unique<AppFolderFixture>();
-        m_lpt = m_folder->file(QStringLiteral("lpt1.out"));
-        qputenv("HANLABEL_HOME", m_folder->path().toLocal8Bit());
-        qputenv("HANLABEL_LPT1", m_lpt.toLocal8Bit());
-    }
+    void init() { m_fixture.reset(); }
 
     void startupState_data() {
         QTest::addColumn<QString>("port");
@@ -87,8 +62,8 @@ private slots:
         QFETCH(QString, port);
         QFETCH(QString, framing);
         QFETCH(bool, option5);
-        m_folder->writeLines(QStringLiteral("OH1.ini"), {port, framing});
-        m_folder->writeLines(QStringLiteral("position1.ini"), {QStringLiteral("15"), QStringLiteral("25")});
+        m_fixture.folder().writeLines(QStringLiteral("OH1.ini"), {port, framing});
+        m_fixture.folder().writeLines(QStringLiteral("position1.ini"), {QStringLiteral("15"), QStringLiteral("25")});
         auto w = shownLoaded();
         QVERIFY(w);
 
@@ -199,9 +174,9 @@ private slots:
         QFETCH(QStringList, lines);
         QFETCH(bool, remove);
         if (remove)
-            QVERIFY(QFile::remove(m_folder->file(file)));
+            QVERIFY(QFile::remove(m_fixture.folder().file(file)));
         else
-            m_folder->writeLines(file, lines);
+            m_fixture.folder().writeLines(file, lines);
         main1frm w;
         try {
             w.Form_Load();
@@ -305,7 +280,7 @@ private slots:
         text->setText(before);
         QTest::mouseClick(control, Qt::LeftButton, {}, QPoint(control->width() / 2, up ? 2 : control->height() - 3));
         QCOMPARE(text->text(), after);
-        QCOMPARE(m_folder->readBytes(QStringLiteral("position1.ini")), QByteArray("0\r\n0\r\n"));
+        QCOMPARE(m_fixture.folder().readBytes(QStringLiteral("position1.ini")), QByteArray("0\r\n0\r\n"));
     }
 
     void printEmptiesNameAndNumber_data() {
@@ -341,7 +316,7 @@ private slots:
         QCOMPARE(w->Text1->text(), QStringLiteral("A1"));
         QVERIFY(w->Text2->text().isEmpty() && w->Text3->text().isEmpty() && w->Text4->text().isEmpty());
         QCOMPARE(QApplication::focusWidget(), w->Text2);
-        QCOMPARE(m_folder->readBytes(QStringLiteral("position1.ini")), QByteArray("20\r\n10\r\n"));
+        QCOMPARE(m_fixture.folder().readBytes(QStringLiteral("position1.ini")), QByteArray("20\r\n10\r\n"));
     }
 
     void enterDoesNotPrint() {
@@ -349,7 +324,7 @@ private slots:
         w->Text1->setText(QStringLiteral("A1"));
         for (QLineEdit* box : {w->Text1, w->Text2, w->Text3, w->Text4, w->Text5, w->Text6})
             QTest::keyClick(box, Qt::Key_Return);
-        QVERIFY(!QFile::exists(m_lpt));
+        QVERIFY(!QFile::exists(m_fixture.lptPath()));
         QCOMPARE(w->Text1->text(), QStringLiteral("A1"));
     }
 
@@ -369,7 +344,7 @@ private slots:
         if (!lptTarget.isEmpty())
             qputenv("HANLABEL_LPT1", lptTarget.toLocal8Bit());
         if (!layout.isEmpty())
-            m_folder->writeLines(QStringLiteral("DPOS1.ini"), layout);
+            m_fixture.folder().writeLines(QStringLiteral("DPOS1.ini"), layout);
         auto w = loaded();
         w->Text1->setText(QStringLiteral("A1"));
         w->Text2->setText(QStringLiteral("BC"));
@@ -388,7 +363,7 @@ private slots:
         QCOMPARE(w->Text3->text(), QStringLiteral("200401"));
         QCOMPARE(w->Text4->text(), QStringLiteral("0123"));
         QCOMPARE(w->Text6->text(), QStringLiteral("3"));
-        QVERIFY(!QFile::exists(m_lpt));
+        QVERIFY(!QFile::exists(m_fixture.lptPath()));
     }
 
     void switchAndMenuSignals() {
