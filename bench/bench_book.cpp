@@ -67,7 +67,8 @@ int main(int argc, char** argv) {
     std::printf("open database + first lookup: median %.2f ms, worst %.2f ms (target <= 50 ms)\n",
                 median(openTimes), *std::max_element(openTimes.begin(), openTimes.end()));
     std::printf("compose 13-syllable book job (%lld bytes): median %.3f ms, worst %.3f ms (target <= 1 ms)\n",
-                (long long)bytes, median(composeTimes), *std::max_element(composeTimes.begin(), composeTimes.end()));
+                (long long)bytes, median(composeTimes),
+                *std::max_element(composeTimes.begin(), composeTimes.end()));
     std::printf("time to send it at 9600 baud (8N1, 10 bits a byte): %.1f s\n", bytes * 10 / 9600.0);
     std::printf("peak resident memory: %.1f MB\n", usage.ru_maxrss / 1024.0);
     return 0;

@@ -76,8 +76,8 @@ int main(int argc, char** argv) {
     member.text2 = QStringLiteral("홍길동");
     member.text3 = "200401";
     member.text4 = "0123";
-    const QStringList memberLayout = {"^PR3^PW680^LL432", "260", "60", "260", "110",
-                                      "^FO260,170^BY2^BCN,80,Y,N,N", "^FO260,300^A0N,30,30"};
+    const QStringList memberLayout = {
+        "^PR3^PW680^LL432", "260", "60", "260", "110", "^FO260,170^BY2^BCN,80,Y,N,N", "^FO260,300^A0N,30,30"};
     Report("member card", ComposeMemberCard(member, memberLayout, ChannelKind::Parallel, glyphs));
     return 0;
 }

@@ -140,8 +140,9 @@ int main(int argc, char** argv) {
     }
     std::sort(shown.begin(), shown.end());
     out << "start-up to book label window shown (offscreen, " << shown.size() << " runs): median "
-        << QString::number(shown[shown.size() / 2], 'f', 1) << " ms, min " << QString::number(shown.front(), 'f', 1)
-        << " ms, max " << QString::number(shown.back(), 'f', 1) << " ms (target <= 400 ms)\n";
+        << QString::number(shown[shown.size() / 2], 'f', 1) << " ms, min "
+        << QString::number(shown.front(), 'f', 1) << " ms, max " << QString::number(shown.back(), 'f', 1)
+        << " ms (target <= 400 ms)\n";
     out << "peak resident memory printing a 13-syllable book run: "
         << (peakKb < 0 ? QStringLiteral("unknown") : QString::number(double(peakKb) / 1024.0, 'f', 1) + " MB")
         << " (target <= 120 MB); stream " << printed << " bytes\n";

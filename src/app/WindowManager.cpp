@@ -77,8 +77,7 @@ void SwitchWindows(QPointer<Next>& next, QPointer<Current>& current, const std::
 
 // Shows a position dialog modally, without an owner window; its load handler runs when it is
 // created here. A layout file that cannot be read is reported and nothing opens.
-template <typename Dialog>
-void OpenDialog(QPointer<Dialog>& dialog, QWidget* window) {
+template <typename Dialog> void OpenDialog(QPointer<Dialog>& dialog, QWidget* window) {
     if (!dialog) {
         auto created = std::make_unique<Dialog>();
         try {
@@ -94,8 +93,7 @@ void OpenDialog(QPointer<Dialog>& dialog, QWidget* window) {
 }
 
 // A job's copy of its layout lines, into the dialog, which is created hidden when absent.
-template <typename Dialog>
-void CopyLayout(QPointer<Dialog>& dialog, const QStringList& lines) {
+template <typename Dialog> void CopyLayout(QPointer<Dialog>& dialog, const QStringList& lines) {
     if (!dialog) {
         auto created = std::make_unique<Dialog>();
         // The job's lines fill every box right after, so a load that fails changes nothing here.
@@ -111,13 +109,15 @@ void CopyLayout(QPointer<Dialog>& dialog, const QStringList& lines) {
 } // namespace
 
 mainfrm* WindowManager::createBookWindow() {
-    return CreateLabelWindow<mainfrm>(this, &WindowManager::switchToMemberCards, &WindowManager::openBookDialog,
-                                      &WindowManager::endProgram, &WindowManager::copyBookLayout);
+    return CreateLabelWindow<mainfrm>(this, &WindowManager::switchToMemberCards,
+                                      &WindowManager::openBookDialog, &WindowManager::endProgram,
+                                      &WindowManager::copyBookLayout);
 }
 
 main1frm* WindowManager::createMemberWindow() {
-    return CreateLabelWindow<main1frm>(this, &WindowManager::switchToBookLabels, &WindowManager::openMemberDialog,
-                                       &WindowManager::endProgram, &WindowManager::copyMemberLayout);
+    return CreateLabelWindow<main1frm>(this, &WindowManager::switchToBookLabels,
+                                       &WindowManager::openMemberDialog, &WindowManager::endProgram,
+                                       &WindowManager::copyMemberLayout);
 }
 
 void WindowManager::switchToMemberCards() {

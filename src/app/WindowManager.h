@@ -18,7 +18,7 @@ class de1frm;
 // when closed. Wires the label windows' switch, menu, exit and layout signals.
 class WindowManager : public QObject {
     Q_OBJECT
-public:
+  public:
     explicit WindowManager(QObject* parent = nullptr);
     ~WindowManager() override;
 
@@ -31,11 +31,11 @@ public:
     defrm* bookDialog() const;
     de1frm* memberDialog() const;
 
-signals:
+  signals:
     // The operator confirmed the exit; every window is already hidden and will not run again.
     void programEnded(int exitCode);
 
-private:
+  private:
     mainfrm* createBookWindow();
     main1frm* createMemberWindow();
     void switchToMemberCards();

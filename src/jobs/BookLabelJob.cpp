@@ -50,14 +50,15 @@ BookLabelOutcome BookLabelJob::Command1_Click() {
 }
 
 void BookLabelJob::PrintBookLabel() {
-    const QStringList origin =
-        JobSteps::SaveAndReloadOrigin(ApplicationFile(m_env.folder, SettingsFiles::BookOrigin), m_in.text3, m_in.text4);
+    const QStringList origin = JobSteps::SaveAndReloadOrigin(
+        ApplicationFile(m_env.folder, SettingsFiles::BookOrigin), m_in.text3, m_in.text4);
     m_in.text3 = origin[0];
     m_in.text4 = origin[1];
     m_out.text3 = origin[0];
     m_out.text4 = origin[1];
 
-    const QStringList layout = ReadSettingsFile(ApplicationFile(m_env.folder, SettingsFiles::BookLayout), kLayoutLines);
+    const QStringList layout =
+        ReadSettingsFile(ApplicationFile(m_env.folder, SettingsFiles::BookLayout), kLayoutLines);
     m_out.layoutLines = layout;
 
     if (m_in.text5.isEmpty()) {

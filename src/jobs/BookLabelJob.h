@@ -20,8 +20,8 @@ struct BookLabelInputs {
 // What the window shows after the job.
 struct BookLabelOutcome {
     JobStatus status = JobStatus::Failed;
-    QString failure;                      // the message when status is Failed
-    std::optional<QString> text3, text4;  // the origin reloaded from position.ini
+    QString failure;                        // the message when status is Failed
+    std::optional<QString> text3, text4;    // the origin reloaded from position.ini
     std::optional<QStringList> layoutLines; // the five lines of DPOS.ini, for the position dialog
 };
 
@@ -35,11 +35,11 @@ QByteArray ComposeBookLabel(const BookLabelInputs& in, const QStringList& layout
 
 // The print button of the book label window: records the channel choice, then PrintBookLabel.
 class BookLabelJob {
-public:
+  public:
     BookLabelJob(BookLabelInputs inputs, JobEnvironment env);
     BookLabelOutcome Command1_Click();
 
-private:
+  private:
     void PrintBookLabel();
 
     BookLabelInputs m_in;

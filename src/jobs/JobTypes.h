@@ -13,9 +13,9 @@ class GlyphSource;
 
 // What a job needs from the window that runs it, besides the control values.
 struct JobEnvironment {
-    QString folder;                 // the application folder with the settings files
-    GlyphSource* glyphs = nullptr;  // the window's bound glyph database
-    ProgressFn progress;            // optional: called while the job is transmitted
+    QString folder;                // the application folder with the settings files
+    GlyphSource* glyphs = nullptr; // the window's bound glyph database
+    ProgressFn progress;           // optional: called while the job is transmitted
 };
 
 enum class JobStatus {

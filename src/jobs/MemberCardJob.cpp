@@ -39,8 +39,8 @@ MemberCardJob::MemberCardJob(MemberCardInputs inputs, JobEnvironment env)
 MemberCardOutcome MemberCardJob::Command1_Click() {
     MemberCardOutcome out;
     try {
-        JobSteps::SaveChannelSettings(ApplicationFile(m_env.folder, SettingsFiles::MemberChannel), m_in.combo1,
-                                      m_in.option5);
+        JobSteps::SaveChannelSettings(ApplicationFile(m_env.folder, SettingsFiles::MemberChannel),
+                                      m_in.combo1, m_in.option5);
         const QStringList origin = JobSteps::SaveAndReloadOrigin(
             ApplicationFile(m_env.folder, SettingsFiles::MemberOrigin), m_in.text6, m_in.text5);
         m_in.text6 = origin[0];

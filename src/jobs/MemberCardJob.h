@@ -36,11 +36,11 @@ QByteArray ComposeMemberCard(const MemberCardInputs& in, const QStringList& layo
 
 // The print button of the member card window.
 class MemberCardJob {
-public:
+  public:
     MemberCardJob(MemberCardInputs inputs, JobEnvironment env);
     MemberCardOutcome Command1_Click();
 
-private:
+  private:
     MemberCardInputs m_in;
     JobEnvironment m_env;
 };

@@ -25,10 +25,10 @@ constexpr int kNoteLength = 48;
 
 // One ZPL II command: its prefix, its upper-case code and everything up to the next command.
 struct Command {
-    char prefix = 0;   // '^' or '~'; 0 for stray text between commands
-    QByteArray code;   // "FO", "DG", ...; "A" for the font command, whose font name opens params
+    char prefix = 0; // '^' or '~'; 0 for stray text between commands
+    QByteArray code; // "FO", "DG", ...; "A" for the font command, whose font name opens params
     QByteArray params;
-    QByteArray raw;    // the command as it stood in the stream
+    QByteArray raw; // the command as it stood in the stream
 };
 
 // Splits the stream into commands. The printer ignores CR and LF, also inside a command.
@@ -173,7 +173,7 @@ QImage DecodeGraphic(const QByteArray& data, int totalBytes, int bytesPerRow, bo
 // Font 0 of the printer, approximated by a condensed bold sans face. The capitals of a field of
 // height h fill the top 26/35 of it, as the printer's font does.
 class PrinterFont {
-public:
+  public:
     PrinterFont() {
         m_base.setFamilies({QStringLiteral("Nimbus Sans Narrow"), QStringLiteral("DejaVu Sans Condensed"),
                             QStringLiteral("Liberation Sans Narrow"), QStringLiteral("DejaVu Sans")});
@@ -196,7 +196,7 @@ public:
         return f;
     }
 
-private:
+  private:
     QFont m_base;
     double m_capRatio = 0.72;
 };
@@ -264,10 +264,10 @@ struct Field {
 };
 
 class Renderer {
-public:
+  public:
     PreviewResult run(const QByteArray& stream);
 
-private:
+  private:
     void execute(const Command& cmd);
     void finishField();
     void download(const Command& cmd);
@@ -533,7 +533,8 @@ void Renderer::mark(const QRect& area) {
                                  .arg(m_originX)
                                  .arg(m_originY)
                                  .arg(m_label.width())
-                                 .arg(m_lengthGiven ? QString::number(m_label.height()) : QStringLiteral("?"));
+                                 .arg(m_lengthGiven ? QString::number(m_label.height())
+                                                    : QStringLiteral("?"));
 }
 
 void Renderer::drawText(int x, int y, const QString& text, int height, int width) {
@@ -634,12 +635,18 @@ void Renderer::drawBox(int x, int y) {
 // Radix of one "^SF" mask character; 0 for a position that does not count.
 int MaskRadix(QChar m) {
     switch (m.toUpper().unicode()) {
-    case 'D': return 10;
-    case 'H': return 16;
-    case 'O': return 8;
-    case 'A': return 26;
-    case 'N': return 36;
-    default: return 0;
+    case 'D':
+        return 10;
+    case 'H':
+        return 16;
+    case 'O':
+        return 8;
+    case 'A':
+        return 26;
+    case 'N':
+        return 36;
+    default:
+        return 0;
     }
 }
 
@@ -663,12 +670,18 @@ QChar DigitChar(int v, int radix, bool lower) {
 // What a printer setting does, for commands that change how, not what, the label prints.
 QString SettingMeaning(const QString& command) {
     static const QHash<QString, QString> meanings = {
-        {QStringLiteral("^PR"), QStringLiteral("인쇄 속도")},    {QStringLiteral("^MD"), QStringLiteral("인쇄 농도")},
-        {QStringLiteral("~SD"), QStringLiteral("인쇄 농도")},    {QStringLiteral("^CI"), QStringLiteral("문자 집합")},
-        {QStringLiteral("^MM"), QStringLiteral("인쇄 모드")},    {QStringLiteral("^MN"), QStringLiteral("용지 감지")},
-        {QStringLiteral("^MT"), QStringLiteral("인쇄 방식")},    {QStringLiteral("^FX"), QStringLiteral("주석")},
-        {QStringLiteral("^PO"), QStringLiteral("인쇄 방향")},    {QStringLiteral("^LT"), QStringLiteral("상하 위치 보정")},
-        {QStringLiteral("^LS"), QStringLiteral("좌우 위치 보정")}, {QStringLiteral("~TA"), QStringLiteral("절단 위치")},
+        {QStringLiteral("^PR"), QStringLiteral("인쇄 속도")},
+        {QStringLiteral("^MD"), QStringLiteral("인쇄 농도")},
+        {QStringLiteral("~SD"), QStringLiteral("인쇄 농도")},
+        {QStringLiteral("^CI"), QStringLiteral("문자 집합")},
+        {QStringLiteral("^MM"), QStringLiteral("인쇄 모드")},
+        {QStringLiteral("^MN"), QStringLiteral("용지 감지")},
+        {QStringLiteral("^MT"), QStringLiteral("인쇄 방식")},
+        {QStringLiteral("^FX"), QStringLiteral("주석")},
+        {QStringLiteral("^PO"), QStringLiteral("인쇄 방향")},
+        {QStringLiteral("^LT"), QStringLiteral("상하 위치 보정")},
+        {QStringLiteral("^LS"), QStringLiteral("좌우 위치 보정")},
+        {QStringLiteral("~TA"), QStringLiteral("절단 위치")},
     };
     return meanings.value(command.left(3).toUpper());
 }

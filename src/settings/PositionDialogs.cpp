@@ -84,7 +84,8 @@ void PositionDialog::Command1_Click() {
         ShowFailure(this, failure.message());
         return;
     }
-    ShowMessage(this, QStringLiteral("저장되었습니다."), QStringLiteral("position"), QMessageBox::Information);
+    ShowMessage(this, QStringLiteral("저장되었습니다."), QStringLiteral("position"),
+                QMessageBox::Information);
 }
 
 void PositionDialog::Command2_Click() { close(); }
@@ -120,10 +121,10 @@ defrm::defrm()
                      3480) {
     constexpr int width = 2895;
     // Rows from top to bottom; the row of layout line 5 stands above the row of layout line 4.
-    Text4 = addRow(Label4, QStringLiteral("Label4"), QStringLiteral("한글위치 (가로) :"), QStringLiteral("Text4"),
-                   240, width, 390);
-    Text5 = addRow(Label5, QStringLiteral("Label5"), QStringLiteral("한글위치 (세로) :"), QStringLiteral("Text5"),
-                   720, width, 390);
+    Text4 = addRow(Label4, QStringLiteral("Label4"), QStringLiteral("한글위치 (가로) :"),
+                   QStringLiteral("Text4"), 240, width, 390);
+    Text5 = addRow(Label5, QStringLiteral("Label5"), QStringLiteral("한글위치 (세로) :"),
+                   QStringLiteral("Text5"), 720, width, 390);
     Text1 = addRow(Label1, QStringLiteral("Label1"), QStringLiteral("인쇄속도 조정하기 :"),
                    QStringLiteral("Text1"), 1200, width, 390);
     Text3 = addRow(Label3, QStringLiteral("Label3"), QStringLiteral("바 코 드 조정하기 :"),
@@ -146,16 +147,16 @@ de1frm::de1frm()
     constexpr int height = 390;
     Text1 = addRow(Label1, QStringLiteral("Label1"), QStringLiteral("인쇄속도 조정하기 :"),
                    QStringLiteral("Text1"), 240, width, height);
-    Text2 = addRow(Label2, QStringLiteral("Label2"), QStringLiteral("소 속(가로) :"), QStringLiteral("Text2"), 720,
-                   width, height);
-    Text3 = addRow(Label3, QStringLiteral("Label3"), QStringLiteral("소 속(세로) :"), QStringLiteral("Text3"), 1200,
-                   width, height);
-    Text4 = addRow(Label4, QStringLiteral("Label4"), QStringLiteral("성 명(가로) :"), QStringLiteral("Text4"), 1680,
-                   width, height);
-    Text5 = addRow(Label5, QStringLiteral("Label5"), QStringLiteral("성 명(세로) :"), QStringLiteral("Text5"), 2160,
-                   width, height);
-    Text6 = addRow(Label6, QStringLiteral("Label6"), QStringLiteral("바코드 조정하기 :"), QStringLiteral("Text6"),
-                   2640, width, height);
+    Text2 = addRow(Label2, QStringLiteral("Label2"), QStringLiteral("소 속(가로) :"), QStringLiteral("Text2"),
+                   720, width, height);
+    Text3 = addRow(Label3, QStringLiteral("Label3"), QStringLiteral("소 속(세로) :"), QStringLiteral("Text3"),
+                   1200, width, height);
+    Text4 = addRow(Label4, QStringLiteral("Label4"), QStringLiteral("성 명(가로) :"), QStringLiteral("Text4"),
+                   1680, width, height);
+    Text5 = addRow(Label5, QStringLiteral("Label5"), QStringLiteral("성 명(세로) :"), QStringLiteral("Text5"),
+                   2160, width, height);
+    Text6 = addRow(Label6, QStringLiteral("Label6"), QStringLiteral("바코드 조정하기 :"),
+                   QStringLiteral("Text6"), 2640, width, height);
     Text7 = addRow(Label7, QStringLiteral("Label7"), QStringLiteral("회원번호 조정하기 :"),
                    QStringLiteral("Text7"), 3120, width, height);
     Command1 = addButton(QStringLiteral("Command1"), QStringLiteral("저장하기"), 960, 3840, 1215);

@@ -15,7 +15,7 @@ namespace hanlabel {
 // A dialog is discarded when it closes; the window manager keeps at most one of each.
 class PositionDialog : public QDialog {
     Q_OBJECT
-public:
+  public:
     // Reads the layout file of the application folder into the boxes. Throws Failure.
     void Form_Load();
     // A print job's copy of the layout lines, in layout-line order.
@@ -27,13 +27,13 @@ public:
     QPushButton* Command1 = nullptr; // "저장하기"
     QPushButton* Command2 = nullptr; // "종  료"
 
-public slots:
+  public slots:
     // Writes the boxes to the layout file and confirms; a failed write is reported and nothing is lost.
     void Command1_Click();
     // Closes and discards the dialog without saving.
     void Command2_Click();
 
-protected:
+  protected:
     PositionDialog(const QString& objectName, const QString& caption, const QString& fileName,
                    int clientWidthTwips, int clientHeightTwips);
     // One row: its caption label sits 120 twips below the top of its box.
@@ -46,7 +46,7 @@ protected:
     void showEvent(QShowEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
 
-private:
+  private:
     QString m_fileName;
     QList<QLineEdit*> m_lineOrder;
 };
@@ -54,7 +54,7 @@ private:
 // The book label position dialog "위치 조정" over the five lines of DPOS.ini.
 class defrm : public PositionDialog {
     Q_OBJECT
-public:
+  public:
     defrm();
 
     QLabel* Label1 = nullptr;
@@ -72,7 +72,7 @@ public:
 // The member card position dialog "위치조정" over the seven lines of DPOS1.ini.
 class de1frm : public PositionDialog {
     Q_OBJECT
-public:
+  public:
     de1frm();
 
     QLabel* Label1 = nullptr;

@@ -18,8 +18,8 @@ QStringList ReadSettingsFile(const QString& path, int lineCount) {
     if (!file.exists())
         throw Failure(QStringLiteral("설정 파일이 없습니다: %1\n(%2)").arg(shownName(path), path));
     if (!file.open(QIODevice::ReadOnly))
-        throw Failure(
-            QStringLiteral("설정 파일을 읽을 수 없습니다: %1\n(%2)").arg(shownName(path), file.errorString()));
+        throw Failure(QStringLiteral("설정 파일을 읽을 수 없습니다: %1\n(%2)")
+                          .arg(shownName(path), file.errorString()));
     QStringList lines;
     while (lines.size() < lineCount) {
         if (file.atEnd())
@@ -43,7 +43,8 @@ void WriteSettingsFile(const QString& path, const QStringList& lines) {
         try {
             content += EncodeCp949(line);
         } catch (const Failure& f) {
-            throw Failure(QStringLiteral("설정 파일 %1에 쓸 수 없습니다.\n%2").arg(shownName(path), f.message()));
+            throw Failure(
+                QStringLiteral("설정 파일 %1에 쓸 수 없습니다.\n%2").arg(shownName(path), f.message()));
         }
         content += "\r\n";
     }
@@ -65,7 +66,9 @@ void WriteSettingsFile(const QString& path, const QStringList& lines) {
         throw Failure(QStringLiteral("설정 파일에 쓸 수 없습니다: %1\n(%2)").arg(shownName(path), reason));
 }
 
-QString FramingCode(bool option5Selected) { return option5Selected ? QStringLiteral("1") : QStringLiteral("2"); }
+QString FramingCode(bool option5Selected) {
+    return option5Selected ? QStringLiteral("1") : QStringLiteral("2");
+}
 
 int FramingOptionFromCode(const QString& code) {
     if (code == QLatin1String("1"))

@@ -61,7 +61,7 @@ QString ConnectError() {
 const char* NoPassword(const char*, http_t*, const char*, const char*, void*) { return nullptr; }
 
 class CupsTransport final : public Transport {
-public:
+  public:
     explicit CupsTransport(QString queue) : m_queue(std::move(queue)) {}
 
     QString description() const override { return kPrefix + m_queue; }
@@ -70,26 +70,28 @@ public:
         cupsSetPasswordCB2(NoPassword, nullptr);
         // An own connection, so that a server that is down fails within the timeout with the
         // system's reason.
-        std::unique_ptr<http_t, void (*)(http_t*)> connection(
-            httpConnect2(cupsServer(), ippPort(), nullptr, AF_UNSPEC, cupsEncryption(), 1, kConnectTimeoutMs,
-                         nullptr),
-            httpClose);
+        std::unique_ptr<http_t, void (*)(http_t*)> connection(httpConnect2(cupsServer(), ippPort(), nullptr,
+                                                                           AF_UNSPEC, cupsEncryption(), 1,
+                                                                           kConnectTimeoutMs, nullptr),
+                                                              httpClose);
         http_t* http = connection.get();
         QByteArray queue = m_queue.toUtf8();
         if (!http)
-            fail(queue.isEmpty() ? QStringLiteral("(기본)") : m_queue, QStringLiteral("서버에 연결할 수 없습니다"),
-                 ConnectError());
+            fail(queue.isEmpty() ? QStringLiteral("(기본)") : m_queue,
+                 QStringLiteral("서버에 연결할 수 없습니다"), ConnectError());
         if (queue.isEmpty()) {
             queue = QByteArray(cupsGetDefault2(http));
             if (queue.isEmpty())
-                throw Failure(QStringLiteral("CUPS (서버 %1): 기본 프린터 큐가 없습니다. cups:큐이름으로 지정하세요.")
-                                  .arg(Server()));
+                throw Failure(
+                    QStringLiteral("CUPS (서버 %1): 기본 프린터 큐가 없습니다. cups:큐이름으로 지정하세요.")
+                        .arg(Server()));
         }
         const QString name = QString::fromUtf8(queue);
         const int job = cupsCreateJob(http, queue.constData(), "hanlabel", 0, nullptr);
         if (job == 0)
             fail(name, QStringLiteral("작업을 만들 수 없습니다"), LastError());
-        if (cupsStartDocument(http, queue.constData(), job, "label", CUPS_FORMAT_RAW, 1) != HTTP_STATUS_CONTINUE)
+        if (cupsStartDocument(http, queue.constData(), job, "label", CUPS_FORMAT_RAW, 1) !=
+            HTTP_STATUS_CONTINUE)
             abandon(http, name, queue, job, QStringLiteral("작업을 보낼 수 없습니다"));
         const qint64 total = stream.size();
         qint64 sent = 0;
@@ -108,10 +110,10 @@ public:
             progress(0, 0);
     }
 
-private:
+  private:
     [[noreturn]] static void fail(const QString& queue, const QString& what, const QString& reason) {
-        throw Failure(QStringLiteral("CUPS 프린터 큐 %1 (서버 %2): %3: %4")
-                          .arg(queue, Server(), what, reason));
+        throw Failure(
+            QStringLiteral("CUPS 프린터 큐 %1 (서버 %2): %3: %4").arg(queue, Server(), what, reason));
     }
 
     // Cancels a job that could not be sent whole, so the printer never gets half of it.

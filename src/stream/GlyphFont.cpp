@@ -30,9 +30,7 @@ constexpr int kNameBase = 36;
 constexpr int kNameFirstDigit = 16; // "G", the first base-36 digit that is no hex digit
 constexpr int kNameLength = 4;
 
-QString characterText(char32_t character) {
-    return QString::fromUcs4(&character, 1);
-}
+QString characterText(char32_t character) { return QString::fromUcs4(&character, 1); }
 
 QString noFontMessage(char32_t character) {
     const bool printable = character <= 0x10FFFF && !(character >= 0xD800 && character <= 0xDFFF);

@@ -35,9 +35,7 @@ struct TableFreer {
 using HandlePtr = std::unique_ptr<MdbHandle, HandleCloser>;
 using TablePtr = std::unique_ptr<MdbTableDef, TableFreer>;
 
-QString nativePath(const QString& path) {
-    return QDir::toNativeSeparators(path);
-}
+QString nativePath(const QString& path) { return QDir::toNativeSeparators(path); }
 
 // libmdb trusts the file it is given, so a file that is not a Jet/ACE database is turned away
 // before it gets there.
@@ -187,9 +185,7 @@ void GlyphSource::bind(const QString& databasePath) {
     m_open = true;
 }
 
-int GlyphSource::recordCount() const {
-    return m_rowCount;
-}
+int GlyphSource::recordCount() const { return m_rowCount; }
 
 Glyph GlyphSource::lookup(char32_t character) {
     if (!m_open) {

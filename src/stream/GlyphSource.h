@@ -20,7 +20,7 @@ struct Glyph {
 // The glyph database (table HAN24X24 of an Access 2000 file), read once when bound and then
 // answered from memory. The first row with a matching HANGUL wins, as FindFirst would.
 class GlyphSource {
-public:
+  public:
     GlyphSource();
     ~GlyphSource();
     GlyphSource(const GlyphSource&) = delete;
@@ -38,7 +38,7 @@ public:
     // Korean font. Throws Failure when the database could not be opened, or no font has it.
     Glyph lookup(char32_t character);
 
-private:
+  private:
     struct Record {
         std::optional<QString> name;    // ImageName as stored; nothing when the field is Null
         std::optional<QByteArray> data; // ImageData as stored; nothing when the field is Null
@@ -48,7 +48,7 @@ private:
     QString m_openError;
     int m_rowCount = 0;
     QHash<char32_t, Record> m_records; // first row per key only
-    QHash<char32_t, Glyph> m_drawn;     // font glyphs already drawn
+    QHash<char32_t, Glyph> m_drawn;    // font glyphs already drawn
 };
 
 // Draws a character from an installed Korean font into the 32 x 35 cell of the database glyphs

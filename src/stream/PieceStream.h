@@ -13,7 +13,7 @@ ChannelKind ChooseChannel(const QString& portText);
 // One job's stream, composed completely before the channel opens. Each piece is written in
 // CP949 followed by the channel's line ending: CR LF on the parallel port, nothing on serial.
 class PieceStream {
-public:
+  public:
     explicit PieceStream(ChannelKind kind) : m_kind(kind) {}
 
     ChannelKind kind() const { return m_kind; }
@@ -24,7 +24,7 @@ public:
     const QByteArray& bytes() const { return m_bytes; }
     int pieceCount() const { return m_pieces; }
 
-private:
+  private:
     ChannelKind m_kind;
     QByteArray m_bytes;
     int m_pieces = 0;

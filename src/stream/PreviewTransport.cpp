@@ -23,7 +23,7 @@ PreviewPresenter& Presenter() {
 }
 
 class PreviewTransport final : public Transport {
-public:
+  public:
     explicit PreviewTransport(QString path) : m_path(std::move(path)) {}
 
     QString description() const override {
@@ -40,7 +40,7 @@ public:
             progress(stream.size(), stream.size());
     }
 
-private:
+  private:
     void present(const PreviewResult& result) const {
         PreviewPresenter presenter;
         {
@@ -55,14 +55,17 @@ private:
     void write(const PreviewResult& result) const {
         QSaveFile file(m_path);
         if (!file.open(QIODevice::WriteOnly))
-            throw Failure(QStringLiteral("미리보기 파일 %1을(를) 만들 수 없습니다: %2").arg(m_path, file.errorString()));
+            throw Failure(QStringLiteral("미리보기 파일 %1을(를) 만들 수 없습니다: %2")
+                              .arg(m_path, file.errorString()));
         QImageWriter writer(&file, "png");
         if (!writer.write(PreviewPicture(result))) {
             file.cancelWriting();
-            throw Failure(QStringLiteral("미리보기 파일 %1에 쓸 수 없습니다: %2").arg(m_path, writer.errorString()));
+            throw Failure(
+                QStringLiteral("미리보기 파일 %1에 쓸 수 없습니다: %2").arg(m_path, writer.errorString()));
         }
         if (!file.commit())
-            throw Failure(QStringLiteral("미리보기 파일 %1에 쓸 수 없습니다: %2").arg(m_path, file.errorString()));
+            throw Failure(
+                QStringLiteral("미리보기 파일 %1에 쓸 수 없습니다: %2").arg(m_path, file.errorString()));
     }
 
     QString m_path;

@@ -28,13 +28,11 @@ constexpr qint64 kChunk = 4096;
 
 QString SystemReason(int error) { return QString::fromLocal8Bit(std::strerror(error)); }
 
-QString Seconds(std::chrono::milliseconds ms) {
-    return QString::number(ms.count() / 1000.0, 'g', 3);
-}
+QString Seconds(std::chrono::milliseconds ms) { return QString::number(ms.count() / 1000.0, 'g', 3); }
 
 // Closes the socket on every way out of send().
 class Socket {
-public:
+  public:
     explicit Socket(int fd) : m_fd(fd) {}
     ~Socket() {
         if (m_fd >= 0)
@@ -45,7 +43,7 @@ public:
     int fd() const { return m_fd; }
     int release() { return std::exchange(m_fd, -1); }
 
-private:
+  private:
     int m_fd;
 };
 
@@ -67,7 +65,7 @@ bool WaitFor(int fd, short events, qint64 ms) {
 }
 
 class TcpTransport final : public Transport {
-public:
+  public:
     TcpTransport(QString target, TcpTimeouts timeouts) : m_target(std::move(target)), m_timeouts(timeouts) {}
 
     QString description() const override { return m_target; }
@@ -80,8 +78,8 @@ public:
         const qint64 total = stream.size();
         qint64 sent = 0;
         while (sent < total) {
-            const ssize_t n = ::send(fd, stream.constData() + sent, size_t(std::min(kChunk, total - sent)),
-                                     MSG_NOSIGNAL);
+            const ssize_t n =
+                ::send(fd, stream.constData() + sent, size_t(std::min(kChunk, total - sent)), MSG_NOSIGNAL);
             if (n < 0 && (errno == EAGAIN || errno == EWOULDBLOCK || errno == EINTR)) {
                 if (!WaitFor(fd, POLLOUT, m_timeouts.stall.count()))
                     fail(QStringLiteral("가 %1초 동안 데이터를 받지 않습니다 (%2/%3바이트 보냄)")
@@ -91,7 +89,10 @@ public:
                 continue;
             }
             if (n < 0)
-                fail(QStringLiteral("에 보낼 수 없습니다 (%1/%2바이트 보냄): %3").arg(sent).arg(total).arg(SystemReason(errno)));
+                fail(QStringLiteral("에 보낼 수 없습니다 (%1/%2바이트 보냄): %3")
+                         .arg(sent)
+                         .arg(total)
+                         .arg(SystemReason(errno)));
             sent += n;
             if (progress)
                 progress(sent, total);
@@ -102,7 +103,7 @@ public:
         awaitClose(fd, total);
     }
 
-private:
+  private:
     [[noreturn]] void fail(const QString& what) const {
         throw Failure(QStringLiteral("프린터 %1%2").arg(m_target, what));
     }
@@ -141,11 +142,13 @@ private:
         hints.ai_socktype = SOCK_STREAM;
         addrinfo* found = nullptr;
         if (const int rc = ::getaddrinfo(host.constData(), port.constData(), &hints, &found); rc != 0)
-            fail(QStringLiteral("의 주소를 찾을 수 없습니다: %1").arg(QString::fromLocal8Bit(::gai_strerror(rc))));
+            fail(QStringLiteral("의 주소를 찾을 수 없습니다: %1")
+                     .arg(QString::fromLocal8Bit(::gai_strerror(rc))));
         std::unique_ptr<addrinfo, void (*)(addrinfo*)> list(found, ::freeaddrinfo);
         QString reason;
         for (const addrinfo* a = found; a; a = a->ai_next) {
-            Socket socket(::socket(a->ai_family, a->ai_socktype | SOCK_NONBLOCK | SOCK_CLOEXEC, a->ai_protocol));
+            Socket socket(
+                ::socket(a->ai_family, a->ai_socktype | SOCK_NONBLOCK | SOCK_CLOEXEC, a->ai_protocol));
             if (socket.fd() < 0) {
                 reason = SystemReason(errno);
                 continue;

@@ -21,7 +21,7 @@ using ProgressFn = std::function<void(qint64 sent, qint64 total)>;
 // Where a composed job goes. send() opens, writes every byte and closes; it returns only when
 // every byte has left, and throws Failure naming the port and the system's reason otherwise.
 class Transport {
-public:
+  public:
     virtual ~Transport() = default;
     virtual QString description() const = 0;
     virtual void send(const QByteArray& stream, const ProgressFn& progress) = 0;

@@ -52,43 +52,53 @@ mainfrm::mainfrm(QWidget* parent) : QMainWindow(parent) {
     Text2 = MakeTextBox(client, QStringLiteral("Text2"), 3270, 2280, 2175, 285, Pink);
     Text2->setMaxLength(13);
 
-    Frame1 = MakeFrame(client, QStringLiteral("Frame1"), QStringLiteral("Serial No"), 4440, 225, 2415, 975, false);
-    Option1 = MakeOption(Frame1, QStringLiteral("Option1"), QStringLiteral("오름차순(1,2,3..)"), 240, 240, 1815,
-                         180, false);
+    Frame1 =
+        MakeFrame(client, QStringLiteral("Frame1"), QStringLiteral("Serial No"), 4440, 225, 2415, 975, false);
+    Option1 = MakeOption(Frame1, QStringLiteral("Option1"), QStringLiteral("오름차순(1,2,3..)"), 240, 240,
+                         1815, 180, false);
     Option1->setChecked(true);
-    Option2 = MakeOption(Frame1, QStringLiteral("Option2"), QStringLiteral("내림차순(9,8,7..)"), 240, 600, 1815,
-                         255, false);
+    Option2 = MakeOption(Frame1, QStringLiteral("Option2"), QStringLiteral("내림차순(9,8,7..)"), 240, 600,
+                         1815, 255, false);
 
     Label3 = MakeLabel(client, QStringLiteral("Label3"), QStringLiteral("수량"), 2385, 2880, 540, 195, true);
     Text5 = MakeTextBox(client, QStringLiteral("Text5"), 2955, 2865, 615, 270, LightCyan);
     Text5->setText(QStringLiteral("1"));
-    Label1 = MakeLabel(client, QStringLiteral("Label1"), QStringLiteral("좌측위치"), 2025, 1650, 1035, 195, true);
+    Label1 =
+        MakeLabel(client, QStringLiteral("Label1"), QStringLiteral("좌측위치"), 2025, 1650, 1035, 195, true);
     Text3 = MakeTextBox(client, QStringLiteral("Text3"), 2115, 1875, 525, 270, LightGrey);
     UpDown1 = new UpDown(client);
     UpDown1->setObjectName(QStringLiteral("UpDown1"));
     PlaceTwips(UpDown1, 2670, 1875, 240, 255);
-    Label2 = MakeLabel(client, QStringLiteral("Label2"), QStringLiteral("상하위치"), 3150, 615, 1035, 195, true);
+    Label2 =
+        MakeLabel(client, QStringLiteral("Label2"), QStringLiteral("상하위치"), 3150, 615, 1035, 195, true);
     Text4 = MakeTextBox(client, QStringLiteral("Text4"), 3285, 855, 525, 270, LightGrey);
     UpDown2 = new UpDown(client);
     UpDown2->setObjectName(QStringLiteral("UpDown2"));
     PlaceTwips(UpDown2, 3840, 885, 240, 255);
 
     Frame2 = MakeFrame(client, QStringLiteral("Frame2"), QString(), 0, 240, 1695, 975, false);
-    Option3 = MakeOption(Frame2, QStringLiteral("Option3"), QStringLiteral("도서바코드"), 120, 240, 1455, 255, true);
+    Option3 = MakeOption(Frame2, QStringLiteral("Option3"), QStringLiteral("도서바코드"), 120, 240, 1455, 255,
+                         true);
     Option3->setChecked(true);
-    Option4 = MakeOption(Frame2, QStringLiteral("Option4"), QStringLiteral("회 원 카 드"), 120, 600, 1335, 255, true);
+    Option4 = MakeOption(Frame2, QStringLiteral("Option4"), QStringLiteral("회 원 카 드"), 120, 600, 1335,
+                         255, true);
 
     Combo1 = MakePortCombo(client, QStringLiteral("Combo1"), 120, 1440, 1335, 300);
-    Frame3 = MakeFrame(client, QStringLiteral("Frame3"), QStringLiteral("통신설정"), 0, 1920, 1695, 1215, false);
-    Option5 = MakeOption(Frame3, QStringLiteral("Option5"), QStringLiteral("9600,E,7,1"), 120, 360, 1335, 255, false);
-    Option6 = MakeOption(Frame3, QStringLiteral("Option6"), QStringLiteral("9600,N,8,1"), 120, 720, 1335, 255, false);
+    Frame3 =
+        MakeFrame(client, QStringLiteral("Frame3"), QStringLiteral("통신설정"), 0, 1920, 1695, 1215, false);
+    Option5 = MakeOption(Frame3, QStringLiteral("Option5"), QStringLiteral("9600,E,7,1"), 120, 360, 1335, 255,
+                         false);
+    Option6 = MakeOption(Frame3, QStringLiteral("Option6"), QStringLiteral("9600,N,8,1"), 120, 720, 1335, 255,
+                         false);
     Option6->setChecked(true);
 
-    Command1 = MakeButton(client, QStringLiteral("Command1"), QStringLiteral("프린터 출력"), 3690, 2790, 1335, 495);
-    Command2 = MakeButton(client, QStringLiteral("Command2"), QStringLiteral("종  료"), 5250, 2790, 1335, 495);
+    Command1 =
+        MakeButton(client, QStringLiteral("Command1"), QStringLiteral("프린터 출력"), 3690, 2790, 1335, 495);
+    Command2 =
+        MakeButton(client, QStringLiteral("Command2"), QStringLiteral("종  료"), 5250, 2790, 1335, 495);
 
-    Label4 = MakeLabel(client, QStringLiteral("Label4"), QStringLiteral("도서관 도서 바코드 라벨 인쇄"), 3165, 3600,
-                       3525, 240, true);
+    Label4 = MakeLabel(client, QStringLiteral("Label4"), QStringLiteral("도서관 도서 바코드 라벨 인쇄"), 3165,
+                       3600, 3525, 240, true);
     SetBackground(Label4, BannerBlue);
     QPalette banner = Label4->palette();
     banner.setColor(QPalette::WindowText, banner.color(QPalette::HighlightedText));
@@ -105,8 +115,8 @@ mainfrm::mainfrm(QWidget* parent) : QMainWindow(parent) {
     menuBar()->setFont(GulimFont(9));
     menuBar()->addAction(p2);
 
-    SetTabOrder({Command2, Text1, UpDown1, Text3, Text4, UpDown2, Option1, Option2, Text5, Text2, Option3, Option4,
-                 Option5, Option6, Combo1, Command1});
+    SetTabOrder({Command2, Text1, UpDown1, Text3, Text4, UpDown2, Option1, Option2, Text5, Text2, Option3,
+                 Option4, Option5, Option6, Combo1, Command1});
     Command2->setFocus();
 
     connect(Command1, &QPushButton::clicked, this, &mainfrm::Command1_Click);
@@ -128,7 +138,8 @@ mainfrm::~mainfrm() = default;
 void mainfrm::Form_Load() {
     HangulDB->setDatabaseName(ApplicationFile(ApplicationFolder(), GlyphDatabaseName));
 
-    const QStringList origin = ReadSettingsFile(ApplicationFile(ApplicationFolder(), SettingsFiles::BookOrigin), 2);
+    const QStringList origin =
+        ReadSettingsFile(ApplicationFile(ApplicationFolder(), SettingsFiles::BookOrigin), 2);
     Text3->setText(origin[0]);
     Text4->setText(origin[1]);
 
@@ -182,7 +193,8 @@ void mainfrm::Command1_Click() {
     {
         JobProgress progress(this);
         try {
-            out = BookLabelJob(in, JobEnvironment{ApplicationFolder(), &HangulDB->source(), progress.callback()})
+            out = BookLabelJob(in,
+                               JobEnvironment{ApplicationFolder(), &HangulDB->source(), progress.callback()})
                       .Command1_Click();
         } catch (const Failure& failure) {
             out.status = JobStatus::Failed;
@@ -201,7 +213,8 @@ void mainfrm::Command1_Click() {
     if (out.status == JobStatus::Failed) {
         ShowFailure(this, out.failure);
     } else if (out.status == JobStatus::QuantityMissing) {
-        ShowMessage(this, QStringLiteral("인쇄매수를 입력하세요!"), QStringLiteral("입력오류"), QMessageBox::Critical);
+        ShowMessage(this, QStringLiteral("인쇄매수를 입력하세요!"), QStringLiteral("입력오류"),
+                    QMessageBox::Critical);
         Text5->setFocus();
     }
 }

@@ -20,7 +20,7 @@ class UpDown;
 // quantity of a run of book labels, with the label origin and the printer channel.
 class mainfrm : public QMainWindow {
     Q_OBJECT
-public:
+  public:
     explicit mainfrm(QWidget* parent = nullptr);
     ~mainfrm() override;
 
@@ -69,16 +69,16 @@ public:
     QObject* MSComm1;
     QAction* p2;
 
-signals:
+  signals:
     void switchRequested();
     void positionDialogRequested();
     void exitRequested();
     void layoutLinesRead(const QStringList& lines);
 
-protected:
+  protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
-private:
+  private:
     bool m_printing = false;
 };
 

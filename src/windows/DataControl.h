@@ -10,7 +10,7 @@ namespace hanlabel {
 // that the print jobs look Hangul characters up in.
 class DataControl : public QWidget {
     Q_OBJECT
-public:
+  public:
     explicit DataControl(QWidget* parent = nullptr);
 
     // Binds the control to a database file; one that cannot be opened is remembered by the source.
@@ -21,7 +21,7 @@ public:
 
     GlyphSource& source() { return m_source; }
 
-private:
+  private:
     GlyphSource m_source;
 };
 

@@ -23,9 +23,9 @@ QFont GulimFont(double pointSize, bool bold) {
 void InstallKoreanFontSubstitutions() {
     const QStringList families = QFontDatabase::families();
     QStringList korean;
-    for (const QString& candidate : {QStringLiteral("Gulim"), QStringLiteral("NanumGothic"),
-                                     QStringLiteral("NanumBarunGothic"), QStringLiteral("Noto Sans CJK KR"),
-                                     QStringLiteral("UnDotum"), QStringLiteral("Malgun Gothic")})
+    for (const QString& candidate :
+         {QStringLiteral("Gulim"), QStringLiteral("NanumGothic"), QStringLiteral("NanumBarunGothic"),
+          QStringLiteral("Noto Sans CJK KR"), QStringLiteral("UnDotum"), QStringLiteral("Malgun Gothic")})
         if (families.contains(candidate, Qt::CaseInsensitive))
             korean << candidate;
     if (korean.isEmpty())

@@ -11,11 +11,11 @@ namespace {
 
 // A progress dialog that neither Escape nor the close box can dismiss while the job runs.
 class SendingDialog : public QProgressDialog {
-public:
+  public:
     using QProgressDialog::QProgressDialog;
     void reject() override {}
 
-protected:
+  protected:
     void closeEvent(QCloseEvent* event) override { event->ignore(); }
 };
 
@@ -32,7 +32,9 @@ QString ProgressText(qint64 sent, qint64 total) {
 }
 
 // The clock runs from the start of the job: a slow channel reports its first piece late.
-JobProgress::JobProgress(QWidget* window, int delayMs) : m_window(window), m_delayMs(delayMs) { m_clock.start(); }
+JobProgress::JobProgress(QWidget* window, int delayMs) : m_window(window), m_delayMs(delayMs) {
+    m_clock.start();
+}
 
 JobProgress::~JobProgress() { delete m_dialog.data(); }
 

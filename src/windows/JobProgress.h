@@ -14,7 +14,7 @@ namespace hanlabel {
 // small modal dialog shows the bytes sent of the total and events are processed, so the window
 // repaints but takes no input. The dialog has no cancel button and cannot be closed.
 class JobProgress {
-public:
+  public:
     explicit JobProgress(QWidget* window, int delayMs = 500);
     ~JobProgress();
     JobProgress(const JobProgress&) = delete;
@@ -27,7 +27,7 @@ public:
     // The dialog while it is shown, else null.
     QProgressDialog* dialog() const { return m_dialog; }
 
-private:
+  private:
     QWidget* m_window;
     int m_delayMs;
     QElapsedTimer m_clock;

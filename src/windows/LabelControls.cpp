@@ -12,10 +12,10 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPainter>
-#include <qdrawutil.h>
 #include <QProxyStyle>
 #include <QPushButton>
 #include <QRadioButton>
+#include <qdrawutil.h>
 
 #include <cmath>
 
@@ -23,8 +23,8 @@ namespace hanlabel {
 
 namespace {
 
-template <typename W> W* Placed(W* widget, const QString& name, int left, int top, int width, int height,
-                                bool bold) {
+template <typename W>
+W* Placed(W* widget, const QString& name, int left, int top, int width, int height, bool bold) {
     widget->setObjectName(name);
     widget->setFont(GulimFont(9, bold));
     PlaceTwips(widget, left, top, width, height);
@@ -33,7 +33,7 @@ template <typename W> W* Placed(W* widget, const QString& name, int left, int to
 
 // Password display with "*" and no delay before a typed character is masked.
 class StarEchoStyle : public QProxyStyle {
-public:
+  public:
     int styleHint(StyleHint hint, const QStyleOption* option, const QWidget* widget,
                   QStyleHintReturn* data) const override {
         if (hint == SH_LineEdit_PasswordCharacter)
@@ -46,7 +46,7 @@ public:
 
 // The option and check box indicators at 12 pixels, so that they fit the low option rows.
 class FormStyle : public QProxyStyle {
-public:
+  public:
     int pixelMetric(PixelMetric metric, const QStyleOption* option, const QWidget* widget) const override {
         switch (metric) {
         case PM_ExclusiveIndicatorWidth:
@@ -73,10 +73,10 @@ QStyle* WindowFormStyle(QWidget* control) {
 
 // A frame whose border runs through the middle of its caption, the caption on a gap in the line.
 class FormFrame : public QGroupBox {
-public:
+  public:
     using QGroupBox::QGroupBox;
 
-protected:
+  protected:
     void paintEvent(QPaintEvent*) override {
         QPainter painter(this);
         const QFontMetrics metrics(font());
@@ -94,18 +94,20 @@ protected:
 
 // Sends the focus that Tab brings to an unselected option on to the selected one of its group.
 class SelectedOptionFocus : public QObject {
-public:
+  public:
     using QObject::QObject;
 
-protected:
+  protected:
     bool eventFilter(QObject* watched, QEvent* event) override {
         if (event->type() != QEvent::FocusIn)
             return false;
         const auto reason = static_cast<QFocusEvent*>(event)->reason();
         auto* option = qobject_cast<QRadioButton*>(watched);
-        if (!option || option->isChecked() || (reason != Qt::TabFocusReason && reason != Qt::BacktabFocusReason))
+        if (!option || option->isChecked() ||
+            (reason != Qt::TabFocusReason && reason != Qt::BacktabFocusReason))
             return false;
-        for (QRadioButton* sibling : option->parentWidget()->findChildren<QRadioButton*>(Qt::FindDirectChildrenOnly))
+        for (QRadioButton* sibling :
+             option->parentWidget()->findChildren<QRadioButton*>(Qt::FindDirectChildrenOnly))
             if (sibling->isChecked()) {
                 sibling->setFocus(reason);
                 break;
@@ -138,8 +140,8 @@ QRadioButton* MakeOption(QWidget* parent, const QString& name, const QString& ca
     return option;
 }
 
-QGroupBox* MakeFrame(QWidget* parent, const QString& name, const QString& caption, int left, int top, int width,
-                     int height, bool bold) {
+QGroupBox* MakeFrame(QWidget* parent, const QString& name, const QString& caption, int left, int top,
+                     int width, int height, bool bold) {
     return Placed(new FormFrame(caption, parent), name, left, top, width, height, bold);
 }
 

@@ -24,8 +24,8 @@ QLabel* MakeLabel(QWidget* parent, const QString& name, const QString& caption, 
                   int height, bool bold);
 QRadioButton* MakeOption(QWidget* parent, const QString& name, const QString& caption, int left, int top,
                          int width, int height, bool bold);
-QGroupBox* MakeFrame(QWidget* parent, const QString& name, const QString& caption, int left, int top, int width,
-                     int height, bool bold);
+QGroupBox* MakeFrame(QWidget* parent, const QString& name, const QString& caption, int left, int top,
+                     int width, int height, bool bold);
 QPushButton* MakeButton(QWidget* parent, const QString& name, const QString& caption, int left, int top,
                         int width, int height);
 QCheckBox* MakeCheckBox(QWidget* parent, const QString& name, const QString& caption, int left, int top,

@@ -54,8 +54,10 @@ main1frm::main1frm(QWidget* parent) : QMainWindow(parent) {
     Image1->setScaledContents(true);
 
     Frame2 = MakeFrame(client, QStringLiteral("Frame2"), QString(), 0, 240, 1695, 975, false);
-    Option4 = MakeOption(Frame2, QStringLiteral("Option4"), QStringLiteral("회 원 카 드"), 120, 600, 1335, 255, true);
-    Option3 = MakeOption(Frame2, QStringLiteral("Option3"), QStringLiteral("도서바코드"), 120, 240, 1455, 255, true);
+    Option4 = MakeOption(Frame2, QStringLiteral("Option4"), QStringLiteral("회 원 카 드"), 120, 600, 1335,
+                         255, true);
+    Option3 = MakeOption(Frame2, QStringLiteral("Option3"), QStringLiteral("도서바코드"), 120, 240, 1455, 255,
+                         true);
 
     Text1 = MakeTextBox(client, QStringLiteral("Text1"), 4560, 720, 2175, 285, Pink);
     Text2 = MakeTextBox(client, QStringLiteral("Text2"), 4560, 1080, 2175, 285, Pink);
@@ -65,9 +67,12 @@ main1frm::main1frm(QWidget* parent) : QMainWindow(parent) {
     Text4->setMaxLength(7);
     Text4->setStyle(MakeStarEchoStyle(Text4));
 
-    Command1 = MakeButton(client, QStringLiteral("Command1"), QStringLiteral("프린터 출력"), 3690, 2790, 1335, 495);
-    Command2 = MakeButton(client, QStringLiteral("Command2"), QStringLiteral("종  료"), 5250, 2790, 1335, 495);
-    Check1 = MakeCheckBox(client, QStringLiteral("Check1"), QStringLiteral("* 체크"), 5880, 1800, 975, 300, true);
+    Command1 =
+        MakeButton(client, QStringLiteral("Command1"), QStringLiteral("프린터 출력"), 3690, 2790, 1335, 495);
+    Command2 =
+        MakeButton(client, QStringLiteral("Command2"), QStringLiteral("종  료"), 5250, 2790, 1335, 495);
+    Check1 =
+        MakeCheckBox(client, QStringLiteral("Check1"), QStringLiteral("* 체크"), 5880, 1800, 975, 300, true);
     Check1->setChecked(true);
 
     Text5 = MakeTextBox(client, QStringLiteral("Text5"), 5280, 360, 615, 270, LightGrey);
@@ -80,18 +85,26 @@ main1frm::main1frm(QWidget* parent) : QMainWindow(parent) {
     PlaceTwips(UpDown2, 5880, 360, 240, 255);
 
     Combo1 = MakePortCombo(client, QStringLiteral("Combo1"), 120, 1440, 1335, 300);
-    Frame3 = MakeFrame(client, QStringLiteral("Frame3"), QStringLiteral("통신설정"), 0, 1920, 1695, 1215, true);
-    Option6 = MakeOption(Frame3, QStringLiteral("Option6"), QStringLiteral("9600,N,8,1"), 120, 720, 1335, 255, false);
+    Frame3 =
+        MakeFrame(client, QStringLiteral("Frame3"), QStringLiteral("통신설정"), 0, 1920, 1695, 1215, true);
+    Option6 = MakeOption(Frame3, QStringLiteral("Option6"), QStringLiteral("9600,N,8,1"), 120, 720, 1335, 255,
+                         false);
     Option6->setChecked(true);
-    Option5 = MakeOption(Frame3, QStringLiteral("Option5"), QStringLiteral("9600,E,7,1"), 120, 360, 1335, 255, false);
+    Option5 = MakeOption(Frame3, QStringLiteral("Option5"), QStringLiteral("9600,E,7,1"), 120, 360, 1335, 255,
+                         false);
 
     Label1 = MakeLabel(client, QStringLiteral("Label1"), QStringLiteral("-"), 5520, 1440, 255, 255, false);
     Label1->setAlignment(Qt::AlignCenter);
-    Label2 = MakeLabel(client, QStringLiteral("Label2"), QStringLiteral("좌측위치"), 2160, 360, 1035, 195, true);
-    Label3 = MakeLabel(client, QStringLiteral("Label3"), QStringLiteral("상하위치"), 4200, 360, 1035, 195, true);
-    Label4 = MakeLabel(client, QStringLiteral("Label4"), QStringLiteral("소      속"), 3600, 720, 795, 195, false);
-    Label5 = MakeLabel(client, QStringLiteral("Label5"), QStringLiteral("성      명"), 3600, 1080, 795, 195, false);
-    Label6 = MakeLabel(client, QStringLiteral("Label6"), QStringLiteral("회원번호"), 3600, 1440, 795, 195, false);
+    Label2 =
+        MakeLabel(client, QStringLiteral("Label2"), QStringLiteral("좌측위치"), 2160, 360, 1035, 195, true);
+    Label3 =
+        MakeLabel(client, QStringLiteral("Label3"), QStringLiteral("상하위치"), 4200, 360, 1035, 195, true);
+    Label4 =
+        MakeLabel(client, QStringLiteral("Label4"), QStringLiteral("소      속"), 3600, 720, 795, 195, false);
+    Label5 = MakeLabel(client, QStringLiteral("Label5"), QStringLiteral("성      명"), 3600, 1080, 795, 195,
+                       false);
+    Label6 =
+        MakeLabel(client, QStringLiteral("Label6"), QStringLiteral("회원번호"), 3600, 1440, 795, 195, false);
 
     // The banner twice, the first a faint echo behind the second.
     Label7 = MakeLabel(client, QStringLiteral("Label7"), Banner, 3315, 3555, 3525, 240, true);
@@ -114,8 +127,8 @@ main1frm::main1frm(QWidget* parent) : QMainWindow(parent) {
     menuBar()->setFont(GulimFont(9));
     menuBar()->addAction(q1);
 
-    SetTabOrder({Option4, Option3, Text1, Text2, Text3, Text4, Command1, Command2, Check1, Text5, Text6, UpDown1,
-                 UpDown2, Combo1, Option6, Option5});
+    SetTabOrder({Option4, Option3, Text1, Text2, Text3, Text4, Command1, Command2, Check1, Text5, Text6,
+                 UpDown1, UpDown2, Combo1, Option6, Option5});
     Option4->setFocus();
 
     connect(Command1, &QPushButton::clicked, this, &main1frm::Command1_Click);
@@ -152,7 +165,8 @@ void main1frm::Form_Load() {
 
 // Key releases in Text3 and typed characters in Text4 (keys or composed input).
 bool main1frm::eventFilter(QObject* watched, QEvent* event) {
-    if (watched == Text3 && event->type() == QEvent::KeyRelease && !static_cast<QKeyEvent*>(event)->isAutoRepeat())
+    if (watched == Text3 && event->type() == QEvent::KeyRelease &&
+        !static_cast<QKeyEvent*>(event)->isAutoRepeat())
         Text3_KeyUp();
     if (watched == Text4) {
         if (event->type() == QEvent::KeyPress && !static_cast<QKeyEvent*>(event)->text().isEmpty())
@@ -198,7 +212,8 @@ void main1frm::Command1_Click() {
     {
         JobProgress progress(this);
         try {
-            out = MemberCardJob(in, JobEnvironment{ApplicationFolder(), &HangulDB->source(), progress.callback()})
+            out = MemberCardJob(in,
+                                JobEnvironment{ApplicationFolder(), &HangulDB->source(), progress.callback()})
                       .Command1_Click();
         } catch (const Failure& failure) {
             out.status = JobStatus::Failed;

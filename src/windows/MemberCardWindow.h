@@ -21,7 +21,7 @@ class UpDown;
 // member card, with the label origin and the printer channel.
 class main1frm : public QMainWindow {
     Q_OBJECT
-public:
+  public:
     explicit main1frm(QWidget* parent = nullptr);
     ~main1frm() override;
 
@@ -75,16 +75,16 @@ public:
     QObject* MSComm1;
     QAction* q1;
 
-signals:
+  signals:
     void switchRequested();
     void positionDialogRequested();
     void exitRequested();
     void layoutLinesRead(const QStringList& lines);
 
-protected:
+  protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
-private:
+  private:
     bool m_printing = false;
 };
 

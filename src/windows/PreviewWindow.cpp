@@ -89,8 +89,9 @@ PreviewWindow::PreviewWindow(const PreviewResult& result, QWidget* parent)
     layout->addWidget(notes);
 
     // Start with the whole label in view on this screen, never enlarged beyond 2 x.
-    const QRect screen = QGuiApplication::primaryScreen() ? QGuiApplication::primaryScreen()->availableGeometry()
-                                                           : QRect(0, 0, 1024, 768);
+    const QRect screen = QGuiApplication::primaryScreen()
+                             ? QGuiApplication::primaryScreen()->availableGeometry()
+                             : QRect(0, 0, 1024, 768);
     const double fit = std::min((screen.width() * 0.8) / std::max(1, m_label.width()),
                                 (screen.height() * 0.55) / std::max(1, m_label.height()));
     setZoom(std::clamp(fit, kMinZoom, 2.0));

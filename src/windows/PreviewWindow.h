@@ -15,7 +15,7 @@ namespace hanlabel {
 // quantity, the serial numbering and the commands the picture does not show.
 class PreviewWindow : public QWidget {
     Q_OBJECT
-public:
+  public:
     explicit PreviewWindow(const PreviewResult& result, QWidget* parent = nullptr);
 
     // Screen pixels per printer dot.
@@ -23,10 +23,10 @@ public:
     void setZoom(double zoom);
     const QImage& label() const { return m_label; }
 
-protected:
+  protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
-private:
+  private:
     QImage m_label;
     double m_zoom = 1.0;
     QScrollArea* m_scroll = nullptr;

@@ -9,21 +9,21 @@ namespace hanlabel {
 // reacts to UpClick and DownClick. Holding an arrow repeats the click.
 class UpDown : public QWidget {
     Q_OBJECT
-public:
+  public:
     explicit UpDown(QWidget* parent = nullptr);
 
-signals:
+  signals:
     void UpClick();
     void DownClick();
 
-protected:
+  protected:
     void paintEvent(QPaintEvent* event) override;
     void mousePressEvent(QMouseEvent* event) override;
     void mouseReleaseEvent(QMouseEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
 
-private:
+  private:
     enum class Part { None, Up, Down };
     QRect partRect(Part part) const;
     void fire(Part part);

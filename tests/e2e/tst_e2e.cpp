@@ -44,7 +44,7 @@ Point Centre(int left, int top, int width, int height, int frameLeft = 0, int fr
 
 class TestEndToEnd : public QObject {
     Q_OBJECT
-private slots:
+  private slots:
     void initTestCase();
     void cleanupTestCase();
     void cleanup();
@@ -53,7 +53,7 @@ private slots:
     void memberCardOnSerialPort();
     void startUpFailureShowsMessageAndExitsNonZero();
 
-private:
+  private:
     // Runs xdotool on the test display; returns its standard output, trimmed.
     QString xdotool(const QStringList& args, int timeoutMs = StepTimeoutMs);
     // Waits until a visible window with exactly this title is mapped and returns its id.
@@ -178,7 +178,7 @@ void TestEndToEnd::bookRunOnParallelFile() {
     click(window, Centre(3270, 2280, 2175, 285)); // Text2
     type(QStringLiteral("0012"));
     click(window, Centre(240, 600, 1815, 255, 4440, 225)); // Option2, descending
-    click(window, Centre(2955, 2865, 615, 270)); // Text5
+    click(window, Centre(2955, 2865, 615, 270));           // Text5
     key("ctrl+a");
     type(QStringLiteral("3"));
     key("Return");

@@ -30,7 +30,7 @@ BookLabelInputs workedExample() {
 // The book label job end to end: settings files, composition and both channels.
 class TestBookJob : public QObject {
     Q_OBJECT
-private slots:
+  private slots:
     void initTestCase();
     void init();
     void goldenStreams_data();
@@ -48,7 +48,7 @@ private slots:
     void glyphDatabaseFailures();
     void typedCaretIsPrintedNotExecuted();
 
-private:
+  private:
     BookLabelOutcome run(const BookLabelInputs& in);
     std::unique_ptr<AppFolderFixture> m_app;
     QTemporaryDir m_out;
@@ -77,9 +77,12 @@ BookLabelOutcome TestBookJob::run(const BookLabelInputs& in) {
 void TestBookJob::goldenStreams_data() {
     QTest::addColumn<QString>("text1");
     QTest::addColumn<QString>("golden");
-    QTest::newRow("ascii") << "A1" << "book-example";
-    QTest::newRow("hangul") << "한국도서관" << "book-hangul";
-    QTest::newRow("thirteen syllables") << "대한민국국립중앙도서관본관" << "book-13-syllables";
+    QTest::newRow("ascii") << "A1"
+                           << "book-example";
+    QTest::newRow("hangul") << "한국도서관"
+                            << "book-hangul";
+    QTest::newRow("thirteen syllables") << "대한민국국립중앙도서관본관"
+                                        << "book-13-syllables";
 }
 
 void TestBookJob::goldenStreams() {
@@ -136,7 +139,8 @@ void TestBookJob::serialMask() {
     in.text2 = number;
     in.option1 = length % 2 == 0;
     const QByteArray stream = ComposeBookLabel(in, kLayout, ChannelKind::Serial, m_glyphs);
-    const QByteArray field = "^FD" + number.toLatin1() + "^SF" + SerialMask(number, in.option1).toLatin1() + "^FS";
+    const QByteArray field =
+        "^FD" + number.toLatin1() + "^SF" + SerialMask(number, in.option1).toLatin1() + "^FS";
     QCOMPARE(stream.count(field), 2);
 }
 
@@ -183,12 +187,12 @@ void TestBookJob::serialChannel() {
     in.combo1 = "COM1";
     in.text1 = "한글 A";
     qint64 lastSent = 0, lastTotal = -1;
-    const BookLabelOutcome outcome =
-        BookLabelJob(in, JobEnvironment{m_app->path(), &m_glyphs, [&](qint64 sent, qint64 total) {
-                                            lastSent = sent;
-                                            lastTotal = total;
-                                        }})
-            .Command1_Click();
+    const BookLabelOutcome outcome = BookLabelJob(in, JobEnvironment{m_app->path(), &m_glyphs,
+                                                                     [&](qint64 sent, qint64 total) {
+                                                                         lastSent = sent;
+                                                                         lastTotal = total;
+                                                                     }})
+                                         .Command1_Click();
     QVERIFY2(outcome.status == JobStatus::Printed, qPrintable(outcome.failure));
     const QByteArray expected = ComposeBookLabel(in, kLayout, ChannelKind::Serial, m_glyphs);
     QCOMPARE(pty.waitFor(expected.size()), expected);
@@ -221,10 +225,12 @@ void TestBookJob::failuresSendNothing_data() {
     QTest::addColumn<QStringList>("layout");
     QTest::addColumn<QString>("text1");
     QTest::addColumn<QString>("mentions");
-    QTest::newRow("four layout lines") << kLayout.mid(0, 4) << "A" << "DPOS.ini";
-    QTest::newRow("x overflows") << QStringList{"40000", "30", "", "", ""} << "A" << "overflow";
-    QTest::newRow("x grows past 32767")
-        << QStringList{"32700", "30", "", "", ""} << "ABCDE" << "overflow";
+    QTest::newRow("four layout lines") << kLayout.mid(0, 4) << "A"
+                                       << "DPOS.ini";
+    QTest::newRow("x overflows") << QStringList{"40000", "30", "", "", ""} << "A"
+                                 << "overflow";
+    QTest::newRow("x grows past 32767") << QStringList{"32700", "30", "", "", ""} << "ABCDE"
+                                        << "overflow";
     QTest::newRow("no font has it") << kLayout << QString(QChar(0xE000)) << "U+E000";
 }
 

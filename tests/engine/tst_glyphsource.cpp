@@ -22,13 +22,9 @@ namespace {
 const QRegularExpression kGlyphHex(QStringLiteral("^[0-9A-F]{280}$"));
 const QRegularExpression kFontName(QStringLiteral("^[G-Z][0-9A-Z]{3}$"));
 
-char32_t firstCodePoint(const QString& text) {
-    return text.toUcs4().value(0);
-}
+char32_t firstCodePoint(const QString& text) { return text.toUcs4().value(0); }
 
-QString hexCode(char32_t character) {
-    return QString::number(uint(character), 16).toUpper();
-}
+QString hexCode(char32_t character) { return QString::number(uint(character), 16).toUpper(); }
 
 // Dot (row, column) of a 32 x 35 bitmap given as 280 hex digits; 1 = black.
 bool dot(const QByteArray& hex, int row, int column) {

@@ -11,7 +11,8 @@ using hanlabel::test::AppFolderFixture;
 
 namespace {
 
-const QStringList kLayout = {"^PR3", "40", "30", "40", "70", "^FO260,170^BY2^BCN,80,Y,N,N", "^FO260,300^A0N,30,30"};
+const QStringList kLayout = {
+    "^PR3", "40", "30", "40", "70", "^FO260,170^BY2^BCN,80,Y,N,N", "^FO260,300^A0N,30,30"};
 
 MemberCardInputs workedExample() {
     MemberCardInputs in;
@@ -31,7 +32,7 @@ MemberCardInputs workedExample() {
 // The member card job end to end: settings files, composition and both channels.
 class TestMemberJob : public QObject {
     Q_OBJECT
-private slots:
+  private slots:
     void initTestCase();
     void init();
     void goldenStreams_data();
@@ -47,7 +48,7 @@ private slots:
     void serialChannel();
     void typedCaretIsPrintedNotExecuted();
 
-private:
+  private:
     MemberCardOutcome run(const MemberCardInputs& in);
     std::unique_ptr<AppFolderFixture> m_app;
     QTemporaryDir m_out;
@@ -77,8 +78,12 @@ void TestMemberJob::goldenStreams_data() {
     QTest::addColumn<QString>("text1");
     QTest::addColumn<QString>("text2");
     QTest::addColumn<QString>("golden");
-    QTest::newRow("ascii") << "A1" << "BC" << "member-example";
-    QTest::newRow("hangul") << "국립중앙도서관" << "홍길동" << "member-hangul";
+    QTest::newRow("ascii") << "A1"
+                           << "BC"
+                           << "member-example";
+    QTest::newRow("hangul") << "국립중앙도서관"
+                            << "홍길동"
+                            << "member-hangul";
 }
 
 void TestMemberJob::goldenStreams() {

@@ -11,7 +11,7 @@ using namespace hanlabel;
 
 class TestNumeric : public QObject {
     Q_OBJECT
-private slots:
+  private slots:
     void numericParse_data();
     void numericParse();
     void numericParseNeverCrashes();

@@ -34,7 +34,8 @@ QList<Recall> Recalls(const QByteArray& stream, QPoint* home) {
             downloads.insert(line.mid(3, 4), line.mid(line.lastIndexOf(',') + 1));
         } else if (const auto m = xg.match(QString::fromLatin1(line)); m.hasMatch()) {
             const QByteArray name = m.captured(3).toLatin1();
-            recalls.append({name, downloads.value(name), QPoint(m.captured(1).toInt(), m.captured(2).toInt())});
+            recalls.append(
+                {name, downloads.value(name), QPoint(m.captured(1).toInt(), m.captured(2).toInt())});
         }
     }
     return recalls;
@@ -91,7 +92,7 @@ QStringList Decode(const QImage& picture, const QString& path) {
 // The virtual printer's picture of a ZPL II stream.
 class TestRenderer : public QObject {
     Q_OBJECT
-private slots:
+  private slots:
     void goldenStreams_data();
     void goldenStreams();
     void asciiFieldsLandAtTheirOrigin_data();
@@ -107,7 +108,7 @@ private slots:
     void serialValues_data();
     void serialValues();
 
-private:
+  private:
     bool haveZbar() const { return !QStandardPaths::findExecutable(QStringLiteral("zbarimg")).isEmpty(); }
     QTemporaryDir m_dir;
 };
@@ -141,7 +142,8 @@ void TestRenderer::goldenStreams() {
         QVERIFY2(diff.isEmpty(), qPrintable(QString::fromLatin1(r.name) + ": " + diff));
     }
     // Each ASCII character's field: its capital starts at the field's top, near its left edge.
-    static const QRegularExpression ascii(QStringLiteral("\\^FO(-?\\d+),(-?\\d+)\\^A0,35,35\\^FD([A-Z0-9]) \\^FS"));
+    static const QRegularExpression ascii(
+        QStringLiteral("\\^FO(-?\\d+),(-?\\d+)\\^A0,35,35\\^FD([A-Z0-9]) \\^FS"));
     int asciiFields = 0;
     for (auto it = ascii.globalMatch(QString::fromLatin1(stream)); it.hasNext();) {
         const auto m = it.next();
@@ -166,13 +168,14 @@ void TestRenderer::asciiFieldsLandAtTheirOrigin_data() {
     QTest::addColumn<QByteArray>("stream");
     QTest::addColumn<QPoint>("origin");
     QTest::addColumn<int>("capHeight");
-    QTest::newRow("A at 40,33 home 20,10") << QByteArray("^XA^LH20,10\r\n^FO40,33^A0,35,35^FDA ^FS\r\n^XZ\r\n")
-                                           << QPoint(60, 43) << 26;
-    QTest::newRow("H at 100,53 home 0,0") << QByteArray("^XA^LH0,0^FO100,53^A0,35,35^FDH ^FS^XZ")
-                                          << QPoint(100, 53) << 26;
-    QTest::newRow("E, font N 28, home 5,7") << QByteArray("^XA^LH5,7^FO40,65^A0N,28,28^FDE^FS^XZ") << QPoint(45, 72)
-                                            << 21;
-    QTest::newRow("negative home") << QByteArray("^XA^LH-5,-3^FO50,50^A0,35,35^FDT ^FS^XZ") << QPoint(45, 47) << 26;
+    QTest::newRow("A at 40,33 home 20,10")
+        << QByteArray("^XA^LH20,10\r\n^FO40,33^A0,35,35^FDA ^FS\r\n^XZ\r\n") << QPoint(60, 43) << 26;
+    QTest::newRow("H at 100,53 home 0,0")
+        << QByteArray("^XA^LH0,0^FO100,53^A0,35,35^FDH ^FS^XZ") << QPoint(100, 53) << 26;
+    QTest::newRow("E, font N 28, home 5,7")
+        << QByteArray("^XA^LH5,7^FO40,65^A0N,28,28^FDE^FS^XZ") << QPoint(45, 72) << 21;
+    QTest::newRow("negative home") << QByteArray("^XA^LH-5,-3^FO50,50^A0,35,35^FDT ^FS^XZ") << QPoint(45, 47)
+                                   << 26;
 }
 
 void TestRenderer::asciiFieldsLandAtTheirOrigin() {
@@ -184,7 +187,8 @@ void TestRenderer::asciiFieldsLandAtTheirOrigin() {
     QVERIFY(!ink.isEmpty());
     // Capitals start at the field's top and within a few dots of its left edge (the side bearing).
     QVERIFY2(qAbs(ink.top() - origin.y()) <= 1, qPrintable(QString::number(ink.top())));
-    QVERIFY2(ink.left() >= origin.x() && ink.left() <= origin.x() + 4, qPrintable(QString::number(ink.left())));
+    QVERIFY2(ink.left() >= origin.x() && ink.left() <= origin.x() + 4,
+             qPrintable(QString::number(ink.left())));
     QVERIFY2(qAbs(ink.height() - capHeight) <= 1, qPrintable(QString::number(ink.height())));
 }
 
@@ -199,10 +203,10 @@ void TestRenderer::barcodesDecode_data() {
                                      << QStringList{"CODE-39:12345"};
     QTest::newRow("code 39 ratio 2.5 with check digit")
         << QByteArray("^FO40,40^BY2,2.5^B3N,Y,80,N,N^FDHAN1^FS") << QStringList{"CODE-39:HAN18"};
-    QTest::newRow("escaped data") << QByteArray("^FO40,40^BY2^BCN,60,N^FH^FDA_5EB^FS") << QStringList{"CODE-128:A^B"};
-    QTest::newRow("two symbols")
-        << QByteArray("^FO40,20^BY2^BCN,50^FD111^FS^FO40,150^B3N,N,50^FD222^FS")
-        << QStringList{"CODE-128:111", "CODE-39:222"};
+    QTest::newRow("escaped data") << QByteArray("^FO40,40^BY2^BCN,60,N^FH^FDA_5EB^FS")
+                                  << QStringList{"CODE-128:A^B"};
+    QTest::newRow("two symbols") << QByteArray("^FO40,20^BY2^BCN,50^FD111^FS^FO40,150^B3N,N,50^FD222^FS")
+                                 << QStringList{"CODE-128:111", "CODE-39:222"};
 }
 
 void TestRenderer::barcodesDecode() {
@@ -212,7 +216,8 @@ void TestRenderer::barcodesDecode() {
     QFETCH(QStringList, expected);
     const PreviewResult result = RenderZpl("^XA^PW600^LL300" + fields + "^XZ");
     QVERIFY2(result.warnings.isEmpty(), qPrintable(result.warnings.join('\n')));
-    QCOMPARE(Decode(result.label, m_dir.filePath(QStringLiteral("%1.png").arg(QTest::currentDataTag()))), expected);
+    QCOMPARE(Decode(result.label, m_dir.filePath(QStringLiteral("%1.png").arg(QTest::currentDataTag()))),
+             expected);
     // The bars start at the field origin.
     const QRect ink = InkBox(result.label, QRect(0, 0, 600, 300));
     QCOMPARE(ink.left(), 40);
@@ -223,10 +228,10 @@ void TestRenderer::graphicDownloads_data() {
     QTest::addColumn<QByteArray>("recall");
     QTest::addColumn<int>("scale");
     // A 32 x 3 bitmap: a left column, a full row, a right column.
-    QTest::newRow("plain hex") << QByteArray("~DGABCD,12,4,80000000FFFFFFFF00000001") << QByteArray("^XGABCD.GRF,1,1")
-                               << 1;
-    QTest::newRow("run-length letters") << QByteArray("~DGABCD,12,4,8M0NFM01") << QByteArray("^XGR:ABCD.GRF,1,1")
-                                        << 1;
+    QTest::newRow("plain hex") << QByteArray("~DGABCD,12,4,80000000FFFFFFFF00000001")
+                               << QByteArray("^XGABCD.GRF,1,1") << 1;
+    QTest::newRow("run-length letters")
+        << QByteArray("~DGABCD,12,4,8M0NFM01") << QByteArray("^XGR:ABCD.GRF,1,1") << 1;
     QTest::newRow("row fills") << QByteArray("~DGR:ABCD.GRF,12,4,8,!M01") << QByteArray("^XGABCD,1,1") << 1;
     QTest::newRow("magnified") << QByteArray("~DGAB  ,12,4,\r\n80000000FFFFFFFF00000001")
                                << QByteArray("^XGAB  .GRF,2,2") << 2;
@@ -254,16 +259,16 @@ void TestRenderer::labelSizeAndCount_data() {
     QTest::addColumn<QSize>("size");
     QTest::addColumn<bool>("sizeGiven");
     QTest::addColumn<qint64>("count");
-    QTest::newRow("book layout") << QByteArray("^XA^PR3^PW400^LL200^LH20,10^PQ3^XZ") << QSize(400, 200) << true
-                                 << qint64(3);
+    QTest::newRow("book layout") << QByteArray("^XA^PR3^PW400^LL200^LH20,10^PQ3^XZ") << QSize(400, 200)
+                                 << true << qint64(3);
     QTest::newRow("member layout, no quantity")
         << QByteArray("^XA^PR3^PW680^LL432^LH0,0^XZ") << QSize(680, 432) << true << qint64(1);
     QTest::newRow("no size: print head width, content length")
         << QByteArray("^XA^LH0,0^FO10,300^GB50,40,40^FS^XZ") << QSize(812, 356) << false << qint64(1);
     QTest::newRow("no size, little content: one inch")
         << QByteArray("^XA^PQ 2^XZ") << QSize(812, 200) << false << qint64(2);
-    QTest::newRow("quantity not a number") << QByteArray("^XA^PW100^LL100^PQx^XZ") << QSize(100, 100) << true
-                                           << qint64(1);
+    QTest::newRow("quantity not a number")
+        << QByteArray("^XA^PW100^LL100^PQx^XZ") << QSize(100, 100) << true << qint64(1);
 }
 
 void TestRenderer::labelSizeAndCount() {
@@ -287,8 +292,8 @@ void TestRenderer::nothingIsDroppedSilently() {
                                            "^FO0,0^XGNONE.GRF,1,1^FS^XZ^XA^FDsecond^FS^XZ");
     QCOMPARE(result.notDrawn, (QStringList{"^PR3", "^MD10", "^FR", "^BQN,2,4"}));
     const QString warnings = result.warnings.join('\n');
-    QVERIFY2(warnings.contains("^FO380,150"), qPrintable(warnings)); // a box beyond the label's edge
-    QVERIFY2(warnings.contains("NONE"), qPrintable(warnings));      // a graphic never downloaded
+    QVERIFY2(warnings.contains("^FO380,150"), qPrintable(warnings));          // a box beyond the label's edge
+    QVERIFY2(warnings.contains("NONE"), qPrintable(warnings));                // a graphic never downloaded
     QVERIFY2(warnings.contains(QStringLiteral("4개")), qPrintable(warnings)); // the second format's commands
     const QStringList caption = result.captionLines();
     for (const QString& c : result.notDrawn)
@@ -309,19 +314,42 @@ void TestRenderer::serialValues_data() {
     QTest::addColumn<QString>("increment");
     QTest::addColumn<qint64>("step");
     QTest::addColumn<QString>("value");
-    QTest::newRow("first label as given") << "00012" << "ddddd" << "1" << qint64(0) << "00012";
-    QTest::newRow("up") << "00012" << "ddddd" << "1" << qint64(2) << "00014";
-    QTest::newRow("down") << "00012" << "ddddd" << "-1" << qint64(3) << "00009";
-    QTest::newRow("carry") << "00099" << "ddddd" << "1" << qint64(1) << "00100";
-    QTest::newRow("wraps up") << "99" << "dd" << "1" << qint64(1) << "00";
-    QTest::newRow("wraps down") << "00" << "dd" << "-1" << qint64(1) << "99";
-    QTest::newRow("mask covers the end") << "AB0998" << "dddd" << "1" << qint64(5) << "AB1003";
-    QTest::newRow("empty mask") << "00012" << "" << "1" << qint64(7) << "00012";
-    QTest::newRow("letters under d count as 0") << "ab" << "dd" << "1" << qint64(1) << "01";
-    QTest::newRow("thirteen digits, many labels") << "0000000000001" << "ddddddddddddd" << "1" << qint64(99999999)
-                                                  << "0000100000000";
-    QTest::newRow("hex") << "0F" << "hh" << "1" << qint64(1) << "10";
-    QTest::newRow("increment 10") << "100" << "ddd" << "10" << qint64(2) << "120";
+    QTest::newRow("first label as given") << "00012"
+                                          << "ddddd"
+                                          << "1" << qint64(0) << "00012";
+    QTest::newRow("up") << "00012"
+                        << "ddddd"
+                        << "1" << qint64(2) << "00014";
+    QTest::newRow("down") << "00012"
+                          << "ddddd"
+                          << "-1" << qint64(3) << "00009";
+    QTest::newRow("carry") << "00099"
+                           << "ddddd"
+                           << "1" << qint64(1) << "00100";
+    QTest::newRow("wraps up") << "99"
+                              << "dd"
+                              << "1" << qint64(1) << "00";
+    QTest::newRow("wraps down") << "00"
+                                << "dd"
+                                << "-1" << qint64(1) << "99";
+    QTest::newRow("mask covers the end") << "AB0998"
+                                         << "dddd"
+                                         << "1" << qint64(5) << "AB1003";
+    QTest::newRow("empty mask") << "00012"
+                                << ""
+                                << "1" << qint64(7) << "00012";
+    QTest::newRow("letters under d count as 0") << "ab"
+                                                << "dd"
+                                                << "1" << qint64(1) << "01";
+    QTest::newRow("thirteen digits, many labels") << "0000000000001"
+                                                  << "ddddddddddddd"
+                                                  << "1" << qint64(99999999) << "0000100000000";
+    QTest::newRow("hex") << "0F"
+                         << "hh"
+                         << "1" << qint64(1) << "10";
+    QTest::newRow("increment 10") << "100"
+                                  << "ddd"
+                                  << "10" << qint64(2) << "120";
 }
 
 void TestRenderer::serialValues() {

@@ -5,15 +5,15 @@
 
 #include <QTest>
 
-#include <sys/resource.h>
 #include <csignal>
+#include <sys/resource.h>
 
 using namespace hanlabel;
 using hanlabel::test::AppFolderFixture;
 
 class TestSettingsFile : public QObject {
     Q_OBJECT
-private slots:
+  private slots:
     void writesExactBytes();
     void roundTrip_data();
     void roundTrip();

@@ -54,7 +54,7 @@ enum class PeerMode { ReadAll, ReadFewThenClose, NeverRead };
 // A printer stand-in on 127.0.0.1: accepts one connection (optionally after a delay) and reads,
 // drops or ignores the job.
 class LoopbackPeer {
-public:
+  public:
     explicit LoopbackPeer(PeerMode mode, std::chrono::milliseconds acceptDelay = 0ms, int backlog = 4)
         : m_mode(mode), m_delay(acceptDelay) {
         m_listener = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
@@ -74,7 +74,9 @@ public:
         ::close(m_listener);
     }
 
-    void start() { m_thread = std::thread([this] { serve(); }); }
+    void start() {
+        m_thread = std::thread([this] { serve(); });
+    }
     quint16 port() const { return m_port; }
     QString target() const { return QStringLiteral("tcp://127.0.0.1:%1").arg(m_port); }
     // Waits until the peer has seen the end of the connection; the bytes it read.
@@ -84,7 +86,7 @@ public:
         return m_received;
     }
 
-private:
+  private:
     void serve() {
         QElapsedTimer clock;
         clock.start();
@@ -146,7 +148,7 @@ QString FailureOf(Transport& transport, const QByteArray& job) {
 
 // A private cupsd on 127.0.0.1 with one raw queue "hanlabel" whose device is a TCP peer.
 class CupsServer {
-public:
+  public:
     bool start(quint16 devicePort, QString* why) {
         if (!QFile::exists(kCupsd)) {
             *why = QStringLiteral("cupsd is not installed");
@@ -161,24 +163,27 @@ public:
         for (const char* sub : {"serverroot", "state", "cache", "spool", "tmp", "log"})
             QDir(root).mkpath(QString::fromLatin1(sub));
         QFile::setPermissions(root, QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner |
-                                        QFileDevice::ReadOther | QFileDevice::ExeOther | QFileDevice::ReadGroup |
-                                        QFileDevice::ExeGroup);
-        write(root + "/cupsd.conf", QStringLiteral("Listen 127.0.0.1:%1\nLogLevel warn\nBrowsing No\n"
-                                                   "WebInterface No\nDefaultAuthType None\n"
-                                                   "<Location />\n  Order allow,deny\n  Allow all\n</Location>\n"
-                                                   "<Policy default>\n  <Limit All>\n    Order deny,allow\n"
-                                                   "  </Limit>\n</Policy>\n")
-                                        .arg(m_port));
-        write(root + "/cups-files.conf",
-              QStringLiteral("FileDevice Yes\nServerRoot %1/serverroot\nStateDir %1/state\nCacheDir %1/cache\n"
-                             "RequestRoot %1/spool\nTempDir %1/tmp\nErrorLog %1/log/error_log\n"
-                             "AccessLog %1/log/access_log\nPageLog %1/log/page_log\nPrintcap %1/printcap\n")
-                  .arg(root));
+                                        QFileDevice::ReadOther | QFileDevice::ExeOther |
+                                        QFileDevice::ReadGroup | QFileDevice::ExeGroup);
+        write(root + "/cupsd.conf",
+              QStringLiteral("Listen 127.0.0.1:%1\nLogLevel warn\nBrowsing No\n"
+                             "WebInterface No\nDefaultAuthType None\n"
+                             "<Location />\n  Order allow,deny\n  Allow all\n</Location>\n"
+                             "<Policy default>\n  <Limit All>\n    Order deny,allow\n"
+                             "  </Limit>\n</Policy>\n")
+                  .arg(m_port));
+        write(
+            root + "/cups-files.conf",
+            QStringLiteral("FileDevice Yes\nServerRoot %1/serverroot\nStateDir %1/state\nCacheDir %1/cache\n"
+                           "RequestRoot %1/spool\nTempDir %1/tmp\nErrorLog %1/log/error_log\n"
+                           "AccessLog %1/log/access_log\nPageLog %1/log/page_log\nPrintcap %1/printcap\n")
+                .arg(root));
         // A queue without a driver is a raw queue: the job reaches the device unchanged.
         write(root + "/serverroot/printers.conf",
-              QStringLiteral("<Printer hanlabel>\nInfo hanlabel test queue\n"
-                             "DeviceURI socket://127.0.0.1:%1\nState Idle\nType 4\nAccepting Yes\n"
-                             "Shared No\nJobSheets none none\nOpPolicy default\nErrorPolicy abort-job\n</Printer>\n")
+              QStringLiteral(
+                  "<Printer hanlabel>\nInfo hanlabel test queue\n"
+                  "DeviceURI socket://127.0.0.1:%1\nState Idle\nType 4\nAccepting Yes\n"
+                  "Shared No\nJobSheets none none\nOpPolicy default\nErrorPolicy abort-job\n</Printer>\n")
                   .arg(devicePort));
         m_process.setProcessChannelMode(QProcess::MergedChannels);
         m_process.start(kCupsd, {"-f", "-c", root + "/cupsd.conf", "-s", root + "/cups-files.conf"});
@@ -215,7 +220,7 @@ public:
         return log.open(QIODevice::ReadOnly) ? log.readAll() : QByteArray();
     }
 
-private:
+  private:
     static void write(const QString& path, const QString& text) {
         QFile file(path);
         if (file.open(QIODevice::WriteOnly))
@@ -244,7 +249,7 @@ private:
 // The printer targets beyond the port: raw TCP, a CUPS queue and the virtual printer.
 class TestTargets : public QObject {
     Q_OBJECT
-private slots:
+  private slots:
     void tcpDeliversTheJobUnchanged_data();
     void tcpDeliversTheJobUnchanged();
     void tcpFailures_data();
@@ -258,7 +263,7 @@ private slots:
     void previewFailures();
     void lpt1MappingReachesEveryTarget();
 
-private:
+  private:
     QTemporaryDir m_dir;
 };
 
@@ -295,7 +300,8 @@ void TestTargets::tcpFailures_data() {
     QTest::addColumn<QString>("reason");
     QTest::newRow("refused") << -1 << 0 << QString::fromLocal8Bit(std::strerror(ECONNREFUSED));
     QTest::newRow("closes early") << int(PeerMode::ReadFewThenClose) << 4 * 1024 * 1024 << QString();
-    QTest::newRow("never reads") << int(PeerMode::NeverRead) << 16 * 1024 * 1024 << QStringLiteral("받지 않습니다");
+    QTest::newRow("never reads") << int(PeerMode::NeverRead) << 16 * 1024 * 1024
+                                 << QStringLiteral("받지 않습니다");
 }
 
 void TestTargets::tcpFailures() {
@@ -353,7 +359,8 @@ void TestTargets::tcpMalformedTargets() {
     QFETCH(QString, target);
     auto transport = MakeTcpTransport(target, TcpTimeouts{300ms, 300ms, 300ms});
     const QString failure = FailureOf(*transport, SampleJob());
-    QVERIFY2(failure.contains(target) && failure.contains(QStringLiteral("주소가 틀립니다")), qPrintable(failure));
+    QVERIFY2(failure.contains(target) && failure.contains(QStringLiteral("주소가 틀립니다")),
+             qPrintable(failure));
 }
 
 void TestTargets::cupsRawQueue() {

@@ -12,7 +12,7 @@ using namespace hanlabel;
 // The emitter of one text field, on both channels, with the real glyph databases.
 class TestTextField : public QObject {
     Q_OBJECT
-private slots:
+  private slots:
     void initTestCase();
     void pieces_data();
     void pieces();
@@ -24,7 +24,7 @@ private slots:
     void channelChoice_data();
     void channelChoice();
 
-private:
+  private:
     QByteArray emitField(ChannelKind kind, int16_t& x, int16_t y, const QString& text, GlyphSource& glyphs);
     GlyphSource m_sample;
     GlyphSource m_edge;
@@ -40,7 +40,8 @@ void TestTextField::initTestCase() {
     QCOMPARE(m_ga.size(), 280);
 }
 
-QByteArray TestTextField::emitField(ChannelKind kind, int16_t& x, int16_t y, const QString& text, GlyphSource& glyphs) {
+QByteArray TestTextField::emitField(ChannelKind kind, int16_t& x, int16_t y, const QString& text,
+                                    GlyphSource& glyphs) {
     PieceStream out(kind);
     if (kind == ChannelKind::Parallel)
         PrintTextLpt(out, glyphs, x, y, text, 1);
@@ -83,7 +84,8 @@ void TestTextField::workedExampleOnBothChannels() {
     const QByteArray download = "~DGB0A1,140,4," + m_ga;
     const QByteArray recall = "^FO118,50^XGB0A1.GRF,1,1^FS";
     int16_t x = 100;
-    QCOMPARE(emitField(ChannelKind::Parallel, x, 50, "A가", m_sample), a + "\r\n" + download + "\r\n" + recall + "\r\n");
+    QCOMPARE(emitField(ChannelKind::Parallel, x, 50, "A가", m_sample),
+             a + "\r\n" + download + "\r\n" + recall + "\r\n");
     QCOMPARE(int(x), 150);
     x = 100;
     QCOMPARE(emitField(ChannelKind::Serial, x, 50, "A가", m_sample), a + download + recall);

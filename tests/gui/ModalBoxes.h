@@ -20,7 +20,7 @@ struct SeenBox {
 
 // Answers every modal message box that comes up while it lives, from a timer, and records it.
 class ModalBoxes : public QObject {
-public:
+  public:
     explicit ModalBoxes(QMessageBox::StandardButton answer = QMessageBox::Ok) : m_answer(answer) {
         m_timer.setInterval(10);
         connect(&m_timer, &QTimer::timeout, this, &ModalBoxes::poll);
@@ -29,7 +29,7 @@ public:
     void setAnswer(QMessageBox::StandardButton answer) { m_answer = answer; }
     QList<SeenBox> seen;
 
-private:
+  private:
     void poll() {
         auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
         if (!box || box == m_last)

@@ -19,9 +19,8 @@ inline void Type(QWidget* widget, const QString& text) {
 }
 
 // A fresh application folder for a label window, with "LPT1" mapped to a file in it.
-template <typename Window>
-class WindowFixture {
-public:
+template <typename Window> class WindowFixture {
+  public:
     void reset() {
         m_folder = std::make_unique<AppFolderFixture>();
         m_lpt = m_folder->file(QStringLiteral("lpt1.out"));
@@ -50,7 +49,7 @@ public:
     QByteArray printed() const { return ReadFileBytes(m_lpt); }
     void forgetPrinted() const { QFile::remove(m_lpt); }
 
-private:
+  private:
     std::unique_ptr<AppFolderFixture> m_folder;
     QString m_lpt;
 };

@@ -63,7 +63,7 @@ template <class T> T* FindTopLevel(const QString& name) {
 
 class TestApplication : public QObject {
     Q_OBJECT
-private slots:
+  private slots:
     void initTestCase();
     void init();
     void cleanup();
@@ -83,7 +83,7 @@ private slots:
     void closingLastWindowEndsDespiteHiddenDialog();
     void startUpFailureReportsAndExitsNonZero();
 
-private:
+  private:
     std::unique_ptr<AppFolderFixture> m_app;
     QString lptFile() const { return m_app->file("lpt1.out"); }
 };
@@ -252,7 +252,8 @@ void TestApplication::menuOpensItsOwnDialogModally() {
         QTest::mouseClick(windows.bookWindow()->Option4, Qt::LeftButton, {}, QPoint(5, 5));
     QTRY_COMPARE(VisibleWindows(), QStringList{book ? "mainfrm" : "main1frm"});
     const QString expectedName = book ? "defrm" : "de1frm";
-    const QStringList fileLines = ReadSettingsFile(m_app->file(book ? "DPOS.ini" : "DPOS1.ini"), book ? 5 : 7);
+    const QStringList fileLines =
+        ReadSettingsFile(m_app->file(book ? "DPOS.ini" : "DPOS1.ini"), book ? 5 : 7);
 
     QString modalName, focusName;
     bool ownerless = false;

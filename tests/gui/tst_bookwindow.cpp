@@ -36,7 +36,7 @@ using hanlabel::test::Type;
 class TestBookWindow : public QObject {
     Q_OBJECT
 
-private:
+  private:
     test::WindowFixture<mainfrm> m_fixture;
 
     std::unique_ptr<mainfrm> loaded() { return m_fixture.loaded(); }
@@ -44,7 +44,7 @@ private:
     QByteArray printed() const { return m_fixture.printed(); }
     void forgetPrinted() const { m_fixture.forgetPrinted(); }
 
-private slots:
+  private slots:
     void initTestCase() { InstallKoreanFontSubstitutions(); }
 
     void init() { m_fixture.reset(); }
@@ -53,18 +53,24 @@ private slots:
         QTest::addColumn<QString>("port");
         QTest::addColumn<QString>("framing");
         QTest::addColumn<bool>("option5");
-        QTest::newRow("LPT1, code 2") << "LPT1" << "2" << false;
-        QTest::newRow("COM1, code 1") << "COM1" << "1" << true;
-        QTest::newRow("port not in the list") << "COM3" << "2" << false;
-        QTest::newRow("code with a blank") << "LPT1" << "1 " << false;
-        QTest::newRow("unknown code") << "COM1" << "3" << false;
+        QTest::newRow("LPT1, code 2") << "LPT1"
+                                      << "2" << false;
+        QTest::newRow("COM1, code 1") << "COM1"
+                                      << "1" << true;
+        QTest::newRow("port not in the list") << "COM3"
+                                              << "2" << false;
+        QTest::newRow("code with a blank") << "LPT1"
+                                           << "1 " << false;
+        QTest::newRow("unknown code") << "COM1"
+                                      << "3" << false;
     }
     void startupState() {
         QFETCH(QString, port);
         QFETCH(QString, framing);
         QFETCH(bool, option5);
         m_fixture.folder().writeLines(QStringLiteral("OH.ini"), {port, framing});
-        m_fixture.folder().writeLines(QStringLiteral("position.ini"), {QStringLiteral("20"), QStringLiteral("-7.5")});
+        m_fixture.folder().writeLines(QStringLiteral("position.ini"),
+                                      {QStringLiteral("20"), QStringLiteral("-7.5")});
         auto w = shownLoaded();
         QVERIFY(w);
 
@@ -145,9 +151,9 @@ private slots:
         QCOMPARE(w.Image1->pixmap().size(), QSize(477, 40));
 
         // Tab from the exit button runs through the controls by tab index.
-        const QList<QWidget*> expected{w.Command2, w.Text1, w.UpDown1, w.Text3, w.Text4, w.UpDown2,
-                                       w.Option1,  w.Text5, w.Text2,   w.Option3, w.Option6, w.Combo1,
-                                       w.Command1, w.Command2};
+        const QList<QWidget*> expected{w.Command2, w.Text1,   w.UpDown1,  w.Text3,   w.Text4,
+                                       w.UpDown2,  w.Option1, w.Text5,    w.Text2,   w.Option3,
+                                       w.Option6,  w.Combo1,  w.Command1, w.Command2};
         w.activateWindow();
         QVERIFY(QTest::qWaitForWindowActive(&w));
         QCOMPARE(QApplication::focusWidget(), w.Command2);
@@ -202,7 +208,8 @@ private slots:
             w->Command1->click();
             QCOMPARE(boxes.seen.size(), 1);
             QCOMPARE(boxes.seen[0].icon, QMessageBox::Critical);
-            QVERIFY2(boxes.seen[0].text.contains(QStringLiteral("견고딕24X24.mdb")), qPrintable(boxes.seen[0].text));
+            QVERIFY2(boxes.seen[0].text.contains(QStringLiteral("견고딕24X24.mdb")),
+                     qPrintable(boxes.seen[0].text));
         }
         QCOMPARE(printed(), ascii);
         QCOMPARE(w->Text1->text(), QStringLiteral("A가"));
@@ -282,7 +289,8 @@ private slots:
         QCOMPARE(boxes.seen[0].buttons, QMessageBox::StandardButtons(QMessageBox::Ok));
         // The layout lines reach the position dialog before the message.
         QCOMPARE(boxesBeforeLayout, 0);
-        QCOMPARE(layout, (QStringList{"24", "20", "^PR3^PW480^LL240", "^FO24,64^A0N,30,30", "^FO24,110^BY2^BCN,70,Y,N,N"}));
+        QCOMPARE(layout, (QStringList{"24", "20", "^PR3^PW480^LL240", "^FO24,64^A0N,30,30",
+                                      "^FO24,110^BY2^BCN,70,Y,N,N"}));
         QCOMPARE(w->focusWidget(), w->Text5);
         QVERIFY(!QFile::exists(m_fixture.lptPath()));
         QCOMPARE(m_fixture.folder().readBytes(QStringLiteral("OH.ini")), QByteArray("COM7\r\n2\r\n"));
@@ -296,13 +304,27 @@ private slots:
         QTest::addColumn<bool>("up");
         QTest::addColumn<QString>("before");
         QTest::addColumn<QString>("after");
-        QTest::newRow("up on empty") << "UpDown1" << "Text3" << true << "" << "1";
-        QTest::newRow("down on empty") << "UpDown2" << "Text4" << false << "" << "-1";
-        QTest::newRow("down on 0") << "UpDown1" << "Text3" << false << "0" << "-1";
-        QTest::newRow("up on 12.5") << "UpDown2" << "Text4" << true << "12.5" << "13.5";
-        QTest::newRow("down on 12.5") << "UpDown1" << "Text3" << false << "12.5" << "11.5";
-        QTest::newRow("up on letters") << "UpDown2" << "Text4" << true << "abc" << "1";
-        QTest::newRow("up on 1 2 blanks") << "UpDown1" << "Text3" << true << " 1 2" << "13";
+        QTest::newRow("up on empty") << "UpDown1"
+                                     << "Text3" << true << ""
+                                     << "1";
+        QTest::newRow("down on empty") << "UpDown2"
+                                       << "Text4" << false << ""
+                                       << "-1";
+        QTest::newRow("down on 0") << "UpDown1"
+                                   << "Text3" << false << "0"
+                                   << "-1";
+        QTest::newRow("up on 12.5") << "UpDown2"
+                                    << "Text4" << true << "12.5"
+                                    << "13.5";
+        QTest::newRow("down on 12.5") << "UpDown1"
+                                      << "Text3" << false << "12.5"
+                                      << "11.5";
+        QTest::newRow("up on letters") << "UpDown2"
+                                       << "Text4" << true << "abc"
+                                       << "1";
+        QTest::newRow("up on 1 2 blanks") << "UpDown1"
+                                          << "Text3" << true << " 1 2"
+                                          << "13";
     }
     void spinButtons() {
         QFETCH(QString, spin);
@@ -487,7 +509,8 @@ private slots:
         QCOMPARE(image.size(), w->size());
         // The blue band along the bottom and the pink label box.
         QCOMPARE(image.pixelColor(5, image.height() - 3), QColor(0, 0, 255));
-        const QPoint inText1 = w->Text1->mapTo(w.get(), QPoint(w->Text1->width() - 4, w->Text1->height() / 2));
+        const QPoint inText1 =
+            w->Text1->mapTo(w.get(), QPoint(w->Text1->width() - 4, w->Text1->height() / 2));
         QCOMPARE(image.pixelColor(inText1), QColor(255, 192, 192));
         const QString folder = qEnvironmentVariable("HANLABEL_SCREENSHOT_DIR");
         if (!folder.isEmpty())

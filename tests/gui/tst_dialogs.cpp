@@ -58,7 +58,7 @@ QByteArray CrLf(const QStringList& asciiLines) {
 
 class TestDialogs : public QObject {
     Q_OBJECT
-private slots:
+  private slots:
     void initTestCase();
     void cleanup();
 
@@ -83,7 +83,7 @@ private slots:
     void failedSaveKeepsDialogAndEdits();
     void keysDoNotSaveOrClose();
 
-private:
+  private:
     std::unique_ptr<AppFolderFixture> m_app;
     void useFreshFolder() {
         m_app = std::make_unique<AppFolderFixture>();
@@ -104,11 +104,21 @@ void TestDialogs::bookLayout_data() {
     QTest::addColumn<QString>("caption");
     QTest::addColumn<int>("top");
     QTest::addColumn<int>("height");
-    QTest::newRow("line 1") << "Text4" << "Label4" << "한글위치 (가로) :" << 240 << 390;
-    QTest::newRow("line 2") << "Text5" << "Label5" << "한글위치 (세로) :" << 720 << 390;
-    QTest::newRow("line 3") << "Text1" << "Label1" << "인쇄속도 조정하기 :" << 1200 << 390;
-    QTest::newRow("line 5") << "Text3" << "Label3" << "바 코 드 조정하기 :" << 1680 << 375;
-    QTest::newRow("line 4") << "Text2" << "Label2" << "라벨폰트 조정하기 :" << 2160 << 375;
+    QTest::newRow("line 1") << "Text4"
+                            << "Label4"
+                            << "한글위치 (가로) :" << 240 << 390;
+    QTest::newRow("line 2") << "Text5"
+                            << "Label5"
+                            << "한글위치 (세로) :" << 720 << 390;
+    QTest::newRow("line 3") << "Text1"
+                            << "Label1"
+                            << "인쇄속도 조정하기 :" << 1200 << 390;
+    QTest::newRow("line 5") << "Text3"
+                            << "Label3"
+                            << "바 코 드 조정하기 :" << 1680 << 375;
+    QTest::newRow("line 4") << "Text2"
+                            << "Label2"
+                            << "라벨폰트 조정하기 :" << 2160 << 375;
 }
 
 void TestDialogs::bookLayout() {
@@ -140,8 +150,9 @@ void TestDialogs::bookLayout() {
 void TestDialogs::memberLayout_data() {
     QTest::addColumn<int>("row");
     QTest::addColumn<QString>("caption");
-    const QStringList captions{"인쇄속도 조정하기 :", "소 속(가로) :",     "소 속(세로) :",      "성 명(가로) :",
-                               "성 명(세로) :",      "바코드 조정하기 :", "회원번호 조정하기 :"};
+    const QStringList captions{
+        "인쇄속도 조정하기 :", "소 속(가로) :",     "소 속(세로) :",      "성 명(가로) :",
+        "성 명(세로) :",       "바코드 조정하기 :", "회원번호 조정하기 :"};
     for (int row = 1; row <= 7; ++row)
         QTest::addRow("row %d", row) << row << captions[row - 1];
 }
@@ -169,10 +180,10 @@ void TestDialogs::memberLayout() {
 void TestDialogs::tabOrderAndFocus_data() {
     QTest::addColumn<QString>("kind");
     QTest::addColumn<QStringList>("order");
-    QTest::newRow("defrm") << "defrm" << QStringList{"Command1", "Text1", "Text2", "Text3", "Command2", "Text4", "Text5"};
-    QTest::newRow("de1frm") << "de1frm"
-                            << QStringList{"Command1", "Command2", "Text1", "Text2", "Text3",
-                                           "Text4",    "Text5",    "Text6", "Text7"};
+    QTest::newRow("defrm") << "defrm" << QStringList{"Command1", "Text1", "Text2", "Text3",
+                                                     "Command2", "Text4", "Text5"};
+    QTest::newRow("de1frm") << "de1frm" << QStringList{"Command1", "Command2", "Text1", "Text2", "Text3",
+                                                       "Text4",    "Text5",    "Text6", "Text7"};
 }
 
 void TestDialogs::tabOrderAndFocus() {
@@ -220,7 +231,8 @@ void TestDialogs::jobCopyFillsBoxesInLineOrder_data() {
     QTest::addColumn<QString>("kind");
     QTest::addColumn<QStringList>("boxNames");
     QTest::newRow("defrm") << "defrm" << QStringList{"Text4", "Text5", "Text1", "Text2", "Text3"};
-    QTest::newRow("de1frm") << "de1frm" << QStringList{"Text1", "Text2", "Text3", "Text4", "Text5", "Text6", "Text7"};
+    QTest::newRow("de1frm") << "de1frm"
+                            << QStringList{"Text1", "Text2", "Text3", "Text4", "Text5", "Text6", "Text7"};
 }
 
 void TestDialogs::jobCopyFillsBoxesInLineOrder() {
@@ -244,21 +256,22 @@ void TestDialogs::saveWritesExactBytesAndDropsExtraLines_data() {
     QTest::newRow("book unchanged, sixth line dropped")
         << "defrm" << (BookLines + QStringList{"extra"}) << QString() << QString() << CrLf(BookLines);
     QStringList memberExtra = MemberLines;
-    memberExtra << "eighth" << "ninth";
+    memberExtra << "eighth"
+                << "ninth";
     QTest::newRow("member unchanged, eighth line dropped")
         << "de1frm" << memberExtra << QString() << QString() << CrLf(MemberLines);
     QStringList bookEdited = BookLines;
     bookEdited[4] = "  ^FO1,2^BY3 ";
-    QTest::newRow("book Text3 is line 5, kept as typed")
-        << "defrm" << BookLines << "Text3" << "  ^FO1,2^BY3 " << CrLf(bookEdited);
+    QTest::newRow("book Text3 is line 5, kept as typed") << "defrm" << BookLines << "Text3"
+                                                         << "  ^FO1,2^BY3 " << CrLf(bookEdited);
     QStringList bookEmpty = BookLines;
     bookEmpty[0] = "";
-    QTest::newRow("book empty Text4 gives an empty line 1")
-        << "defrm" << BookLines << "Text4" << "" << CrLf(bookEmpty);
+    QTest::newRow("book empty Text4 gives an empty line 1") << "defrm" << BookLines << "Text4"
+                                                            << "" << CrLf(bookEmpty);
     QByteArray hangul = CrLf(MemberLines);
     hangul.replace("^PR3", "^PR3\xB0\xA1");
-    QTest::newRow("member Hangul in code page 949")
-        << "de1frm" << MemberLines << "Text1" << "^PR3가" << hangul;
+    QTest::newRow("member Hangul in code page 949") << "de1frm" << MemberLines << "Text1"
+                                                    << "^PR3가" << hangul;
 }
 
 void TestDialogs::saveWritesExactBytesAndDropsExtraLines() {

@@ -35,7 +35,7 @@ using hanlabel::test::Type;
 class TestMemberWindow : public QObject {
     Q_OBJECT
 
-private:
+  private:
     test::WindowFixture<main1frm> m_fixture;
 
     std::unique_ptr<main1frm> loaded() { return m_fixture.loaded(); }
@@ -43,7 +43,7 @@ private:
     QByteArray printed() const { return m_fixture.printed(); }
     void forgetPrinted() const { m_fixture.forgetPrinted(); }
 
-private slots:
+  private slots:
     void initTestCase() { InstallKoreanFontSubstitutions(); }
 
     void init() { m_fixture.reset(); }
@@ -52,18 +52,24 @@ private slots:
         QTest::addColumn<QString>("port");
         QTest::addColumn<QString>("framing");
         QTest::addColumn<bool>("option5");
-        QTest::newRow("LPT1, code 2") << "LPT1" << "2" << false;
-        QTest::newRow("COM1, code 1") << "COM1" << "1" << true;
-        QTest::newRow("port not in the list") << "COM3" << "1" << true;
-        QTest::newRow("code with a blank") << "LPT1" << "1 " << false;
-        QTest::newRow("unknown code") << "COM1" << "3" << false;
+        QTest::newRow("LPT1, code 2") << "LPT1"
+                                      << "2" << false;
+        QTest::newRow("COM1, code 1") << "COM1"
+                                      << "1" << true;
+        QTest::newRow("port not in the list") << "COM3"
+                                              << "1" << true;
+        QTest::newRow("code with a blank") << "LPT1"
+                                           << "1 " << false;
+        QTest::newRow("unknown code") << "COM1"
+                                      << "3" << false;
     }
     void startupState() {
         QFETCH(QString, port);
         QFETCH(QString, framing);
         QFETCH(bool, option5);
         m_fixture.folder().writeLines(QStringLiteral("OH1.ini"), {port, framing});
-        m_fixture.folder().writeLines(QStringLiteral("position1.ini"), {QStringLiteral("15"), QStringLiteral("25")});
+        m_fixture.folder().writeLines(QStringLiteral("position1.ini"),
+                                      {QStringLiteral("15"), QStringLiteral("25")});
         auto w = shownLoaded();
         QVERIFY(w);
 
@@ -147,9 +153,9 @@ private slots:
         QCOMPARE(w.Image1->pixmap().size(), QSize(477, 40));
 
         // The keyboard order: card entry first, then the frame of controls around it.
-        const QList<QWidget*> expected{w.Option4, w.Text1, w.Text2,   w.Text3,   w.Text4,  w.Command1,
-                                       w.Command2, w.Check1, w.Text5, w.Text6, w.UpDown1, w.UpDown2,
-                                       w.Combo1,  w.Option6, w.Option4};
+        const QList<QWidget*> expected{w.Option4,  w.Text1,    w.Text2,  w.Text3,   w.Text4,
+                                       w.Command1, w.Command2, w.Check1, w.Text5,   w.Text6,
+                                       w.UpDown1,  w.UpDown2,  w.Combo1, w.Option6, w.Option4};
         w.activateWindow();
         QVERIFY(QTest::qWaitForWindowActive(&w));
         QList<QWidget*> visited{QApplication::focusWidget()};
@@ -262,11 +268,21 @@ private slots:
         QTest::addColumn<bool>("up");
         QTest::addColumn<QString>("before");
         QTest::addColumn<QString>("after");
-        QTest::newRow("down on empty Text6") << "UpDown1" << "Text6" << false << "" << "-1";
-        QTest::newRow("up on 12.5 in Text5") << "UpDown2" << "Text5" << true << "12.5" << "13.5";
-        QTest::newRow("up on letters in Text6") << "UpDown1" << "Text6" << true << "abc" << "1";
-        QTest::newRow("down on 0 in Text5") << "UpDown2" << "Text5" << false << "0" << "-1";
-        QTest::newRow("up on 18 in Text6") << "UpDown1" << "Text6" << true << "18" << "19";
+        QTest::newRow("down on empty Text6") << "UpDown1"
+                                             << "Text6" << false << ""
+                                             << "-1";
+        QTest::newRow("up on 12.5 in Text5") << "UpDown2"
+                                             << "Text5" << true << "12.5"
+                                             << "13.5";
+        QTest::newRow("up on letters in Text6") << "UpDown1"
+                                                << "Text6" << true << "abc"
+                                                << "1";
+        QTest::newRow("down on 0 in Text5") << "UpDown2"
+                                            << "Text5" << false << "0"
+                                            << "-1";
+        QTest::newRow("up on 18 in Text6") << "UpDown1"
+                                           << "Text6" << true << "18"
+                                           << "19";
     }
     void spinButtons() {
         QFETCH(QString, spin);
@@ -278,7 +294,8 @@ private slots:
         auto* control = w->findChild<UpDown*>(spin);
         auto* text = w->findChild<QLineEdit*>(box);
         text->setText(before);
-        QTest::mouseClick(control, Qt::LeftButton, {}, QPoint(control->width() / 2, up ? 2 : control->height() - 3));
+        QTest::mouseClick(control, Qt::LeftButton, {},
+                          QPoint(control->width() / 2, up ? 2 : control->height() - 3));
         QCOMPARE(text->text(), after);
         QCOMPARE(m_fixture.folder().readBytes(QStringLiteral("position1.ini")), QByteArray("0\r\n0\r\n"));
     }
@@ -302,7 +319,8 @@ private slots:
         w->Text6->setText(QStringLiteral("20"));
         w->Text5->setText(QStringLiteral("10"));
         QStringList layout;
-        connect(w.get(), &main1frm::layoutLinesRead, this, [&layout](const QStringList& lines) { layout = lines; });
+        connect(w.get(), &main1frm::layoutLinesRead, this,
+                [&layout](const QStringList& lines) { layout = lines; });
         w->Text2->setFocus();
         w->Command1->click();
 

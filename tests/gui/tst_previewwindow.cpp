@@ -32,7 +32,7 @@ QList<PreviewWindow*> OpenPreviews() {
 // The window that the "preview:" target opens for each job.
 class TestPreviewWindow : public QObject {
     Q_OBJECT
-private slots:
+  private slots:
     void eachJobOpensAWindow();
     void zoomStaysWithinBounds();
 };

@@ -35,7 +35,8 @@ AppFolderFixture::AppFolderFixture() {
     for (const QFileInfo& info : sample.entryInfoList(QDir::Files)) {
         const QString target = file(info.fileName());
         QFile::copy(info.absoluteFilePath(), target);
-        QFile::setPermissions(target, QFile::ReadOwner | QFile::WriteOwner | QFile::ReadUser | QFile::WriteUser);
+        QFile::setPermissions(target,
+                              QFile::ReadOwner | QFile::WriteOwner | QFile::ReadUser | QFile::WriteUser);
     }
 }
 
@@ -75,7 +76,8 @@ QString CompareGolden(const QString& name, const QByteArray& actual) {
     }
     QFile f(path);
     if (!f.open(QIODevice::ReadOnly))
-        return QStringLiteral("golden file %1 is missing (regenerate with HANLABEL_REGENERATE_GOLDEN=1)").arg(path);
+        return QStringLiteral("golden file %1 is missing (regenerate with HANLABEL_REGENERATE_GOLDEN=1)")
+            .arg(path);
     const QByteArray expected = f.readAll();
     if (expected == actual)
         return {};

@@ -11,7 +11,7 @@ namespace hanlabel::test {
 
 // A throw-away application folder with the six settings files and a glyph database.
 class AppFolderFixture {
-public:
+  public:
     // Copies the sample application folder's files (settings and glyph database) into a new
     // temporary folder.
     AppFolderFixture();
@@ -25,7 +25,7 @@ public:
     // Replaces the glyph database by one of tests/data.
     void useGlyphDatabase(const QString& testDataName) const;
 
-private:
+  private:
     QTemporaryDir m_dir;
 };
 
@@ -41,7 +41,7 @@ QString CompareGolden(const QString& name, const QByteArray& actual);
 // A pseudo-terminal pair standing in for serial port 1: the slave's path is what the program
 // opens, the master side is read raw on a thread until stop().
 class PtyCapture {
-public:
+  public:
     PtyCapture();
     ~PtyCapture();
     QString slavePath() const { return m_slavePath; }
@@ -49,7 +49,7 @@ public:
     QByteArray waitFor(qsizetype byteCount, int timeoutMs = 10000);
     QByteArray received();
 
-private:
+  private:
     struct State;
     std::unique_ptr<State> m_state;
     QString m_slavePath;
