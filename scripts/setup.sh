@@ -8,7 +8,7 @@ packages=(
     fonts-nanum fontconfig fonts-urw-base35
     libzint-dev zint zbar-tools
     libcups2-dev cups cups-client cups-bsd
-    xvfb xdotool x11-utils imagemagick
+    xvfb xauth xfonts-base xdotool x11-utils imagemagick
 )
 missing=()
 for p in "${packages[@]}"; do
