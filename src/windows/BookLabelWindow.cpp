@@ -138,15 +138,8 @@ mainfrm::~mainfrm() = default;
 void mainfrm::Form_Load() {
     HangulDB->setDatabaseName(ApplicationFile(ApplicationFolder(), GlyphDatabaseName));
 
-    const QStringList origin =
-        ReadSettingsFile(ApplicationFile(ApplicationFolder(), SettingsFiles::BookOrigin), 2);
-    Text3->setText(origin[0]);
-    Text4->setText(origin[1]);
-
-    const QStringList channel =
-        ReadSettingsFile(ApplicationFile(ApplicationFolder(), SettingsFiles::BookChannel), 2);
-    Combo1->setEditText(channel[0]);
-    ApplyFramingCode(channel[1], Option5, Option6);
+    LoadOriginAndChannel(SettingsFiles::BookOrigin, SettingsFiles::BookChannel, Text3, Text4, Combo1, Option5,
+                         Option6);
 }
 
 // Enter (13) in Text2 or Text5 presses the print button; the key goes on to the box.
@@ -189,18 +182,7 @@ void mainfrm::Command1_Click() {
     in.option1 = Option1->isChecked();
     in.text5 = Text5->text();
 
-    BookLabelOutcome out;
-    {
-        JobProgress progress(this);
-        try {
-            out = BookLabelJob(in,
-                               JobEnvironment{ApplicationFolder(), &HangulDB->source(), progress.callback()})
-                      .Command1_Click();
-        } catch (const Failure& failure) {
-            out.status = JobStatus::Failed;
-            out.failure = failure.message();
-        }
-    }
+    const BookLabelOutcome out = RunLabelJob<BookLabelJob>(this, HangulDB->source(), in);
 
     if (out.status != JobStatus::Failed) {
         if (out.text3)
@@ -220,8 +202,7 @@ void mainfrm::Command1_Click() {
 }
 
 void mainfrm::Command2_Click() {
-    if (ShowMessage(this, QStringLiteral("정말로 종료 하시겠습니까?"), QStringLiteral("종료하기"),
-                    QMessageBox::NoIcon, QMessageBox::Yes | QMessageBox::No) == QMessageBox::Yes)
+    if (ConfirmExit(this))
         emit exitRequested();
 }
 

@@ -1,10 +1,14 @@
 #pragma once
 
+#include "core/AppFolder.h"
+#include "jobs/JobTypes.h"
 #include "stream/Transport.h"
 
 #include <QElapsedTimer>
 #include <QPointer>
 #include <QProgressDialog>
+
+#include <utility>
 
 class QWidget;
 
@@ -33,6 +37,15 @@ class JobProgress {
     QElapsedTimer m_clock;
     QPointer<QProgressDialog> m_dialog;
 };
+
+// Runs a label job on the window's inputs with the glyph database and the progress dialog; the
+// job reports its failures in the outcome it returns.
+template <typename Job, typename Inputs>
+auto RunLabelJob(QWidget* window, GlyphSource& glyphs, Inputs inputs) {
+    JobProgress progress(window);
+    return Job(std::move(inputs), JobEnvironment{ApplicationFolder(), &glyphs, progress.callback()})
+        .Command1_Click();
+}
 
 // The text of the progress dialog for a number of bytes sent of a total.
 QString ProgressText(qint64 sent, qint64 total);

@@ -1,5 +1,6 @@
 #include "windows/LabelControls.h"
 
+#include "core/AppFolder.h"
 #include "core/Failure.h"
 #include "core/Numeric.h"
 #include "settings/SettingsFile.h"
@@ -213,6 +214,21 @@ QStyle* MakeStarEchoStyle(QWidget* owner) {
     auto* style = new StarEchoStyle;
     style->setParent(owner);
     return style;
+}
+
+void LoadOriginAndChannel(const QString& originFile, const QString& channelFile, QLineEdit* originX,
+                          QLineEdit* originY, QComboBox* port, QRadioButton* option5, QRadioButton* option6) {
+    const QStringList origin = ReadSettingsFile(ApplicationFile(ApplicationFolder(), originFile), 2);
+    originX->setText(origin[0]);
+    originY->setText(origin[1]);
+    const QStringList channel = ReadSettingsFile(ApplicationFile(ApplicationFolder(), channelFile), 2);
+    port->setEditText(channel[0]);
+    ApplyFramingCode(channel[1], option5, option6);
+}
+
+bool ConfirmExit(QWidget* parent) {
+    return ShowMessage(parent, QStringLiteral("정말로 종료 하시겠습니까?"), QStringLiteral("종료하기"),
+                       QMessageBox::NoIcon, QMessageBox::Yes | QMessageBox::No) == QMessageBox::Yes;
 }
 
 } // namespace hanlabel

@@ -55,6 +55,14 @@ void StepNumber(QLineEdit* box, double delta);
 // leaves the options as they are.
 void ApplyFramingCode(const QString& code, QRadioButton* option5, QRadioButton* option6);
 
+// Fills a label window's origin boxes and channel controls from its origin and channel settings
+// files (two lines each). Throws Failure when a file is missing or too short.
+void LoadOriginAndChannel(const QString& originFile, const QString& channelFile, QLineEdit* originX,
+                          QLineEdit* originY, QComboBox* port, QRadioButton* option5, QRadioButton* option6);
+
+// Asks "정말로 종료 하시겠습니까?" (Yes/No, no icon); true when the operator answered Yes.
+bool ConfirmExit(QWidget* parent);
+
 // A style for one text box that masks its password display with "*", whatever the platform's
 // bullet. The caller owns it (give it a parent).
 QStyle* MakeStarEchoStyle(QWidget* owner);

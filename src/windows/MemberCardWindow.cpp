@@ -152,15 +152,8 @@ void main1frm::Form_Load() {
     HangulDB->setDatabaseName(ApplicationFile(ApplicationFolder(), GlyphDatabaseName));
     Option4->setChecked(true);
 
-    const QStringList origin =
-        ReadSettingsFile(ApplicationFile(ApplicationFolder(), SettingsFiles::MemberOrigin), 2);
-    Text6->setText(origin[0]);
-    Text5->setText(origin[1]);
-
-    const QStringList channel =
-        ReadSettingsFile(ApplicationFile(ApplicationFolder(), SettingsFiles::MemberChannel), 2);
-    Combo1->setEditText(channel[0]);
-    ApplyFramingCode(channel[1], Option5, Option6);
+    LoadOriginAndChannel(SettingsFiles::MemberOrigin, SettingsFiles::MemberChannel, Text6, Text5, Combo1,
+                         Option5, Option6);
 }
 
 // Key releases in Text3 and typed characters in Text4 (keys or composed input).
@@ -208,18 +201,7 @@ void main1frm::Command1_Click() {
     in.text4 = Text4->text();
     in.check1 = Check1->checkState() != Qt::Unchecked;
 
-    MemberCardOutcome out;
-    {
-        JobProgress progress(this);
-        try {
-            out = MemberCardJob(in,
-                                JobEnvironment{ApplicationFolder(), &HangulDB->source(), progress.callback()})
-                      .Command1_Click();
-        } catch (const Failure& failure) {
-            out.status = JobStatus::Failed;
-            out.failure = failure.message();
-        }
-    }
+    const MemberCardOutcome out = RunLabelJob<MemberCardJob>(this, HangulDB->source(), in);
 
     if (out.status != JobStatus::Failed) {
         if (out.text6)
@@ -241,8 +223,7 @@ void main1frm::Command1_Click() {
 }
 
 void main1frm::Command2_Click() {
-    if (ShowMessage(this, QStringLiteral("정말로 종료 하시겠습니까?"), QStringLiteral("종료하기"),
-                    QMessageBox::NoIcon, QMessageBox::Yes | QMessageBox::No) == QMessageBox::Yes)
+    if (ConfirmExit(this))
         emit exitRequested();
 }
 
