@@ -1,7 +1,7 @@
 // Prints figures for the book label print path: opening the glyph database and answering the
 // first lookup, composing a 13-syllable book job, and peak resident memory.
+#include "glyphs/GlyphSource.h"
 #include "jobs/BookLabelJob.h"
-#include "stream/GlyphSource.h"
 
 #include <QElapsedTimer>
 #include <QGuiApplication>

@@ -1,9 +1,9 @@
 // Prints the time the virtual printer takes to render one book label and one member card (the
 // sample layouts with Hangul text), and to add the caption and encode the PNG file.
+#include "glyphs/GlyphSource.h"
 #include "jobs/BookLabelJob.h"
 #include "jobs/MemberCardJob.h"
 #include "preview/ZplRenderer.h"
-#include "stream/GlyphSource.h"
 
 #include <QBuffer>
 #include <QElapsedTimer>

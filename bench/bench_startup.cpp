@@ -4,8 +4,8 @@
 // The benchmark runs itself as a child process for each measurement.
 
 #include "app/WindowManager.h"
-#include "windows/BookLabelWindow.h"
-#include "windows/FormKit.h"
+#include "ui/kit/FormKit.h"
+#include "ui/windows/BookLabelWindow.h"
 
 #include <QApplication>
 #include <QDir>

@@ -1,10 +1,10 @@
 #include "app/WindowManager.h"
 
 #include "core/Failure.h"
-#include "settings/PositionDialogs.h"
-#include "windows/BookLabelWindow.h"
-#include "windows/FormKit.h"
-#include "windows/MemberCardWindow.h"
+#include "ui/dialogs/PositionDialogs.h"
+#include "ui/kit/FormKit.h"
+#include "ui/windows/BookLabelWindow.h"
+#include "ui/windows/MemberCardWindow.h"
 
 #include <QApplication>
 

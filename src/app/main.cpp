@@ -1,5 +1,5 @@
 #include "app/WindowManager.h"
-#include "windows/PreviewWindow.h"
+#include "ui/windows/PreviewWindow.h"
 
 #include <QApplication>
 

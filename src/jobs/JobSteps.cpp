@@ -1,9 +1,9 @@
 #include "jobs/JobSteps.h"
 
+#include "channels/TargetFactory.h"
+#include "compose/TextField.h"
 #include "core/Numeric.h"
 #include "settings/SettingsFile.h"
-#include "stream/TextField.h"
-#include "stream/Transport.h"
 
 namespace hanlabel::JobSteps {
 

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "stream/Transport.h"
+#include "channels/Transport.h"
 
 #include <QString>
 #include <QStringList>

@@ -1,7 +1,7 @@
 #pragma once
 
+#include "compose/PieceStream.h"
 #include "jobs/JobTypes.h"
-#include "stream/PieceStream.h"
 
 namespace hanlabel {
 

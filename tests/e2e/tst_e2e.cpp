@@ -1,10 +1,10 @@
 // The real hanlabel executable under Xvfb, used as an operator would: xdotool clicks and types,
 // the printer is a file mapped as LPT1 or a pseudo-terminal mapped as COM1.
 
+#include "glyphs/GlyphSource.h"
 #include "jobs/BookLabelJob.h"
 #include "jobs/MemberCardJob.h"
 #include "settings/SettingsFile.h"
-#include "stream/GlyphSource.h"
 
 #include "TestSupport.h"
 

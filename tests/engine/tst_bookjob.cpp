@@ -1,5 +1,5 @@
+#include "glyphs/GlyphSource.h"
 #include "jobs/BookLabelJob.h"
-#include "stream/GlyphSource.h"
 
 #include "TestSupport.h"
 

@@ -2,7 +2,7 @@
 
 #include "core/Cp949.h"
 #include "core/Failure.h"
-#include "stream/GlyphSource.h"
+#include "glyphs/GlyphSource.h"
 
 #include <QElapsedTimer>
 #include <QFile>

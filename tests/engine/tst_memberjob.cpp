@@ -1,5 +1,5 @@
+#include "glyphs/GlyphSource.h"
 #include "jobs/MemberCardJob.h"
-#include "stream/GlyphSource.h"
 
 #include "TestSupport.h"
 

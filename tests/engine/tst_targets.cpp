@@ -1,8 +1,9 @@
+#include "channels/CupsTransport.h"
+#include "channels/PreviewTransport.h"
+#include "channels/TargetFactory.h"
+#include "channels/TcpTransport.h"
+#include "compose/PieceStream.h"
 #include "core/Failure.h"
-#include "stream/CupsTransport.h"
-#include "stream/PieceStream.h"
-#include "stream/PreviewTransport.h"
-#include "stream/TcpTransport.h"
 
 #include <QDir>
 #include <QElapsedTimer>

@@ -1,7 +1,7 @@
+#include "compose/PieceStream.h"
+#include "compose/TextField.h"
 #include "core/Failure.h"
-#include "stream/GlyphSource.h"
-#include "stream/PieceStream.h"
-#include "stream/TextField.h"
+#include "glyphs/GlyphSource.h"
 
 #include "TestSupport.h"
 

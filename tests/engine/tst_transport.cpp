@@ -1,6 +1,8 @@
+#include "channels/ParallelTransport.h"
+#include "channels/SerialTransport.h"
+#include "channels/TargetFactory.h"
+#include "compose/PieceStream.h"
 #include "core/Failure.h"
-#include "stream/PieceStream.h"
-#include "stream/Transport.h"
 
 #include <QElapsedTimer>
 #include <QFile>

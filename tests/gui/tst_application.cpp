@@ -1,9 +1,9 @@
 #include "app/WindowManager.h"
-#include "settings/PositionDialogs.h"
 #include "settings/SettingsFile.h"
-#include "windows/BookLabelWindow.h"
-#include "windows/FormKit.h"
-#include "windows/MemberCardWindow.h"
+#include "ui/dialogs/PositionDialogs.h"
+#include "ui/kit/FormKit.h"
+#include "ui/windows/BookLabelWindow.h"
+#include "ui/windows/MemberCardWindow.h"
 
 #include "ModalBoxes.h"
 #include "TestSupport.h"

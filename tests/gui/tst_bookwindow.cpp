@@ -2,12 +2,12 @@
 #include "WindowFixture.h"
 
 #include "core/Failure.h"
-#include "stream/GlyphSource.h"
-#include "windows/BookLabelWindow.h"
-#include "windows/DataControl.h"
-#include "windows/FormKit.h"
-#include "windows/JobProgress.h"
-#include "windows/UpDown.h"
+#include "glyphs/GlyphSource.h"
+#include "ui/kit/DataControl.h"
+#include "ui/kit/FormKit.h"
+#include "ui/kit/JobProgress.h"
+#include "ui/kit/UpDown.h"
+#include "ui/windows/BookLabelWindow.h"
 
 #include <QAction>
 #include <QApplication>

@@ -1,6 +1,6 @@
 #include "core/Failure.h"
-#include "settings/PositionDialogs.h"
-#include "windows/FormKit.h"
+#include "ui/dialogs/PositionDialogs.h"
+#include "ui/kit/FormKit.h"
 
 #include "ModalBoxes.h"
 #include "TestSupport.h"

@@ -2,11 +2,11 @@
 #include "WindowFixture.h"
 
 #include "core/Failure.h"
-#include "stream/GlyphSource.h"
-#include "windows/DataControl.h"
-#include "windows/FormKit.h"
-#include "windows/MemberCardWindow.h"
-#include "windows/UpDown.h"
+#include "glyphs/GlyphSource.h"
+#include "ui/kit/DataControl.h"
+#include "ui/kit/FormKit.h"
+#include "ui/kit/UpDown.h"
+#include "ui/windows/MemberCardWindow.h"
 
 #include <QAction>
 #include <QApplication>

@@ -1,6 +1,6 @@
-#include "stream/PieceStream.h"
-#include "stream/PreviewTransport.h"
-#include "windows/PreviewWindow.h"
+#include "channels/PreviewTransport.h"
+#include "compose/PieceStream.h"
+#include "ui/windows/PreviewWindow.h"
 
 #include <QApplication>
 #include <QPlainTextEdit>

@@ -1,0 +1,87 @@
+#include "channels/PreviewTransport.h"
+
+#include "core/Failure.h"
+
+#include <QImageWriter>
+#include <QMutex>
+#include <QSaveFile>
+
+namespace hanlabel {
+
+namespace {
+
+const QString kPrefix = QStringLiteral("preview:");
+
+QMutex& PresenterLock() {
+    static QMutex lock;
+    return lock;
+}
+
+PreviewPresenter& Presenter() {
+    static PreviewPresenter presenter;
+    return presenter;
+}
+
+class PreviewTransport final : public Transport {
+  public:
+    explicit PreviewTransport(QString path) : m_path(std::move(path)) {}
+
+    QString description() const override {
+        return m_path.isEmpty() ? QStringLiteral("미리보기") : QStringLiteral("미리보기 (%1)").arg(m_path);
+    }
+
+    void send(const QByteArray& stream, const ProgressFn& progress) override {
+        const PreviewResult result = RenderZpl(stream);
+        if (m_path.isEmpty())
+            present(result);
+        else
+            write(result);
+        if (progress)
+            progress(stream.size(), stream.size());
+    }
+
+  private:
+    void present(const PreviewResult& result) const {
+        PreviewPresenter presenter;
+        {
+            QMutexLocker locker(&PresenterLock());
+            presenter = Presenter();
+        }
+        if (!presenter)
+            throw Failure(QStringLiteral("미리보기: 라벨 그림을 보여 줄 창이 없습니다."));
+        presenter(result);
+    }
+
+    void write(const PreviewResult& result) const {
+        QSaveFile file(m_path);
+        if (!file.open(QIODevice::WriteOnly))
+            throw Failure(QStringLiteral("미리보기 파일 %1을(를) 만들 수 없습니다: %2")
+                              .arg(m_path, file.errorString()));
+        QImageWriter writer(&file, "png");
+        if (!writer.write(PreviewPicture(result))) {
+            file.cancelWriting();
+            throw Failure(
+                QStringLiteral("미리보기 파일 %1에 쓸 수 없습니다: %2").arg(m_path, writer.errorString()));
+        }
+        if (!file.commit())
+            throw Failure(
+                QStringLiteral("미리보기 파일 %1에 쓸 수 없습니다: %2").arg(m_path, file.errorString()));
+    }
+
+    QString m_path;
+};
+
+} // namespace
+
+void SetPreviewPresenter(PreviewPresenter presenter) {
+    QMutexLocker locker(&PresenterLock());
+    Presenter() = std::move(presenter);
+}
+
+bool IsPreviewTarget(const QString& target) { return target.startsWith(kPrefix); }
+
+std::unique_ptr<Transport> MakePreviewTransport(const QString& target) {
+    return std::make_unique<PreviewTransport>(target.mid(kPrefix.size()));
+}
+
+} // namespace hanlabel

@@ -1,0 +1,234 @@
+#include "ui/kit/LabelControls.h"
+
+#include "core/AppFolder.h"
+#include "core/Failure.h"
+#include "core/Numeric.h"
+#include "settings/SettingsFile.h"
+#include "ui/kit/FormKit.h"
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QFocusEvent>
+#include <QGroupBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPainter>
+#include <QProxyStyle>
+#include <QPushButton>
+#include <QRadioButton>
+#include <qdrawutil.h>
+
+#include <cmath>
+
+namespace hanlabel {
+
+namespace {
+
+template <typename W>
+W* Placed(W* widget, const QString& name, int left, int top, int width, int height, bool bold) {
+    widget->setObjectName(name);
+    widget->setFont(GulimFont(9, bold));
+    PlaceTwips(widget, left, top, width, height);
+    return widget;
+}
+
+// Password display with "*" and no delay before a typed character is masked.
+class StarEchoStyle : public QProxyStyle {
+  public:
+    int styleHint(StyleHint hint, const QStyleOption* option, const QWidget* widget,
+                  QStyleHintReturn* data) const override {
+        if (hint == SH_LineEdit_PasswordCharacter)
+            return '*';
+        if (hint == SH_LineEdit_PasswordMaskDelay)
+            return 0;
+        return QProxyStyle::styleHint(hint, option, widget, data);
+    }
+};
+
+// The option and check box indicators at 12 pixels, so that they fit the low option rows.
+class FormStyle : public QProxyStyle {
+  public:
+    int pixelMetric(PixelMetric metric, const QStyleOption* option, const QWidget* widget) const override {
+        switch (metric) {
+        case PM_ExclusiveIndicatorWidth:
+        case PM_ExclusiveIndicatorHeight:
+        case PM_IndicatorWidth:
+        case PM_IndicatorHeight:
+            return 12;
+        default:
+            return QProxyStyle::pixelMetric(metric, option, widget);
+        }
+    }
+};
+
+// The window's one FormStyle, created on first use.
+QStyle* WindowFormStyle(QWidget* control) {
+    QWidget* window = control->window();
+    auto* style = window->findChild<FormStyle*>(QString(), Qt::FindDirectChildrenOnly);
+    if (!style) {
+        style = new FormStyle;
+        style->setParent(window);
+    }
+    return style;
+}
+
+// A frame whose border runs through the middle of its caption, the caption on a gap in the line.
+class FormFrame : public QGroupBox {
+  public:
+    using QGroupBox::QGroupBox;
+
+  protected:
+    void paintEvent(QPaintEvent*) override {
+        QPainter painter(this);
+        const QFontMetrics metrics(font());
+        const int top = title().isEmpty() ? 0 : metrics.height() / 2;
+        // An etched line, drawn here because styles place their own group box frame below the title.
+        qDrawShadeRect(&painter, rect().adjusted(0, top, 0, 0), palette(), true, 1, 0);
+        if (title().isEmpty())
+            return;
+        const QRect caption(6, 0, metrics.horizontalAdvance(title()) + 6, metrics.height());
+        painter.fillRect(caption, palette().window());
+        painter.setPen(palette().color(QPalette::WindowText));
+        painter.drawText(caption, Qt::AlignCenter, title());
+    }
+};
+
+// Sends the focus that Tab brings to an unselected option on to the selected one of its group.
+class SelectedOptionFocus : public QObject {
+  public:
+    using QObject::QObject;
+
+  protected:
+    bool eventFilter(QObject* watched, QEvent* event) override {
+        if (event->type() != QEvent::FocusIn)
+            return false;
+        const auto reason = static_cast<QFocusEvent*>(event)->reason();
+        auto* option = qobject_cast<QRadioButton*>(watched);
+        if (!option || option->isChecked() ||
+            (reason != Qt::TabFocusReason && reason != Qt::BacktabFocusReason))
+            return false;
+        for (QRadioButton* sibling :
+             option->parentWidget()->findChildren<QRadioButton*>(Qt::FindDirectChildrenOnly))
+            if (sibling->isChecked()) {
+                sibling->setFocus(reason);
+                break;
+            }
+        return false;
+    }
+};
+
+} // namespace
+
+QLineEdit* MakeTextBox(QWidget* parent, const QString& name, int left, int top, int width, int height,
+                       const QColor& colour) {
+    auto* box = Placed(new QLineEdit(parent), name, left, top, width, height, false);
+    box->setTextMargins(0, 0, 0, 0);
+    SetBackground(box, colour);
+    return box;
+}
+
+QLabel* MakeLabel(QWidget* parent, const QString& name, const QString& caption, int left, int top, int width,
+                  int height, bool bold) {
+    auto* label = Placed(new QLabel(caption, parent), name, left, top, width, height, bold);
+    label->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+    return label;
+}
+
+QRadioButton* MakeOption(QWidget* parent, const QString& name, const QString& caption, int left, int top,
+                         int width, int height, bool bold) {
+    auto* option = Placed(new QRadioButton(caption, parent), name, left, top, width, height, bold);
+    option->setStyle(WindowFormStyle(parent));
+    return option;
+}
+
+QGroupBox* MakeFrame(QWidget* parent, const QString& name, const QString& caption, int left, int top,
+                     int width, int height, bool bold) {
+    return Placed(new FormFrame(caption, parent), name, left, top, width, height, bold);
+}
+
+QPushButton* MakeButton(QWidget* parent, const QString& name, const QString& caption, int left, int top,
+                        int width, int height) {
+    auto* button = Placed(new QPushButton(caption, parent), name, left, top, width, height, false);
+    button->setAutoDefault(false);
+    return button;
+}
+
+QCheckBox* MakeCheckBox(QWidget* parent, const QString& name, const QString& caption, int left, int top,
+                        int width, int height, bool bold) {
+    auto* box = Placed(new QCheckBox(caption, parent), name, left, top, width, height, bold);
+    box->setStyle(WindowFormStyle(parent));
+    return box;
+}
+
+QComboBox* MakePortCombo(QWidget* parent, const QString& name, int left, int top, int width, int height) {
+    auto* combo = Placed(new QComboBox(parent), name, left, top, width, height, false);
+    combo->setEditable(true);
+    combo->setInsertPolicy(QComboBox::NoInsert);
+    combo->addItems({QStringLiteral("COM1"), QStringLiteral("LPT1")});
+    combo->setEditText(QStringLiteral("COM1"));
+    SetBackground(combo, LightYellow);
+    SetBackground(combo->lineEdit(), LightYellow);
+    return combo;
+}
+
+QWidget* MakeBand(QWidget* parent, const QString& name, int left, int top, int width, int height,
+                  const QColor& colour) {
+    auto* band = Placed(new QWidget(parent), name, left, top, width, height, false);
+    SetBackground(band, colour);
+    band->setFocusPolicy(Qt::NoFocus);
+    return band;
+}
+
+void SetTabOrder(const QList<QWidget*>& order) {
+    for (int i = 1; i < order.size(); ++i)
+        QWidget::setTabOrder(order[i - 1], order[i]);
+    QObject* redirect = nullptr;
+    for (QWidget* widget : order)
+        if (qobject_cast<QRadioButton*>(widget)) {
+            if (!redirect)
+                redirect = new SelectedOptionFocus(widget->window());
+            widget->installEventFilter(redirect);
+        }
+}
+
+void StepNumber(QLineEdit* box, double delta) {
+    try {
+        const double value = NumericParse(box->text()) + delta;
+        if (!std::isfinite(value))
+            throw Failure(QStringLiteral("숫자가 너무 큽니다 (overflow): %1").arg(box->text()));
+        box->setText(NumberToText(value));
+    } catch (const Failure& failure) {
+        ShowFailure(box->window(), failure.message());
+    }
+}
+
+void ApplyFramingCode(const QString& code, QRadioButton* option5, QRadioButton* option6) {
+    const int option = FramingOptionFromCode(code);
+    if (option == 5)
+        option5->setChecked(true);
+    else if (option == 6)
+        option6->setChecked(true);
+}
+
+QStyle* MakeStarEchoStyle(QWidget* owner) {
+    auto* style = new StarEchoStyle;
+    style->setParent(owner);
+    return style;
+}
+
+void LoadOriginAndChannel(const QString& originFile, const QString& channelFile, QLineEdit* originX,
+                          QLineEdit* originY, QComboBox* port, QRadioButton* option5, QRadioButton* option6) {
+    const QStringList origin = ReadSettingsFile(ApplicationFile(ApplicationFolder(), originFile), 2);
+    originX->setText(origin[0]);
+    originY->setText(origin[1]);
+    const QStringList channel = ReadSettingsFile(ApplicationFile(ApplicationFolder(), channelFile), 2);
+    port->setEditText(channel[0]);
+    ApplyFramingCode(channel[1], option5, option6);
+}
+
+bool ConfirmExit(QWidget* parent) {
+    return ShowMessage(parent, QStringLiteral("정말로 종료 하시겠습니까?"), QStringLiteral("종료하기"),
+                       QMessageBox::NoIcon, QMessageBox::Yes | QMessageBox::No) == QMessageBox::Yes;
+}
+
+} // namespace hanlabel

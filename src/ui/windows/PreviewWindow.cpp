@@ -1,0 +1,139 @@
+#include "ui/windows/PreviewWindow.h"
+
+#include "channels/PreviewTransport.h"
+
+#include <QApplication>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QPainter>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QScreen>
+#include <QScrollArea>
+#include <QThread>
+#include <QVBoxLayout>
+#include <QWheelEvent>
+
+#include <algorithm>
+#include <cmath>
+
+namespace hanlabel {
+
+namespace {
+
+constexpr double kMinZoom = 0.25;
+constexpr double kMaxZoom = 8.0;
+constexpr double kZoomStep = 1.25;
+
+// The label on a grey desk with a thin frame, so its edges show on screen.
+QPixmap Framed(const QImage& label, double zoom) {
+    const QSize size(std::max(1, int(std::lround(label.width() * zoom))),
+                     std::max(1, int(std::lround(label.height() * zoom))));
+    // Dots stay sharp squares when enlarged; a reduced label is smoothed so thin bars do not vanish.
+    const QImage scaled = label.scaled(size, Qt::IgnoreAspectRatio,
+                                       zoom >= 1.0 ? Qt::FastTransformation : Qt::SmoothTransformation);
+    QPixmap pixmap(size + QSize(2, 2));
+    pixmap.fill(QColor(0x90, 0x90, 0x90));
+    QPainter p(&pixmap);
+    p.drawImage(QPoint(1, 1), scaled);
+    return pixmap;
+}
+
+} // namespace
+
+PreviewWindow::PreviewWindow(const PreviewResult& result, QWidget* parent)
+    : QWidget(parent, Qt::Window), m_label(result.label) {
+    setObjectName(QStringLiteral("PreviewWindow"));
+    setAttribute(Qt::WA_DeleteOnClose);
+    setWindowTitle(QStringLiteral("라벨 미리보기 (%1장)").arg(result.labelCount));
+
+    m_zoomOut = new QPushButton(QStringLiteral("축소 (-)"), this);
+    m_zoomOut->setObjectName(QStringLiteral("zoomOut"));
+    m_zoomIn = new QPushButton(QStringLiteral("확대 (+)"), this);
+    m_zoomIn->setObjectName(QStringLiteral("zoomIn"));
+    auto* actual = new QPushButton(QStringLiteral("1 도트 = 1 화소"), this);
+    actual->setObjectName(QStringLiteral("zoomActual"));
+    m_zoomText = new QLabel(this);
+    m_zoomText->setObjectName(QStringLiteral("zoomText"));
+    m_zoomOut->setShortcut(QKeySequence::ZoomOut);
+    m_zoomIn->setShortcut(QKeySequence::ZoomIn);
+    connect(m_zoomOut, &QPushButton::clicked, this, [this] { setZoom(m_zoom / kZoomStep); });
+    connect(m_zoomIn, &QPushButton::clicked, this, [this] { setZoom(m_zoom * kZoomStep); });
+    connect(actual, &QPushButton::clicked, this, [this] { setZoom(1.0); });
+
+    m_picture = new QLabel;
+    m_picture->setObjectName(QStringLiteral("previewImage"));
+    m_picture->setAlignment(Qt::AlignCenter);
+    m_scroll = new QScrollArea(this);
+    m_scroll->setObjectName(QStringLiteral("previewScroll"));
+    m_scroll->setWidget(m_picture);
+    m_scroll->setWidgetResizable(true);
+    m_scroll->setBackgroundRole(QPalette::Dark);
+    m_scroll->viewport()->installEventFilter(this);
+
+    auto* notes = new QPlainTextEdit(this);
+    notes->setObjectName(QStringLiteral("previewNotes"));
+    notes->setReadOnly(true);
+    notes->setPlainText(result.captionLines().join(u'\n'));
+    notes->setMaximumHeight(notes->fontMetrics().lineSpacing() * 7 + 12);
+
+    auto* buttons = new QHBoxLayout;
+    buttons->addWidget(m_zoomOut);
+    buttons->addWidget(m_zoomIn);
+    buttons->addWidget(actual);
+    buttons->addWidget(m_zoomText);
+    buttons->addStretch();
+    auto* layout = new QVBoxLayout(this);
+    layout->addLayout(buttons);
+    layout->addWidget(m_scroll, 1);
+    layout->addWidget(notes);
+
+    // Start with the whole label in view on this screen, never enlarged beyond 2 x.
+    const QRect screen = QGuiApplication::primaryScreen()
+                             ? QGuiApplication::primaryScreen()->availableGeometry()
+                             : QRect(0, 0, 1024, 768);
+    const double fit = std::min((screen.width() * 0.8) / std::max(1, m_label.width()),
+                                (screen.height() * 0.55) / std::max(1, m_label.height()));
+    setZoom(std::clamp(fit, kMinZoom, 2.0));
+    resize(std::min(int(screen.width() * 0.9), int(m_label.width() * m_zoom) + 60),
+           std::min(int(screen.height() * 0.9), int(m_label.height() * m_zoom) + 260));
+}
+
+void PreviewWindow::setZoom(double zoom) {
+    m_zoom = std::clamp(zoom, kMinZoom, kMaxZoom);
+    m_picture->setPixmap(Framed(m_label, m_zoom));
+    m_zoomText->setText(QStringLiteral("%1%").arg(std::lround(m_zoom * 100)));
+    m_zoomIn->setEnabled(m_zoom < kMaxZoom);
+    m_zoomOut->setEnabled(m_zoom > kMinZoom);
+}
+
+// Ctrl + wheel zooms the picture.
+bool PreviewWindow::eventFilter(QObject* watched, QEvent* event) {
+    if (watched == m_scroll->viewport() && event->type() == QEvent::Wheel) {
+        auto* wheel = static_cast<QWheelEvent*>(event);
+        if (wheel->modifiers() & Qt::ControlModifier) {
+            const int delta = wheel->angleDelta().y();
+            if (delta != 0)
+                setZoom(delta > 0 ? m_zoom * kZoomStep : m_zoom / kZoomStep);
+            return true;
+        }
+    }
+    return QWidget::eventFilter(watched, event);
+}
+
+void InstallPreviewWindow() {
+    SetPreviewPresenter([](const PreviewResult& result) {
+        auto show = [result] {
+            auto* window = new PreviewWindow(result);
+            window->show();
+            window->raise();
+        };
+        // Jobs run on the user-interface thread; anything else hands the window over to it.
+        if (QThread::currentThread() == qApp->thread())
+            show();
+        else
+            QMetaObject::invokeMethod(qApp, show, Qt::QueuedConnection);
+    });
+}
+
+} // namespace hanlabel
