@@ -1,6 +1,7 @@
 #include "preview/ZplRenderer.h"
 
 #include "core/Cp949.h"
+#include "preview/ZplTokenizer.h"
 
 #include <QFont>
 #include <QFontMetricsF>
@@ -18,89 +19,11 @@ namespace hanlabel {
 
 namespace {
 
+using namespace zpl;
+
 // Canvas length while the length is unknown; cropped to the content afterwards.
 constexpr int kOpenLength = 2436;
 constexpr int kMinimumLength = 25 * kPreviewDotsPerMm;
-constexpr int kNoteLength = 48;
-
-// One ZPL II command: its prefix, its upper-case code and everything up to the next command.
-struct Command {
-    char prefix = 0; // '^' or '~'; 0 for stray text between commands
-    QByteArray code; // "FO", "DG", ...; "A" for the font command, whose font name opens params
-    QByteArray params;
-    QByteArray raw; // the command as it stood in the stream
-};
-
-// Splits the stream into commands. The printer ignores CR and LF, also inside a command.
-std::vector<Command> Tokenize(const QByteArray& stream) {
-    QByteArray s;
-    s.reserve(stream.size());
-    for (const char c : stream)
-        if (c != '\r' && c != '\n')
-            s += c;
-    std::vector<Command> out;
-    const qsizetype n = s.size();
-    qsizetype i = 0;
-    auto nextPrefix = [&](qsizetype from) {
-        while (from < n && s[from] != '^' && s[from] != '~')
-            ++from;
-        return from;
-    };
-    while (i < n) {
-        Command cmd;
-        qsizetype j = i;
-        if (s[i] == '^' || s[i] == '~') {
-            cmd.prefix = s[i];
-            j = i + 1;
-            if (cmd.prefix == '^' && j < n && (s[j] == 'A' || s[j] == 'a')) {
-                cmd.code = "A";
-                j += 1;
-            } else {
-                const qsizetype len = std::min<qsizetype>(2, n - j);
-                cmd.code = s.mid(j, len).toUpper();
-                j += len;
-            }
-        }
-        const qsizetype end = nextPrefix(j);
-        cmd.params = s.mid(j, end - j);
-        cmd.raw = s.mid(i, end - i);
-        out.push_back(std::move(cmd));
-        i = end;
-    }
-    return out;
-}
-
-QList<QByteArray> Params(const QByteArray& params) { return params.split(','); }
-
-int IntParam(const QList<QByteArray>& p, int index, int fallback) {
-    if (index >= p.size())
-        return fallback;
-    bool ok = false;
-    const int value = p[index].trimmed().toInt(&ok);
-    return ok ? value : fallback;
-}
-
-double DoubleParam(const QList<QByteArray>& p, int index, double fallback) {
-    if (index >= p.size())
-        return fallback;
-    bool ok = false;
-    const double value = p[index].trimmed().toDouble(&ok);
-    return ok ? value : fallback;
-}
-
-char CharParam(const QList<QByteArray>& p, int index, char fallback) {
-    if (index >= p.size())
-        return fallback;
-    const QByteArray t = p[index].trimmed();
-    return t.isEmpty() ? fallback : char(std::toupper(static_cast<unsigned char>(t[0])));
-}
-
-QString Note(const QByteArray& raw) {
-    QString text = QString::fromLatin1(raw);
-    if (text.size() > kNoteLength)
-        text = text.left(kNoteLength) + QStringLiteral("…");
-    return text;
-}
 
 // "R:NAME.GRF" and "NAME" name the same stored graphic.
 QByteArray GraphicKey(QByteArray name) {
@@ -110,16 +33,6 @@ QByteArray GraphicKey(QByteArray name) {
     if (dot >= 0)
         name = name.left(dot);
     return name;
-}
-
-int HexNibble(char c) {
-    if (c >= '0' && c <= '9')
-        return c - '0';
-    if (c >= 'A' && c <= 'F')
-        return c - 'A' + 10;
-    if (c >= 'a' && c <= 'f')
-        return c - 'a' + 10;
-    return -1;
 }
 
 // The bits of a "~DG" download: plain hexadecimal, also with the printer's run-length letters
@@ -443,22 +356,7 @@ void Renderer::execute(const Command& cmd) {
 
 // The field data as bytes, with the "^FH" escapes resolved.
 QByteArray Renderer::fieldBytes() const {
-    QByteArray bytes;
-    if (!m_field.hex) {
-        bytes = m_field.data;
-    } else {
-        const QByteArray& d = m_field.data;
-        for (qsizetype i = 0; i < d.size(); ++i) {
-            if (d[i] == m_field.hexIndicator && i + 2 < d.size() && HexNibble(d[i + 1]) >= 0 &&
-                HexNibble(d[i + 2]) >= 0) {
-                bytes += char(HexNibble(d[i + 1]) * 16 + HexNibble(d[i + 2]));
-                i += 2;
-            } else {
-                bytes += d[i];
-            }
-        }
-    }
-    return bytes;
+    return m_field.hex ? ResolveHexEscapes(m_field.data, m_field.hexIndicator) : m_field.data;
 }
 
 void Renderer::finishField() {
