@@ -1,6 +1,7 @@
 #include "preview/ZplRenderer.h"
 
 #include "core/Cp949.h"
+#include "preview/ZplGraphic.h"
 #include "preview/ZplTokenizer.h"
 
 #include <QFont>
@@ -24,64 +25,6 @@ using namespace zpl;
 // Canvas length while the length is unknown; cropped to the content afterwards.
 constexpr int kOpenLength = 2436;
 constexpr int kMinimumLength = 25 * kPreviewDotsPerMm;
-
-// "R:NAME.GRF" and "NAME" name the same stored graphic.
-QByteArray GraphicKey(QByteArray name) {
-    if (name.size() >= 2 && name[1] == ':')
-        name = name.mid(2);
-    const qsizetype dot = name.lastIndexOf('.');
-    if (dot >= 0)
-        name = name.left(dot);
-    return name;
-}
-
-// The bits of a "~DG" download: plain hexadecimal, also with the printer's run-length letters
-// (G..Y = 1..19, g..z = 20..400), "," (rest of row white), "!" (rest of row black), ":" (row again).
-QImage DecodeGraphic(const QByteArray& data, int totalBytes, int bytesPerRow, bool* complete) {
-    const int rows = bytesPerRow > 0 ? totalBytes / bytesPerRow : 0;
-    const int rowNibbles = bytesPerRow * 2;
-    std::vector<unsigned char> nibbles(size_t(rows) * size_t(rowNibbles), 0);
-    size_t pos = 0;
-    int repeat = 0;
-    auto put = [&](int v, int count) {
-        for (int k = 0; k < count && pos < nibbles.size(); ++k)
-            nibbles[pos++] = static_cast<unsigned char>(v);
-    };
-    for (const char c : data) {
-        if (pos >= nibbles.size())
-            break;
-        if (c >= 'G' && c <= 'Y') {
-            repeat += c - 'G' + 1;
-        } else if (c >= 'g' && c <= 'z') {
-            repeat += (c - 'g' + 1) * 20;
-        } else if (c == ',' || c == '!') {
-            const size_t rowEnd = (pos / rowNibbles + 1) * size_t(rowNibbles);
-            put(c == '!' ? 15 : 0, int(rowEnd - pos));
-            repeat = 0;
-        } else if (c == ':') {
-            if (pos >= size_t(rowNibbles) && pos % rowNibbles == 0)
-                for (int k = 0; k < rowNibbles; ++k)
-                    put(nibbles[pos - rowNibbles], 1);
-            repeat = 0;
-        } else if (const int v = HexNibble(c); v >= 0) {
-            put(v, repeat > 0 ? repeat : 1);
-            repeat = 0;
-        }
-    }
-    *complete = pos == nibbles.size();
-    QImage image(bytesPerRow * 8, rows, QImage::Format_ARGB32_Premultiplied);
-    image.fill(Qt::transparent);
-    for (int y = 0; y < rows; ++y) {
-        auto* line = reinterpret_cast<QRgb*>(image.scanLine(y));
-        for (int nib = 0; nib < rowNibbles; ++nib) {
-            const int v = nibbles[size_t(y) * rowNibbles + nib];
-            for (int b = 0; b < 4; ++b)
-                if (v & (8 >> b))
-                    line[nib * 4 + b] = qRgba(0, 0, 0, 255);
-        }
-    }
-    return image;
-}
 
 // Font 0 of the printer, approximated by a condensed bold sans face. The capitals of a field of
 // height h fill the top 26/35 of it, as the printer's font does.
