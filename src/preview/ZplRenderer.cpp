@@ -1,6 +1,7 @@
 #include "preview/ZplRenderer.h"
 
 #include "core/Cp949.h"
+#include "preview/SerialNumbers.h"
 #include "preview/ZplGraphic.h"
 #include "preview/ZplTokenizer.h"
 
@@ -133,8 +134,6 @@ class Renderer {
     void drawBox(int x, int y);
     void mark(const QRect& area);
     QByteArray fieldBytes() const;
-    struct Serial;
-    QString describe(const Serial& serial) const;
 
     PreviewResult m_result;
     QImage m_image;
@@ -149,11 +148,7 @@ class Renderer {
     int m_defaultFontHeight = 9, m_defaultFontWidth = 5;
     Field m_field;
     QHash<QByteArray, QImage> m_graphics;
-    struct Serial {
-        int x, y;
-        QString data, mask, increment;
-    };
-    std::vector<Serial> m_serials; // described once the quantity is known
+    std::vector<SerialField> m_serials; // described once the quantity is known
 };
 
 PreviewResult Renderer::run(const QByteArray& stream) {
@@ -212,8 +207,8 @@ PreviewResult Renderer::run(const QByteArray& stream) {
     if (skipped > 0)
         m_result.warnings << QStringLiteral("첫 라벨 형식 뒤의 명령 %1개는 그리지 않았습니다.").arg(skipped);
     m_painter.reset();
-    for (const Serial& serial : m_serials)
-        m_result.serials << describe(serial);
+    for (const SerialField& serial : m_serials)
+        m_result.serials << DescribeSerial(serial, m_result.labelCount);
 
     if (!m_lengthGiven) {
         const int length = std::clamp(m_contentBottom + 2 * kPreviewDotsPerMm, kMinimumLength, kOpenLength);
@@ -323,21 +318,6 @@ void Renderer::finishField() {
             m_serials.push_back({m_originX, m_originY, data, m_field.serialMask, m_field.serialIncrement});
     }
     m_field = Field();
-}
-
-// How a serialized field counts: the first values and the last of the run.
-QString Renderer::describe(const Serial& s) const {
-    const qint64 count = m_result.labelCount;
-    QStringList values;
-    for (qint64 k = 0; k < std::min<qint64>(count, 3); ++k)
-        values << SerialValue(s.data, s.mask, s.increment, k);
-    if (count > 4)
-        values << QStringLiteral("…");
-    if (count > 3)
-        values << SerialValue(s.data, s.mask, s.increment, count - 1);
-    const QString how = s.mask.isEmpty() ? QStringLiteral("마스크가 비어 모든 라벨이 %1").arg(s.data)
-                                         : values.join(QStringLiteral(" → "));
-    return QStringLiteral("일련번호 ^FO%1,%2 ^SF%3,%4: %5").arg(s.x).arg(s.y).arg(s.mask, s.increment, how);
 }
 
 void Renderer::download(const Command& cmd) {
@@ -473,41 +453,6 @@ void Renderer::drawBox(int x, int y) {
     mark(QRect(x, y, w, h));
 }
 
-// Radix of one "^SF" mask character; 0 for a position that does not count.
-int MaskRadix(QChar m) {
-    switch (m.toUpper().unicode()) {
-    case 'D':
-        return 10;
-    case 'H':
-        return 16;
-    case 'O':
-        return 8;
-    case 'A':
-        return 26;
-    case 'N':
-        return 36;
-    default:
-        return 0;
-    }
-}
-
-int DigitValue(QChar c, int radix) {
-    const ushort u = c.toUpper().unicode();
-    int v = -1;
-    if (radix == 26)
-        v = u >= 'A' && u <= 'Z' ? u - 'A' : -1;
-    else if (u >= '0' && u <= '9')
-        v = u - '0';
-    else if (u >= 'A' && u <= 'Z')
-        v = u - 'A' + 10;
-    return v >= 0 && v < radix ? v : 0;
-}
-
-QChar DigitChar(int v, int radix, bool lower) {
-    const char c = radix == 26 ? char('A' + v) : v < 10 ? char('0' + v) : char('A' + v - 10);
-    return lower ? QChar(c).toLower() : QChar(c);
-}
-
 // What a printer setting does, for commands that change how, not what, the label prints.
 QString SettingMeaning(const QString& command) {
     static const QHash<QString, QString> meanings = {
@@ -528,53 +473,6 @@ QString SettingMeaning(const QString& command) {
 }
 
 } // namespace
-
-QString SerialValue(const QString& data, const QString& mask, const QString& increment, qint64 step) {
-    if (mask.isEmpty() || step <= 0)
-        return data;
-    const bool down = increment.startsWith(u'-');
-    QString inc = down ? increment.mid(1) : increment;
-    if (inc.trimmed().isEmpty())
-        inc = QStringLiteral("1");
-    const qsizetype n = mask.size();
-    const qsizetype offset = data.size() - n;
-    std::vector<int> radix(n), digit(n), delta(n, 0);
-    for (qsizetype i = 0; i < n; ++i) {
-        radix[i] = offset + i >= 0 ? MaskRadix(mask[i]) : 0;
-        digit[i] = radix[i] ? DigitValue(data[offset + i], radix[i]) : 0;
-    }
-    // The increment times the step, in the mixed radix of the mask.
-    qint64 carry = 0;
-    for (qsizetype i = n - 1; i >= 0; --i) {
-        if (!radix[i])
-            continue;
-        const qsizetype j = i - (n - inc.size());
-        const qint64 unit = j >= 0 ? DigitValue(inc[j], radix[i]) : 0;
-        const qint64 v = unit * step + carry;
-        delta[i] = int(v % radix[i]);
-        carry = v / radix[i];
-    }
-    int c = 0;
-    for (qsizetype i = n - 1; i >= 0; --i) {
-        if (!radix[i])
-            continue;
-        int v = down ? digit[i] - delta[i] - c : digit[i] + delta[i] + c;
-        c = 0;
-        if (v < 0) {
-            v += radix[i];
-            c = 1;
-        } else if (v >= radix[i]) {
-            v -= radix[i];
-            c = 1;
-        }
-        digit[i] = v;
-    }
-    QString out = data;
-    for (qsizetype i = 0; i < n; ++i)
-        if (radix[i])
-            out[offset + i] = DigitChar(digit[i], radix[i], data[offset + i].isLower());
-    return out;
-}
 
 PreviewResult RenderZpl(const QByteArray& stream) { return Renderer().run(stream); }
 
