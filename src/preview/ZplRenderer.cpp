@@ -1,6 +1,8 @@
 #include "preview/ZplRenderer.h"
 
 #include "core/Cp949.h"
+#include "preview/Barcodes.h"
+#include "preview/PrinterFont.h"
 #include "preview/SerialNumbers.h"
 #include "preview/ZplGraphic.h"
 #include "preview/ZplTokenizer.h"
@@ -9,8 +11,6 @@
 #include <QFontMetricsF>
 #include <QHash>
 #include <QPainter>
-
-#include <zint.h>
 
 #include <algorithm>
 #include <cmath>
@@ -26,78 +26,6 @@ using namespace zpl;
 // Canvas length while the length is unknown; cropped to the content afterwards.
 constexpr int kOpenLength = 2436;
 constexpr int kMinimumLength = 25 * kPreviewDotsPerMm;
-
-// Font 0 of the printer, approximated by a condensed bold sans face. The capitals of a field of
-// height h fill the top 26/35 of it, as the printer's font does.
-class PrinterFont {
-  public:
-    PrinterFont() {
-        m_base.setFamilies({QStringLiteral("Nimbus Sans Narrow"), QStringLiteral("DejaVu Sans Condensed"),
-                            QStringLiteral("Liberation Sans Narrow"), QStringLiteral("DejaVu Sans")});
-        m_base.setStyleHint(QFont::SansSerif);
-        m_base.setBold(true);
-        m_base.setStyleStrategy(QFont::NoAntialias);
-        m_base.setHintingPreference(QFont::PreferNoHinting);
-        QFont probe = m_base;
-        probe.setPixelSize(200);
-        m_capRatio = QFontMetricsF(probe).tightBoundingRect(QStringLiteral("H")).height() / 200.0;
-        if (m_capRatio <= 0.1)
-            m_capRatio = 0.72;
-    }
-
-    static int CapHeight(int height) { return int(std::lround(height * 26.0 / 35.0)); }
-
-    QFont font(int height) const {
-        QFont f = m_base;
-        f.setPixelSize(std::max(1, int(std::lround(CapHeight(height) / m_capRatio))));
-        return f;
-    }
-
-  private:
-    QFont m_base;
-    double m_capRatio = 0.72;
-};
-
-struct Bars {
-    std::vector<int> modules; // bar, space, bar, ... in modules
-    QString text;             // the interpretation line
-    QString error;
-};
-
-// The bars of a symbol as libzint encodes it: widths in modules, read from its vector output.
-Bars EncodeBars(int symbology, const QByteArray& data, int option2) {
-    Bars bars;
-    std::unique_ptr<zint_symbol, void (*)(zint_symbol*)> symbol(ZBarcode_Create(), ZBarcode_Delete);
-    symbol->symbology = symbology;
-    symbol->option_2 = option2;
-    symbol->show_hrt = 0;
-    int rc = ZBarcode_Encode(symbol.get(), reinterpret_cast<const unsigned char*>(data.constData()),
-                             int(data.size()));
-    if (rc < ZINT_ERROR)
-        rc = ZBarcode_Buffer_Vector(symbol.get(), 0);
-    if (rc >= ZINT_ERROR) {
-        bars.error = QString::fromLatin1(symbol->errtxt);
-        return bars;
-    }
-    bars.text = QString::fromLatin1(reinterpret_cast<const char*>(symbol->text));
-    const zint_vector* vector = symbol->vector;
-    if (!vector || symbol->width <= 0)
-        return bars;
-    const double unit = vector->width / symbol->width;
-    int cursor = 0;
-    for (const zint_vector_rect* r = vector->rectangles; r; r = r->next) {
-        const int start = int(std::lround(r->x / unit));
-        const int width = std::max(1, int(std::lround(r->width / unit)));
-        if (!bars.modules.empty() || start > 0) {
-            if (bars.modules.empty())
-                bars.modules.push_back(0); // a symbol never starts with a space; keep the parity
-            bars.modules.push_back(start - cursor);
-        }
-        bars.modules.push_back(width);
-        cursor = start + width;
-    }
-    return bars;
-}
 
 enum class FieldKind { Text, Code128, Code39, Unsupported };
 
@@ -143,8 +71,7 @@ class Renderer {
     bool m_lengthGiven = false;
     int m_contentBottom = 0;
     int m_homeX = 0, m_homeY = 0, m_originX = 0, m_originY = 0;
-    int m_moduleWidth = 2, m_barHeight = 10;
-    double m_ratio = 3.0;
+    BarDefaults m_bars;
     int m_defaultFontHeight = 9, m_defaultFontWidth = 5;
     Field m_field;
     QHash<QByteArray, QImage> m_graphics;
@@ -261,9 +188,9 @@ void Renderer::execute(const Command& cmd) {
         m_field.serialMask = QString::fromLatin1(p.value(0));
         m_field.serialIncrement = QString::fromLatin1(p.value(1));
     } else if (code == "BY") {
-        m_moduleWidth = std::clamp(IntParam(p, 0, m_moduleWidth), 1, 10);
-        m_ratio = std::clamp(DoubleParam(p, 1, m_ratio), 2.0, 3.0);
-        m_barHeight = IntParam(p, 2, m_barHeight);
+        m_bars.moduleWidth = std::clamp(IntParam(p, 0, m_bars.moduleWidth), 1, 10);
+        m_bars.ratio = std::clamp(DoubleParam(p, 1, m_bars.ratio), 2.0, 3.0);
+        m_bars.barHeight = IntParam(p, 2, m_bars.barHeight);
     } else if (code == "BC" || code == "B3") {
         m_field.kind = code == "BC" ? FieldKind::Code128 : FieldKind::Code39;
         m_field.barcodeParams = p;
@@ -375,50 +302,18 @@ void Renderer::drawText(int x, int y, const QString& text, int height, int width
 }
 
 void Renderer::drawBarcode(int x, int y, const QByteArray& data) {
-    const QList<QByteArray>& p = m_field.barcodeParams;
-    const bool code39 = m_field.kind == FieldKind::Code39;
-    // ^BCo,h,f,g,e,m and ^B3o,e,h,f,g: height, interpretation line, line above the bars.
-    const int heightIndex = code39 ? 2 : 1;
-    const int barHeight = IntParam(p, heightIndex, m_barHeight);
-    const bool line = CharParam(p, heightIndex + 1, 'Y') == 'Y';
-    const bool above = CharParam(p, heightIndex + 2, 'N') == 'Y';
-    const bool checkDigit = code39 && CharParam(p, 1, 'N') == 'Y';
-    if (!code39 && data.contains('>'))
+    const BarcodeLook look =
+        ReadBarcodeLook(m_field.barcodeParams, m_field.kind == FieldKind::Code39, m_bars);
+    if (!look.code39 && data.contains('>'))
         m_result.warnings << QStringLiteral("%1: 코드 128 전환 문자(>)를 데이터로 그렸습니다.")
                                  .arg(Note(m_field.barcodeRaw));
-    const Bars bars = EncodeBars(code39 ? BARCODE_CODE39 : BARCODE_CODE128, data, checkDigit ? 1 : 0);
+    const Bars bars = EncodeBars(data, look);
     if (!bars.error.isEmpty()) {
         m_result.warnings << QStringLiteral("%1: 바코드를 만들 수 없습니다 (%2).")
                                  .arg(Note(m_field.barcodeRaw), bars.error);
         return;
     }
-    const int narrow = m_moduleWidth;
-    const int wide = int(std::lround(m_ratio * m_moduleWidth));
-    const int textHeight = std::max(10, 9 * m_moduleWidth);
-    const int gap = 2;
-    const int barTop = line && above ? y + textHeight + gap : y;
-    int cursor = x;
-    for (size_t i = 0; i < bars.modules.size(); ++i) {
-        const int m = bars.modules[i];
-        const int dots = code39 ? (m <= 0 ? 0 : m == 1 ? narrow : wide) : m * narrow;
-        if (i % 2 == 0 && dots > 0)
-            m_painter->fillRect(QRect(cursor, barTop, dots, barHeight), Qt::black);
-        cursor += dots;
-    }
-    const int symbolWidth = cursor - x;
-    int bottom = barTop + barHeight;
-    if (line && !bars.text.isEmpty()) {
-        const QFont font = m_font.font(textHeight);
-        const int textWidth = int(std::ceil(QFontMetricsF(font).horizontalAdvance(bars.text)));
-        const int textX = x + (symbolWidth - textWidth) / 2;
-        const int textY = above ? y : barTop + barHeight + gap;
-        m_painter->save();
-        m_painter->setFont(font);
-        m_painter->drawText(textX, textY + PrinterFont::CapHeight(textHeight), bars.text);
-        m_painter->restore();
-        bottom = std::max(bottom, textY + textHeight);
-    }
-    mark(QRect(x, y, std::max(1, symbolWidth), bottom - y));
+    mark(PaintBarcode(*m_painter, m_font, QPoint(x, y), bars, look));
 }
 
 void Renderer::drawGraphic(int x, int y) {
