@@ -36,6 +36,16 @@ qsizetype ReadCode(const QByteArray& s, qsizetype i, Command* cmd) {
     return j + len;
 }
 
+// Parameter `index` converted to a number, or the fallback when it is missing or no number.
+template <typename T, typename Convert>
+T NumberParam(const QList<QByteArray>& p, int index, T fallback, Convert convert) {
+    if (index >= p.size())
+        return fallback;
+    bool ok = false;
+    const T value = convert(p[index].trimmed(), &ok);
+    return ok ? value : fallback;
+}
+
 } // namespace
 
 std::vector<Command> Tokenize(const QByteArray& stream) {
@@ -60,19 +70,11 @@ std::vector<Command> Tokenize(const QByteArray& stream) {
 QList<QByteArray> Params(const QByteArray& params) { return params.split(','); }
 
 int IntParam(const QList<QByteArray>& p, int index, int fallback) {
-    if (index >= p.size())
-        return fallback;
-    bool ok = false;
-    const int value = p[index].trimmed().toInt(&ok);
-    return ok ? value : fallback;
+    return NumberParam(p, index, fallback, [](const QByteArray& t, bool* ok) { return t.toInt(ok); });
 }
 
 double DoubleParam(const QList<QByteArray>& p, int index, double fallback) {
-    if (index >= p.size())
-        return fallback;
-    bool ok = false;
-    const double value = p[index].trimmed().toDouble(&ok);
-    return ok ? value : fallback;
+    return NumberParam(p, index, fallback, [](const QByteArray& t, bool* ok) { return t.toDouble(ok); });
 }
 
 char CharParam(const QList<QByteArray>& p, int index, char fallback) {
