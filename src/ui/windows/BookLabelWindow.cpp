@@ -173,22 +173,22 @@ void mainfrm::Command1_Click() {
     auto done = qScopeGuard([this] { m_printing = false; });
 
     BookLabelInputs in;
-    in.combo1 = Combo1->currentText();
-    in.option5 = Option5->isChecked();
-    in.text3 = Text3->text();
-    in.text4 = Text4->text();
-    in.text1 = Text1->text();
-    in.text2 = Text2->text();
-    in.option1 = Option1->isChecked();
-    in.text5 = Text5->text();
+    in.portText = Combo1->currentText();
+    in.framing = Option5->isChecked() ? SerialFraming::Even7 : SerialFraming::None8;
+    in.originX = Text3->text();
+    in.originY = Text4->text();
+    in.labelText = Text1->text();
+    in.firstSerial = Text2->text();
+    in.ascending = Option1->isChecked();
+    in.quantity = Text5->text();
 
     const BookLabelOutcome out = RunLabelJob<BookLabelJob>(this, HangulDB->source(), in);
 
     if (out.status != JobStatus::Failed) {
-        if (out.text3)
-            Text3->setText(*out.text3);
-        if (out.text4)
-            Text4->setText(*out.text4);
+        if (out.originX)
+            Text3->setText(*out.originX);
+        if (out.originY)
+            Text4->setText(*out.originY);
     }
     if (out.layoutLines)
         emit layoutLinesRead(*out.layoutLines);

@@ -191,23 +191,23 @@ void main1frm::Command1_Click() {
     auto done = qScopeGuard([this] { m_printing = false; });
 
     MemberCardInputs in;
-    in.combo1 = Combo1->currentText();
-    in.option5 = Option5->isChecked();
-    in.text6 = Text6->text();
-    in.text5 = Text5->text();
-    in.text1 = Text1->text();
-    in.text2 = Text2->text();
-    in.text3 = Text3->text();
-    in.text4 = Text4->text();
-    in.check1 = Check1->checkState() != Qt::Unchecked;
+    in.portText = Combo1->currentText();
+    in.framing = Option5->isChecked() ? SerialFraming::Even7 : SerialFraming::None8;
+    in.originX = Text6->text();
+    in.originY = Text5->text();
+    in.affiliation = Text1->text();
+    in.name = Text2->text();
+    in.memberNumberFirst = Text3->text();
+    in.memberNumberSecond = Text4->text();
+    in.maskSecondPart = Check1->checkState() != Qt::Unchecked;
 
     const MemberCardOutcome out = RunLabelJob<MemberCardJob>(this, HangulDB->source(), in);
 
     if (out.status != JobStatus::Failed) {
-        if (out.text6)
-            Text6->setText(*out.text6);
-        if (out.text5)
-            Text5->setText(*out.text5);
+        if (out.originX)
+            Text6->setText(*out.originX);
+        if (out.originY)
+            Text5->setText(*out.originY);
     }
     if (out.layoutLines)
         emit layoutLinesRead(*out.layoutLines);
