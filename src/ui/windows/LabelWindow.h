@@ -114,11 +114,14 @@ class LabelWindow : public QMainWindow {
     }
 
   private:
+    // A job's environment: the application folder, the bound glyph database, the progress callback.
     JobEnvironment jobEnvironment(JobProgress& progress) const;
     // The origin as the job saved and read it back, the layout lines for the position dialog, and a
     // failure in a message box; false after a failure.
     bool showOutcome(const LabelJobOutcome& out);
+    // Option3 in the book label window, Option4 in the member card window.
     QRadioButton* ownKindOption() const;
+    // Selects the framing option that line 2 of a channel settings file names.
     void applyFramingCode(const QString& code);
 
     LabelKind m_kind;
