@@ -107,6 +107,10 @@ class TcpLink final : public Link {
         }
     }
 
+    QString waitingFor() const override {
+        return QStringLiteral("프린터가 연결을 받지 않아 %1초까지 기다립니다.").arg(Seconds(m_connectLimit));
+    }
+
     qint64 chunk() const override { return kChunk; }
 
     qint64 write(const char* data, qint64 size) override {

@@ -6,7 +6,6 @@
 #include "TestSupport.h"
 
 #include <QFileInfo>
-#include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QThread>
@@ -15,6 +14,32 @@
 using namespace hanlabel;
 using namespace hanlabel::test;
 using namespace std::chrono_literals;
+
+namespace {
+
+// What a window sees of a job: its signals, received on this thread through queued connections.
+struct Window : QObject {
+    explicit Window(SendJob& job) {
+        connect(&job, &SendJob::progress, this, [this](qint64 sent, qint64 total) {
+            onThisThread &= QThread::currentThread() == thread();
+            progress.append({sent, total});
+        });
+        connect(&job, &SendJob::stallChanged, this, [this](bool stalled, const QString& notice) {
+            onThisThread &= QThread::currentThread() == thread();
+            stalls.append({stalled, notice});
+        });
+        connect(&job, &SendJob::finished, this, [this](bool ok, const QString& message) {
+            onThisThread &= QThread::currentThread() == thread();
+            finished.append({ok, message});
+        });
+    }
+    QList<std::pair<qint64, qint64>> progress;
+    QList<std::pair<bool, QString>> stalls;
+    QList<std::pair<bool, QString>> finished;
+    bool onThisThread = true;
+};
+
+} // namespace
 
 // The send off the user-interface thread: what a window sees of it through queued signals.
 class TestSendJob : public QObject {
@@ -34,16 +59,15 @@ void TestSendJob::completesWithProgress() {
     const QString path = dir.filePath("lp0");
     const QByteArray job = Pattern(100000);
     SendJob send(MakeParallelTransport(path), job);
-    QSignalSpy progress(&send, &SendJob::progress);
-    QSignalSpy finished(&send, &SendJob::finished);
+    Window window(send);
     send.start();
-    QVERIFY(finished.wait(10000));
-    QCOMPARE(finished.size(), 1);
-    QCOMPARE(finished[0][0].toBool(), true);
+    QTRY_COMPARE_WITH_TIMEOUT(window.finished.size(), 1, 10000);
+    QVERIFY2(window.finished[0].first, qPrintable(window.finished[0].second));
     QVERIFY(!send.wasCancelled());
-    QVERIFY(!progress.isEmpty());
-    QCOMPARE(progress.last()[0].toLongLong(), qint64(job.size()));
-    QCOMPARE(progress.last()[1].toLongLong(), qint64(job.size()));
+    QVERIFY(!window.progress.isEmpty());
+    QCOMPARE(window.progress.last(), std::make_pair(qint64(job.size()), qint64(job.size())));
+    QVERIFY(window.stalls.isEmpty());
+    QVERIFY(window.onThisThread);
     QCOMPARE(ReadFileBytes(path), job);
 }
 
@@ -53,8 +77,7 @@ void TestSendJob::stalledSendKeepsTheEventLoopRunningUntilCancelled() {
     const int size = 300 * 1024;
     SendJob send(MakeParallelTransport(printer.path()), Pattern(size));
     send.setStallAfter(300ms);
-    QSignalSpy stalls(&send, &SendJob::stallChanged);
-    QSignalSpy finished(&send, &SendJob::finished);
+    Window window(send);
     int ticks = 0;
     QTimer timer;
     connect(&timer, &QTimer::timeout, this, [&] { ++ticks; });
@@ -62,21 +85,21 @@ void TestSendJob::stalledSendKeepsTheEventLoopRunningUntilCancelled() {
     send.start();
 
     // The notice comes while this thread goes on with its own events.
-    QTRY_VERIFY_WITH_TIMEOUT(!stalls.isEmpty(), 10000);
-    QCOMPARE(stalls[0][0].toBool(), true);
-    QVERIFY(stalls[0][1].toString().contains(printer.path()));
+    QTRY_VERIFY_WITH_TIMEOUT(!window.stalls.isEmpty(), 10000);
+    QCOMPARE(window.stalls[0].first, true);
+    QVERIFY(window.stalls[0].second.contains(printer.path()));
     const int ticksAtNotice = ticks;
     QTRY_VERIFY_WITH_TIMEOUT(ticks > ticksAtNotice + 3, 10000);
-    QVERIFY(finished.isEmpty());
+    QVERIFY(window.finished.isEmpty());
     QVERIFY(send.isRunning());
 
     send.cancel();
-    QVERIFY(finished.wait(10000));
-    QCOMPARE(finished.size(), 1);
-    QCOMPARE(finished[0][0].toBool(), false);
+    QTRY_COMPARE_WITH_TIMEOUT(window.finished.size(), 1, 10000);
+    QCOMPARE(window.finished[0].first, false);
     QVERIFY(send.wasCancelled());
-    const QString report = finished[0][1].toString();
+    const QString report = window.finished[0].second;
     QVERIFY2(report.contains(QStringLiteral("0 / %1 바이트").arg(size)), qPrintable(report));
+    QVERIFY(window.onThisThread);
     QTRY_VERIFY(!send.isRunning());
 }
 
@@ -86,12 +109,12 @@ void TestSendJob::failureArrivesAsMessage() {
         QSKIP("the test's own device name exists on this machine");
     SendJob send(MakeParallelTransport(path), "^XA^XZ\r\n");
     QCOMPARE(send.target(), "LPT1 (" + path + ")");
-    QSignalSpy finished(&send, &SendJob::finished);
+    Window window(send);
     send.start();
-    QVERIFY(finished.wait(10000));
-    QCOMPARE(finished[0][0].toBool(), false);
+    QTRY_COMPARE_WITH_TIMEOUT(window.finished.size(), 1, 10000);
+    QCOMPARE(window.finished[0].first, false);
     QVERIFY(!send.wasCancelled());
-    QVERIFY(finished[0][1].toString().contains("HANLABEL_LPT1"));
+    QVERIFY(window.finished[0].second.contains("HANLABEL_LPT1"));
     QVERIFY(!QFileInfo::exists(path));
 }
 
