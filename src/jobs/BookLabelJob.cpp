@@ -32,7 +32,7 @@ QByteArray ComposeBookLabel(const BookLabelInputs& in, const QStringList& layout
     return out.bytes();
 }
 
-// Saves channel and origin, reads the layout, then prints the run unless the quantity is empty.
+// Saves channel and origin, reads the layout, then composes the run unless the quantity is empty.
 void BookLabelJob::print(BookLabelOutcome& out) {
     const QStringList layout = JobSteps::SaveAndReadSettings(
         m_env.folder,
@@ -46,9 +46,7 @@ void BookLabelJob::print(BookLabelOutcome& out) {
 
     // Composed completely first: an overflow or a missing glyph must not leave half a job in the printer.
     const ChannelKind kind = ChooseChannel(m_in.portText);
-    const QByteArray stream = ComposeBookLabel(m_in, layout, kind, *m_env.glyphs);
-    JobSteps::Send(stream, kind, m_in.framing, m_env.progress);
-    out.status = JobStatus::Printed;
+    readyToSend(out, ComposeBookLabel(m_in, layout, kind, *m_env.glyphs), kind);
 }
 
 } // namespace hanlabel

@@ -1,5 +1,6 @@
 #include "jobs/JobSteps.h"
 
+#include "channels/SendJob.h"
 #include "channels/TargetFactory.h"
 #include "compose/TextField.h"
 #include "core/AppFolder.h"
@@ -46,9 +47,8 @@ void EmitTextField(PieceStream& out, GlyphSource& glyphs, const QString& xLine, 
         PrintTextComm(out, glyphs, x, y, text, 1);
 }
 
-void Send(const QByteArray& stream, ChannelKind kind, SerialFraming framing, const ProgressFn& progress) {
-    const auto transport = OpenTransport(kind, framing);
-    transport->send(stream, progress);
+std::unique_ptr<SendJob> MakeSendJob(const SendOrder& order) {
+    return std::make_unique<SendJob>(OpenTransport(order.kind, order.framing), order.stream);
 }
 
 } // namespace hanlabel::JobSteps

@@ -7,8 +7,11 @@
 #include <QStringList>
 
 #include <cstdint>
+#include <memory>
 
 namespace hanlabel {
+
+class SendJob;
 
 // Steps the book and member card jobs share.
 namespace JobSteps {
@@ -40,8 +43,8 @@ QString Frame(const QString& speedFragment, const QString& x, const QString& y);
 void EmitTextField(PieceStream& out, GlyphSource& glyphs, const QString& xLine, const QString& yLine,
                    const QString& text);
 
-// Sends a composed job on the chosen channel; throws Failure when the channel fails.
-void Send(const QByteArray& stream, ChannelKind kind, SerialFraming framing, const ProgressFn& progress);
+// The worker that sends a composed job on the channel its order names, not started yet.
+std::unique_ptr<SendJob> MakeSendJob(const SendOrder& order);
 
 } // namespace JobSteps
 } // namespace hanlabel

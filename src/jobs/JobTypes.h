@@ -1,7 +1,8 @@
 #pragma once
 
-#include "channels/Transport.h"
+#include "core/Channel.h"
 
+#include <QByteArray>
 #include <QString>
 #include <QStringList>
 
@@ -15,7 +16,6 @@ class GlyphSource;
 struct JobEnvironment {
     QString folder;                // the application folder with the settings files
     GlyphSource* glyphs = nullptr; // the window's bound glyph database
-    ProgressFn progress;           // optional: called while the job is transmitted
 };
 
 // The values every label job reads: the channel choice and the label origin.
@@ -27,15 +27,24 @@ struct LabelJobInputs {
 };
 
 enum class JobStatus {
+    Composed,        // the whole job is composed; its order waits to be sent
     Printed,         // the whole job has left for the printer
     QuantityMissing, // book job: the quantity was empty; nothing sent
     Failed,          // failure holds the message for the operator
+};
+
+// A composed job and the channel it goes to.
+struct SendOrder {
+    QByteArray stream;
+    ChannelKind kind = ChannelKind::Parallel;
+    SerialFraming framing = SerialFraming::None8;
 };
 
 // What every label job reports back to its window.
 struct LabelJobOutcome {
     JobStatus status = JobStatus::Failed;
     QString failure;                         // the message when status is Failed
+    SendOrder order;                         // what to send when status is Composed
     std::optional<QString> originX, originY; // the origin as saved and read back
     std::optional<QStringList> layoutLines;  // the layout file's lines, for the position dialog
 };

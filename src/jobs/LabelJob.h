@@ -9,12 +9,16 @@ namespace hanlabel {
 
 // The frame of a label window's print job: its inputs, its environment, and an outcome that the
 // job's steps fill in as they go, so that a failure keeps what the steps before it found.
+// The steps run on the caller's thread and end with the whole job composed; the caller sends the
+// outcome's order (off its thread, see JobSteps::MakeSendJob) and hands the result to
+// sendFinished.
 template <typename Inputs, typename Outcome> class LabelJob {
   public:
     LabelJob(Inputs inputs, JobEnvironment env) : m_in(std::move(inputs)), m_env(std::move(env)) {}
     virtual ~LabelJob() = default;
 
     // The print button: runs the steps; a Failure ends them and becomes the outcome's message.
+    // A job that gets as far as its channel ends Composed, with the order to send.
     Outcome Command1_Click() {
         Outcome out;
         try {
@@ -26,9 +30,30 @@ template <typename Inputs, typename Outcome> class LabelJob {
         return out;
     }
 
+    // The end of the send of a Composed outcome: Printed, or Failed with the channel's message
+    // (a failure or the cancel report).
+    void sendFinished(Outcome& out, bool ok, const QString& message) {
+        out.order = {};
+        if (!ok) {
+            out.status = JobStatus::Failed;
+            out.failure = message;
+            return;
+        }
+        out.status = JobStatus::Printed;
+        printed(out);
+    }
+
   protected:
-    // The job's steps. Throws Failure.
+    // The job's steps up to the composed job. Throws Failure.
     virtual void print(Outcome& out) = 0;
+    // What else a complete send means for the window.
+    virtual void printed(Outcome&) {}
+
+    // The last step: the whole job composed, to go to the chosen channel.
+    void readyToSend(Outcome& out, QByteArray stream, ChannelKind kind) const {
+        out.order = SendOrder{std::move(stream), kind, m_in.framing};
+        out.status = JobStatus::Composed;
+    }
 
     Inputs m_in;
     JobEnvironment m_env;

@@ -33,7 +33,7 @@ QByteArray ComposeMemberCard(const MemberCardInputs& in, const QStringList& layo
     return out.bytes();
 }
 
-// Saves channel and origin, reads the layout, then prints the card and asks for empty entries.
+// Saves channel and origin, reads the layout, then composes the card.
 void MemberCardJob::print(MemberCardOutcome& out) {
     const QStringList layout =
         JobSteps::SaveAndReadSettings(m_env.folder,
@@ -43,10 +43,10 @@ void MemberCardJob::print(MemberCardOutcome& out) {
 
     // Composed completely first: nothing is sent unless the whole card can be.
     const ChannelKind kind = ChooseChannel(m_in.portText);
-    const QByteArray stream = ComposeMemberCard(m_in, layout, kind, *m_env.glyphs);
-    JobSteps::Send(stream, kind, m_in.framing, m_env.progress);
-    out.status = JobStatus::Printed;
-    out.clearEntries = true;
+    readyToSend(out, ComposeMemberCard(m_in, layout, kind, *m_env.glyphs), kind);
 }
+
+// A card sent whole asks for empty entries for the next member.
+void MemberCardJob::printed(MemberCardOutcome& out) { out.clearEntries = true; }
 
 } // namespace hanlabel

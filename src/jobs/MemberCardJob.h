@@ -27,13 +27,14 @@ QByteArray ComposeMemberCard(const MemberCardInputs& in, const QStringList& layo
                              GlyphSource& glyphs);
 
 // The print button of the member card window: records the channel choice and the origin, then
-// prints the card.
+// composes the card.
 class MemberCardJob final : public LabelJob<MemberCardInputs, MemberCardOutcome> {
   public:
     using LabelJob::LabelJob;
 
   private:
     void print(MemberCardOutcome& out) override;
+    void printed(MemberCardOutcome& out) override;
 };
 
 } // namespace hanlabel

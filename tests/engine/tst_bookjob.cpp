@@ -1,6 +1,7 @@
 #include "glyphs/GlyphSource.h"
 #include "jobs/BookLabelJob.h"
 
+#include "LabelJobRunner.h"
 #include "TestSupport.h"
 
 #include <QTemporaryDir>
@@ -35,6 +36,8 @@ class TestBookJob : public QObject {
     void init();
     void goldenStreams_data();
     void goldenStreams();
+    void composedBeforeAnythingIsSent_data();
+    void composedBeforeAnythingIsSent();
     void workedExampleRows();
     void serialMask_data();
     void serialMask();
@@ -49,7 +52,7 @@ class TestBookJob : public QObject {
     void typedCaretIsPrintedNotExecuted();
 
   private:
-    BookLabelOutcome run(const BookLabelInputs& in);
+    BookLabelOutcome run(const BookLabelInputs& in, GlyphSource* glyphs = nullptr);
     std::unique_ptr<AppFolderFixture> m_app;
     QTemporaryDir m_out;
     QString m_lpt;
@@ -70,8 +73,10 @@ void TestBookJob::init() {
     qputenv("HANLABEL_COM1", m_out.filePath("no-such-serial-device").toLocal8Bit());
 }
 
-BookLabelOutcome TestBookJob::run(const BookLabelInputs& in) {
-    return BookLabelJob(in, JobEnvironment{m_app->path(), &m_glyphs, {}}).Command1_Click();
+// The job as the window runs it, the send on a worker; with the sample glyphs unless others are given.
+BookLabelOutcome TestBookJob::run(const BookLabelInputs& in, GlyphSource* glyphs) {
+    BookLabelJob job(in, JobEnvironment{m_app->path(), glyphs ? glyphs : &m_glyphs});
+    return test::RunLabelJob(job);
 }
 
 void TestBookJob::goldenStreams_data() {
@@ -100,6 +105,44 @@ void TestBookJob::goldenStreams() {
     diff = test::CompareGolden(golden + ".com.zpl", serial);
     QVERIFY2(diff.isEmpty(), qPrintable(diff));
     QCOMPARE(QByteArray(lpt).replace("\r\n", ""), serial);
+}
+
+void TestBookJob::composedBeforeAnythingIsSent_data() {
+    QTest::addColumn<QString>("port");
+    QTest::addColumn<SerialFraming>("framing");
+    QTest::addColumn<ChannelKind>("kind");
+    QTest::newRow("LPT1") << "LPT1" << SerialFraming::None8 << ChannelKind::Parallel;
+    QTest::newRow("COM1, 7E1") << "COM1" << SerialFraming::Even7 << ChannelKind::Serial;
+}
+
+// The steps end with the settings files written and the whole job composed for its channel; the
+// send's result then decides the outcome.
+void TestBookJob::composedBeforeAnythingIsSent() {
+    QFETCH(QString, port);
+    QFETCH(SerialFraming, framing);
+    QFETCH(ChannelKind, kind);
+    BookLabelInputs in = workedExample();
+    in.portText = port;
+    in.framing = framing;
+    BookLabelJob job(in, JobEnvironment{m_app->path(), &m_glyphs});
+    BookLabelOutcome out = job.Command1_Click();
+    QCOMPARE(out.status, JobStatus::Composed);
+    QCOMPARE(out.order.kind, kind);
+    QCOMPARE(out.order.framing, framing);
+    QCOMPARE(out.order.stream, ComposeBookLabel(in, kLayout, kind, m_glyphs));
+    QCOMPARE(m_app->readBytes("OH.ini"),
+             port.toLatin1() + (framing == SerialFraming::Even7 ? "\r\n1\r\n" : "\r\n2\r\n"));
+    QCOMPARE(out.layoutLines.value(), kLayout);
+    QVERIFY(!QFile::exists(m_lpt));
+
+    BookLabelOutcome failed = out;
+    job.sendFinished(failed, false, QStringLiteral("LPT1: 보낼 수 없습니다"));
+    QCOMPARE(failed.status, JobStatus::Failed);
+    QCOMPARE(failed.failure, QStringLiteral("LPT1: 보낼 수 없습니다"));
+    QVERIFY(failed.order.stream.isEmpty());
+    job.sendFinished(out, true, {});
+    QCOMPARE(out.status, JobStatus::Printed);
+    QCOMPARE(out.originX.value(), QStringLiteral("20"));
 }
 
 void TestBookJob::workedExampleRows() {
@@ -187,12 +230,11 @@ void TestBookJob::serialChannel() {
     in.portText = "COM1";
     in.labelText = "한글 A";
     qint64 lastSent = 0, lastTotal = -1;
-    const BookLabelOutcome outcome = BookLabelJob(in, JobEnvironment{m_app->path(), &m_glyphs,
-                                                                     [&](qint64 sent, qint64 total) {
-                                                                         lastSent = sent;
-                                                                         lastTotal = total;
-                                                                     }})
-                                         .Command1_Click();
+    BookLabelJob job(in, JobEnvironment{m_app->path(), &m_glyphs});
+    const BookLabelOutcome outcome = test::RunLabelJob(job, [&](qint64 sent, qint64 total) {
+        lastSent = sent;
+        lastTotal = total;
+    });
     QVERIFY2(outcome.status == JobStatus::Printed, qPrintable(outcome.failure));
     const QByteArray expected = ComposeBookLabel(in, kLayout, ChannelKind::Serial, m_glyphs);
     QCOMPARE(pty.waitFor(expected.size()), expected);
@@ -256,13 +298,13 @@ void TestBookJob::glyphDatabaseFailures() {
     missing.bind(m_out.filePath("nowhere.mdb"));
     BookLabelInputs in = workedExample();
     in.labelText = "가";
-    BookLabelOutcome outcome = BookLabelJob(in, JobEnvironment{m_app->path(), &missing, {}}).Command1_Click();
+    BookLabelOutcome outcome = run(in, &missing);
     QCOMPARE(outcome.status, JobStatus::Failed);
     QVERIFY2(outcome.failure.contains("nowhere.mdb"), qPrintable(outcome.failure));
     QVERIFY(!QFile::exists(m_lpt));
     // All-ASCII text still prints without the database.
     in.labelText = "A1";
-    outcome = BookLabelJob(in, JobEnvironment{m_app->path(), &missing, {}}).Command1_Click();
+    outcome = run(in, &missing);
     QCOMPARE(outcome.status, JobStatus::Printed);
     QVERIFY(test::ReadFileBytes(m_lpt).contains("^FDA ^FS"));
 

@@ -1,6 +1,7 @@
 #include "glyphs/GlyphSource.h"
 #include "jobs/MemberCardJob.h"
 
+#include "LabelJobRunner.h"
 #include "TestSupport.h"
 
 #include <QTemporaryDir>
@@ -45,6 +46,8 @@ class TestMemberJob : public QObject {
     void layoutNumbers();
     void failuresKeepEntries_data();
     void failuresKeepEntries();
+    void onlyACompleteSendEmptiesEntries_data();
+    void onlyACompleteSendEmptiesEntries();
     void serialChannel();
     void typedCaretIsPrintedNotExecuted();
 
@@ -70,8 +73,10 @@ void TestMemberJob::init() {
     qputenv("HANLABEL_COM1", m_out.filePath("no-such-serial-device").toLocal8Bit());
 }
 
+// The job as the window runs it, the send on a worker.
 MemberCardOutcome TestMemberJob::run(const MemberCardInputs& in) {
-    return MemberCardJob(in, JobEnvironment{m_app->path(), &m_glyphs, {}}).Command1_Click();
+    MemberCardJob job(in, JobEnvironment{m_app->path(), &m_glyphs});
+    return test::RunLabelJob(job);
 }
 
 void TestMemberJob::goldenStreams_data() {
@@ -214,6 +219,33 @@ void TestMemberJob::failuresKeepEntries() {
     QVERIFY(!QFile::exists(m_lpt));
     QCOMPARE(m_app->readBytes("OH1.ini"), QByteArray("LPT1\r\n2\r\n"));
     QCOMPARE(m_app->readBytes("position1.ini"), QByteArray("3\r\n10\r\n"));
+}
+
+void TestMemberJob::onlyACompleteSendEmptiesEntries_data() {
+    QTest::addColumn<bool>("ok");
+    QTest::addColumn<QString>("message");
+    QTest::newRow("sent whole") << true << QString();
+    QTest::newRow("cancelled") << false
+                               << QStringLiteral(
+                                      "인쇄를 취소했습니다. LPT1: 0 / 300 바이트가 전달되었습니다.");
+    QTest::newRow("channel failed") << false << QStringLiteral("LPT1: 보낼 수 없습니다");
+}
+
+// The composed card waits for its send; only a complete one asks for empty entries.
+void TestMemberJob::onlyACompleteSendEmptiesEntries() {
+    QFETCH(bool, ok);
+    QFETCH(QString, message);
+    MemberCardJob job(workedExample(), JobEnvironment{m_app->path(), &m_glyphs});
+    MemberCardOutcome out = job.Command1_Click();
+    QCOMPARE(out.status, JobStatus::Composed);
+    QVERIFY(!out.clearEntries);
+    QCOMPARE(out.order.kind, ChannelKind::Parallel);
+    QCOMPARE(out.order.stream, ComposeMemberCard(workedExample(), kLayout, ChannelKind::Parallel, m_glyphs));
+    QVERIFY(!QFile::exists(m_lpt));
+    job.sendFinished(out, ok, message);
+    QCOMPARE(out.status, ok ? JobStatus::Printed : JobStatus::Failed);
+    QCOMPARE(out.clearEntries, ok);
+    QCOMPARE(out.failure, message);
 }
 
 void TestMemberJob::serialChannel() {

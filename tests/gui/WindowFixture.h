@@ -2,6 +2,8 @@
 
 #include "TestSupport.h"
 
+#include "ui/windows/LabelWindow.h"
+
 #include <QFile>
 #include <QString>
 #include <QTest>
@@ -16,6 +18,12 @@ namespace hanlabel::test {
 inline void Type(QWidget* widget, const QString& text) {
     for (QChar ch : text)
         QTest::sendKeyEvent(QTest::Click, widget, Qt::Key_unknown, QString(ch), Qt::NoModifier);
+}
+
+// Waits until a label window has shown the outcome of its print job; false if it is still
+// printing after the time given.
+inline bool WaitForOutcome(const LabelWindow* window, int timeoutMs = 60000) {
+    return QTest::qWaitFor([window] { return !window->isPrinting(); }, timeoutMs);
 }
 
 // A fresh application folder for a label window, with "LPT1" mapped to a file in it.

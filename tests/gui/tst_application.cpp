@@ -7,6 +7,7 @@
 
 #include "ModalBoxes.h"
 #include "TestSupport.h"
+#include "WindowFixture.h"
 
 #include <QAction>
 #include <QComboBox>
@@ -320,6 +321,7 @@ void TestApplication::jobCreatesHiddenDialogThatMenuShowsUnread() {
     book->Text2->setText("0001");
     book->Text5->setText("2");
     QTest::mouseClick(book->Command1, Qt::LeftButton);
+    QVERIFY(test::WaitForOutcome(book));
     QVERIFY2(QFile::exists(lptFile()), "the job did not print");
     QVERIFY(windows.bookDialog());
     QVERIFY(!windows.bookDialog()->isVisible());
@@ -391,6 +393,7 @@ void TestApplication::exitYesAfterPrintEndsProgram() {
         member->Text3->setText("200401");
         member->Text4->setText("0123");
         QTest::mouseClick(member->Command1, Qt::LeftButton);
+        test::WaitForOutcome(member);
         auto* dialog = FindTopLevel<de1frm>("de1frm");
         dialogHiddenBeforeExit = dialog && !dialog->isVisible();
         QTest::mouseClick(member->Command2, Qt::LeftButton);
@@ -420,6 +423,7 @@ void TestApplication::closingLastWindowEndsDespiteHiddenDialog() {
         book->Text1->setText("AB");
         book->Text2->setText("0001");
         QTest::mouseClick(book->Command1, Qt::LeftButton);
+        test::WaitForOutcome(book);
         auto* dialog = FindTopLevel<defrm>("defrm");
         dialogHidden = dialog && !dialog->isVisible();
         // The title bar's close box.

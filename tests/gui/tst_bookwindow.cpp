@@ -5,7 +5,6 @@
 #include "glyphs/GlyphSource.h"
 #include "ui/kit/DataControl.h"
 #include "ui/kit/FormKit.h"
-#include "ui/kit/JobProgress.h"
 #include "ui/kit/UpDown.h"
 #include "ui/windows/BookLabelWindow.h"
 
@@ -24,7 +23,6 @@
 #include <QRadioButton>
 #include <QSignalSpy>
 #include <QTest>
-#include <QThread>
 
 #include <memory>
 
@@ -199,6 +197,7 @@ class TestBookWindow : public QObject {
         // An all-ASCII job still prints.
         w->Text1->setText(QStringLiteral("A1"));
         w->Command1->click();
+        QVERIFY(test::WaitForOutcome(w.get()));
         const QByteArray ascii = printed();
         QVERIFY(ascii.contains("^FDA ^FS"));
         // A job that needs a glyph is refused before anything is sent, naming the database.
@@ -230,12 +229,14 @@ class TestBookWindow : public QObject {
         w->Text2->setText(QStringLiteral("00012"));
         w->Text5->setText(QStringLiteral("3"));
         w->Command1->click();
+        QVERIFY(test::WaitForOutcome(w.get()));
         const QByteArray byButton = printed();
         QVERIFY(byButton.endsWith("^PQ3^XZ\r\n"));
         QVERIFY(byButton.contains("^FD00012^SFddddd,1^FS"));
         forgetPrinted();
 
         QTest::keyClick(w->findChild<QLineEdit*>(box), Qt::Key(key));
+        QVERIFY(test::WaitForOutcome(w.get()));
         QCOMPARE(printed(), byButton);
         QCOMPARE(w->Text2->text(), QStringLiteral("00012"));
     }
@@ -404,6 +405,7 @@ class TestBookWindow : public QObject {
         {
             ModalBoxes boxes;
             w->Command1->click();
+            QVERIFY(test::WaitForOutcome(w.get()));
             QCOMPARE(boxes.seen.size(), 1);
             QCOMPARE(boxes.seen[0].icon, QMessageBox::Critical);
             QVERIFY2(boxes.seen[0].text.contains(named), qPrintable(boxes.seen[0].text));
@@ -426,6 +428,7 @@ class TestBookWindow : public QObject {
         Type(w->Text1, QStringLiteral("가A"));
         QCOMPARE(w->Text1->text(), QStringLiteral("가A"));
         w->Command1->click();
+        QVERIFY(test::WaitForOutcome(w.get()));
         const QByteArray stream = printed();
         QCOMPARE(stream.count("~DG"), 1);
         QVERIFY(stream.contains("^FO24,20^XG"));
@@ -469,31 +472,6 @@ class TestBookWindow : public QObject {
         QCOMPARE(boxes.seen[0].buttons, QMessageBox::Yes | QMessageBox::No);
         QCOMPARE(exit.size(), exits);
         QCOMPARE(w->Text1->text(), QStringLiteral("A"));
-    }
-
-    void progressShowsOnlyForLongSends() {
-        mainfrm w;
-        w.show();
-        QVERIFY(QTest::qWaitForWindowExposed(&w));
-        JobProgress progress(&w, 100);
-        const ProgressFn report = progress.callback();
-        report(0, 1000);
-        report(400, 1000);
-        QVERIFY(!progress.dialog());
-        QThread::msleep(120);
-        report(500, 1000);
-        QProgressDialog* dialog = progress.dialog();
-        QVERIFY(dialog && dialog->isVisible());
-        QCOMPARE(QApplication::activeModalWidget(), dialog);
-        QCOMPARE(dialog->maximum(), 1000);
-        QCOMPARE(dialog->value(), 500);
-        QVERIFY(dialog->findChildren<QPushButton*>().isEmpty());
-        QVERIFY(dialog->findChild<QLabel*>()->text().contains(QStringLiteral("500 / 1000")));
-        QTest::keyClick(dialog, Qt::Key_Escape);
-        dialog->close();
-        QVERIFY(dialog->isVisible());
-        report(1000, 1000);
-        QCOMPARE(dialog->value(), 1000);
     }
 
     void screenshot() {

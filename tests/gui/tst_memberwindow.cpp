@@ -323,6 +323,7 @@ class TestMemberWindow : public QObject {
                 [&layout](const QStringList& lines) { layout = lines; });
         w->Text2->setFocus();
         w->Command1->click();
+        QVERIFY(test::WaitForOutcome(w.get()));
 
         const QByteArray stream = printed();
         QVERIFY(stream.startsWith("^XA^PR3^PW680^LL432^LH20,10\r\n"));
@@ -372,6 +373,7 @@ class TestMemberWindow : public QObject {
         {
             ModalBoxes boxes;
             w->Command1->click();
+            QVERIFY(test::WaitForOutcome(w.get()));
             QCOMPARE(boxes.seen.size(), 1);
             QCOMPARE(boxes.seen[0].icon, QMessageBox::Critical);
             QVERIFY2(boxes.seen[0].text.contains(named), qPrintable(boxes.seen[0].text));

@@ -1,38 +1,54 @@
 #pragma once
 
-#include "channels/Transport.h"
-
-#include <QElapsedTimer>
+#include <QObject>
 #include <QPointer>
-#include <QProgressDialog>
+#include <QTimer>
 
+class QDialog;
+class QLabel;
+class QProgressBar;
+class QPushButton;
 class QWidget;
 
 namespace hanlabel {
 
-// Keeps a window alive while a job transmits: once the job has taken longer than the delay, a
-// small modal dialog shows the bytes sent of the total and events are processed, so the window
-// repaints but takes no input. The dialog has no cancel button and cannot be closed.
-class JobProgress {
+class SendJob;
+
+// The "인쇄 중" box of one send. It comes up modal over the window once the send has taken longer
+// than the delay, and at once when the channel stalls; it shows the bytes sent of the total. While
+// the channel takes nothing it also shows the channel's notice and a "취소" button that cancels
+// the send; both go away when the printer takes data again. Neither Escape nor the close box
+// dismisses it: it closes when this object goes, which its owner does once the send has finished.
+class JobProgress : public QObject {
+    Q_OBJECT
   public:
-    explicit JobProgress(QWidget* window, int delayMs = 500);
-    ~JobProgress();
-    JobProgress(const JobProgress&) = delete;
-    JobProgress& operator=(const JobProgress&) = delete;
+    // The box of `job`, which sends `total` bytes, over `window`.
+    JobProgress(QWidget* window, SendJob* job, qint64 total, int delayMs = 500);
+    ~JobProgress() override;
 
-    // The callback to hand to the job; it must not outlive this object.
-    ProgressFn callback();
-
-    // The dialog while it is shown, else null.
-    QProgressDialog* dialog() const { return m_dialog; }
+    // The box while it is shown, else null.
+    QDialog* dialog() const { return m_dialog; }
 
   private:
-    void update(qint64 sent, qint64 total);
+    void show();
+    void setProgress(qint64 sent, qint64 total);
+    void setStall(bool stalled, const QString& notice);
+    void cancel();
+    void refresh();
 
     QWidget* m_window;
-    int m_delayMs;
-    QElapsedTimer m_clock;
-    QPointer<QProgressDialog> m_dialog;
+    QPointer<SendJob> m_job;
+    QTimer m_delay;
+    qint64 m_sent = 0;
+    qint64 m_total = 0;
+    bool m_stalled = false;
+    bool m_cancelling = false;
+    QString m_notice;
+    QPointer<QDialog> m_dialog;
+    QLabel* m_text = nullptr;
+    QProgressBar* m_bar = nullptr;
+    QLabel* m_noticeLabel = nullptr;
+    QPushButton* m_cancel = nullptr;
 };
 
 } // namespace hanlabel

@@ -1,15 +1,20 @@
 #include "ui/windows/LabelWindow.h"
 
+#include "channels/SendJob.h"
 #include "core/AppFolder.h"
 #include "core/Failure.h"
 #include "core/Numeric.h"
+#include "jobs/JobSteps.h"
 #include "settings/SettingsFile.h"
 #include "ui/kit/ControlFactory.h"
 #include "ui/kit/DataControl.h"
 #include "ui/kit/FormKit.h"
+#include "ui/kit/JobProgress.h"
 #include "ui/kit/UpDown.h"
 
 #include <QAction>
+#include <QApplication>
+#include <QCloseEvent>
 #include <QComboBox>
 #include <QGroupBox>
 #include <QLineEdit>
@@ -49,6 +54,50 @@ void StepNumber(QLineEdit* box, double delta) {
     }
 }
 
+// How long a channel may take no byte before the box says so: $HANLABEL_STALL_NOTICE_MS when it
+// holds a positive number of milliseconds, else the engine's default.
+std::chrono::milliseconds StallNoticeTime() {
+    bool ok = false;
+    const qint64 ms = qEnvironmentVariable("HANLABEL_STALL_NOTICE_MS").toLongLong(&ok);
+    return ok && ms > 0 ? std::chrono::milliseconds(ms) : kDefaultStallNotice;
+}
+
+// Holds back the operator's input to one window and everything in it (keys, clicks, the wheel,
+// composed text), so that nothing typed or pressed during a send is queued for later. Its own
+// dialogs and message boxes are windows of their own and go on taking input.
+class InputHold : public QObject {
+  public:
+    explicit InputHold(QWidget* window) : m_window(window) { qApp->installEventFilter(this); }
+
+  protected:
+    bool eventFilter(QObject* watched, QEvent* event) override {
+        switch (event->type()) {
+        case QEvent::KeyPress:
+        case QEvent::KeyRelease:
+        case QEvent::ShortcutOverride:
+        case QEvent::InputMethod:
+        case QEvent::MouseButtonPress:
+        case QEvent::MouseButtonRelease:
+        case QEvent::MouseButtonDblClick:
+        case QEvent::Wheel:
+        case QEvent::ContextMenu:
+        case QEvent::TouchBegin:
+        case QEvent::TouchUpdate:
+        case QEvent::TouchEnd:
+        case QEvent::TabletPress:
+        case QEvent::TabletRelease:
+            break;
+        default:
+            return false;
+        }
+        const auto* widget = qobject_cast<QWidget*>(watched);
+        return widget && widget->window() == m_window;
+    }
+
+  private:
+    QWidget* m_window;
+};
+
 } // namespace
 
 LabelWindow::LabelWindow(LabelKind kind, const QString& objectName, const QString& caption, QWidget* parent)
@@ -63,7 +112,13 @@ LabelWindow::LabelWindow(LabelKind kind, const QString& objectName, const QStrin
     setCentralWidget(m_client);
 }
 
-LabelWindow::~LabelWindow() = default;
+// A send still running is cancelled; its result has no window to go to.
+LabelWindow::~LabelWindow() {
+    if (m_send)
+        disconnect(m_send.get(), nullptr, this, nullptr);
+    m_progress.reset();
+    m_send.reset();
+}
 
 QGroupBox* LabelWindow::makeKindFrame() {
     return MakeFrame(m_client, QStringLiteral("Frame2"), QString(), 0, 240, 1695, 975, false);
@@ -172,8 +227,42 @@ void LabelWindow::UpDown1_UpClick() { StepNumber(m_originX, +1); }
 void LabelWindow::UpDown2_DownClick() { StepNumber(m_originY, -1); }
 void LabelWindow::UpDown2_UpClick() { StepNumber(m_originY, +1); }
 
-JobEnvironment LabelWindow::jobEnvironment(JobProgress& progress) const {
-    return JobEnvironment{ApplicationFolder(), &HangulDB->source(), progress.callback()};
+JobEnvironment LabelWindow::jobEnvironment() const {
+    return JobEnvironment{ApplicationFolder(), &HangulDB->source()};
+}
+
+void LabelWindow::send(const SendOrder& order, std::function<void(bool ok, const QString& message)> report) {
+    m_inputHold = std::make_unique<InputHold>(this);
+    m_report = std::move(report);
+    try {
+        m_send = JobSteps::MakeSendJob(order);
+    } catch (const Failure& failure) {
+        sendFinished(false, failure.message());
+        return;
+    }
+    m_send->setStallAfter(StallNoticeTime());
+    m_progress = std::make_unique<JobProgress>(this, m_send.get(), order.stream.size());
+    connect(m_send.get(), &SendJob::finished, this, &LabelWindow::sendFinished);
+    m_send->start();
+}
+
+void LabelWindow::sendFinished(bool ok, const QString& message) {
+    m_progress.reset();
+    // The worker has emitted its last signal; it is let go once this event is done with it.
+    if (m_send)
+        m_send.release()->deleteLater();
+    const auto report = std::exchange(m_report, {});
+    report(ok, message);
+    m_inputHold.reset();
+    m_printing = false;
+}
+
+void LabelWindow::closeEvent(QCloseEvent* event) {
+    if (m_printing) {
+        event->ignore();
+        return;
+    }
+    QMainWindow::closeEvent(event);
 }
 
 bool LabelWindow::showOutcome(const LabelJobOutcome& out) {

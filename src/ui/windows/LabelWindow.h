@@ -2,16 +2,18 @@
 
 #include "core/Channel.h"
 #include "jobs/JobTypes.h"
-#include "ui/kit/JobProgress.h"
 
 #include <QMainWindow>
 #include <QRect>
 #include <QScopeGuard>
 #include <QStringList>
 
+#include <functional>
+#include <memory>
 #include <utility>
 
 class QAction;
+class QCloseEvent;
 class QComboBox;
 class QGroupBox;
 class QLineEdit;
@@ -21,6 +23,8 @@ class QRadioButton;
 namespace hanlabel {
 
 class DataControl;
+class JobProgress;
+class SendJob;
 class UpDown;
 
 // The two label windows. Each has its own settings files and its own option of the kind choice.
@@ -42,6 +46,9 @@ class LabelWindow : public QMainWindow {
 
     // The print button: runs the window's job on its boxes and shows the outcome.
     virtual void Command1_Click() = 0;
+    // True from a press of the print button until its outcome has been shown; meanwhile the
+    // window takes no input.
+    bool isPrinting() const { return m_printing; }
     // The exit button: asks, and on Yes asks the window manager to end the program.
     void Command2_Click();
     // The spin controls: UpDown1 steps the origin's x box, UpDown2 its y box.
@@ -97,25 +104,44 @@ class LabelWindow : public QMainWindow {
     // keeps showing its own kind selected.
     void requestSwitch();
 
-    // Runs a job on the inputs, one at a time: a press while a job runs (Enter in a box while the
-    // progress dialog processes events) is ignored. Shows what every outcome carries, then hands an
-    // outcome that is not a failure to the window's own part, still within the guard.
+    // Runs a job on the inputs, one at a time: a press while a job runs is ignored. The job's steps
+    // run here; a composed job is sent on a worker while the window takes no input, and its
+    // outcome comes back here. Shows what every outcome carries, then hands an outcome that is
+    // not a failure to the window's own part, still within the guard.
     template <typename Job, typename Inputs, typename OwnPart> void print(Inputs inputs, OwnPart ownPart) {
         if (m_printing)
             return;
         m_printing = true;
-        const auto done = qScopeGuard([this] { m_printing = false; });
-        const auto out = [&] {
-            JobProgress progress(this);
-            return Job(std::move(inputs), jobEnvironment(progress)).Command1_Click();
-        }();
-        if (showOutcome(out))
-            ownPart(out);
+        auto done = qScopeGuard([this] { m_printing = false; });
+        const auto job = std::make_shared<Job>(std::move(inputs), jobEnvironment());
+        auto out = job->Command1_Click();
+        const auto report = [this, ownPart](const decltype(out)& outcome) {
+            if (showOutcome(outcome))
+                ownPart(outcome);
+        };
+        if (out.status != JobStatus::Composed) {
+            report(out);
+            return;
+        }
+        done.dismiss();
+        const SendOrder order = std::exchange(out.order, {});
+        send(order, [job, out, report](bool ok, const QString& message) mutable {
+            job->sendFinished(out, ok, message);
+            report(out);
+        });
     }
 
+    // A window that is printing stays open.
+    void closeEvent(QCloseEvent* event) override;
+
   private:
-    // A job's environment: the application folder, the bound glyph database, the progress callback.
-    JobEnvironment jobEnvironment(JobProgress& progress) const;
+    // A job's environment: the application folder and the bound glyph database.
+    JobEnvironment jobEnvironment() const;
+    // Sends a composed job on a worker with the progress box up and the window's input held
+    // back; `report` gets the send's result once it is back on this thread.
+    void send(const SendOrder& order, std::function<void(bool ok, const QString& message)> report);
+    // The send's result: closes the box, reports, and gives the window its input back.
+    void sendFinished(bool ok, const QString& message);
     // The origin as the job saved and read it back, the layout lines for the position dialog, and a
     // failure in a message box; false after a failure.
     bool showOutcome(const LabelJobOutcome& out);
@@ -129,6 +155,12 @@ class LabelWindow : public QMainWindow {
     QLineEdit* m_originX = nullptr;
     QLineEdit* m_originY = nullptr;
     bool m_printing = false;
+    // While a composed job is sent: the worker, its box, what reports its result, and the
+    // filter that holds back the window's input.
+    std::unique_ptr<SendJob> m_send;
+    std::unique_ptr<JobProgress> m_progress;
+    std::function<void(bool, const QString&)> m_report;
+    std::unique_ptr<QObject> m_inputHold;
 };
 
 } // namespace hanlabel
