@@ -117,6 +117,11 @@ void FifoReader::start(Plan plan) {
     });
 }
 
+QByteArray FifoReader::stop() {
+    m_stop = true;
+    return finish();
+}
+
 QByteArray FifoReader::finish() {
     if (m_thread.joinable())
         m_thread.join();

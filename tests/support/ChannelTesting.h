@@ -66,6 +66,8 @@ class FifoReader {
     void start(Plan plan);
     // Waits for the reader thread to end; what it read.
     QByteArray finish();
+    // Ends the reading at once; what was read.
+    QByteArray stop();
 
   private:
     QString m_path;
