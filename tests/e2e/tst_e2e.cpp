@@ -6,6 +6,7 @@
 #include "jobs/MemberCardJob.h"
 #include "settings/SettingsFile.h"
 
+#include "ChannelTesting.h"
 #include "TestSupport.h"
 
 #include <QElapsedTimer>
@@ -51,6 +52,7 @@ class TestEndToEnd : public QObject {
 
     void bookRunOnParallelFile();
     void memberCardOnSerialPort();
+    void printToFifoNobodyReadsIsCancelled();
     void startUpFailureShowsMessageAndExitsNonZero();
 
   private:
@@ -244,6 +246,59 @@ void TestEndToEnd::memberCardOnSerialPort() {
     const QByteArray received = port.waitFor(expected.size(), StepTimeoutMs);
     QCOMPARE(received, expected);
     QCOMPARE(app.readBytes("OH1.ini"), QByteArray("COM1\r\n2\r\n"));
+    exitWithYes(window);
+}
+
+// LPT1 is a FIFO that nobody reads: the box comes up with the notice, 취소 ends the job with its
+// report, and the window prints the same boxes once a reader is there.
+void TestEndToEnd::printToFifoNobodyReadsIsCancelled() {
+    AppFolderFixture app;
+    app.writeLines("OH.ini", {"LPT1", "2"});
+    hanlabel::test::FifoReader printer(app.file("printer.fifo"));
+    QProcessEnvironment extra;
+    extra.insert("HANLABEL_LPT1", printer.path());
+    extra.insert("HANLABEL_STALL_NOTICE_MS", "100");
+    startApplication(app, extra);
+    const QString window = waitForWindow(QStringLiteral("도서 바코드"));
+    QVERIFY2(!window.isEmpty(), "the book label window did not come up");
+    click(window, Centre(3270, 1320, 2175, 285)); // Text1
+    type(QStringLiteral("AB"));
+    click(window, Centre(3690, 2790, 1335, 495)); // Command1
+
+    const QString box = waitForWindow(QStringLiteral("인쇄 중"));
+    QVERIFY2(!box.isEmpty(), "the print box did not come up");
+    // 취소 is the box's bottom right button; the box has its final size once it stops changing.
+    QString geometry;
+    for (int i = 0; i < 20; ++i) {
+        const QString now = xdotool({"getwindowgeometry", "--shell", box});
+        if (now == geometry)
+            break;
+        geometry = now;
+        QTest::qWait(200);
+    }
+    const int width = geometry.section("WIDTH=", 1).section(QLatin1Char('\n'), 0, 0).toInt();
+    const int height = geometry.section("HEIGHT=", 1).section(QLatin1Char('\n'), 0, 0).toInt();
+    xdotool({"mousemove", "--window", box, QString::number(width - 30), QString::number(height - 20), "click",
+             "1"});
+    const QString report = waitForWindow(QStringLiteral("오류"));
+    QVERIFY2(!report.isEmpty(), "no cancel report came up");
+    QVERIFY(xdotool({"search", "--onlyvisible", "--name", QStringLiteral("^인쇄 중$")}).isEmpty());
+    xdotool({"windowfocus", "--sync", report});
+    key("Return");
+
+    BookLabelInputs in;
+    in.portText = "LPT1";
+    in.originX = "0";
+    in.originY = "0";
+    in.labelText = QStringLiteral("AB");
+    in.quantity = "1";
+    GlyphSource glyphs;
+    glyphs.bind(app.file(QStringLiteral("견고딕24X24.mdb")));
+    const QByteArray expected =
+        ComposeBookLabel(in, ReadSettingsFile(app.file("DPOS.ini"), 5), ChannelKind::Parallel, glyphs);
+    printer.start({.expected = expected.size()});
+    click(window, Centre(3690, 2790, 1335, 495)); // Command1
+    QCOMPARE(printer.finish(), expected);
     exitWithYes(window);
 }
 
