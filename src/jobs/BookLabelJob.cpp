@@ -3,11 +3,23 @@
 #include "jobs/JobSteps.h"
 #include "settings/SettingsFile.h"
 
+#include <algorithm>
+
 namespace hanlabel {
 
 namespace {
 constexpr int kLayoutLines = 5;
+
+// Whether the quantity can follow "^PQ": not empty, ASCII digits and blanks only. Any other
+// character would make the printer read a different count or start a command of its own.
+bool QuantityGiven(const QString& quantity) {
+    if (quantity.isEmpty())
+        return false;
+    return std::all_of(quantity.begin(), quantity.end(),
+                       [](QChar c) { return c == u' ' || (c >= u'0' && c <= u'9'); });
 }
+
+} // namespace
 
 QString SerialMask(const QString& serialNumber, bool ascending) {
     const qsizetype n = serialNumber.size();
@@ -32,14 +44,14 @@ QByteArray ComposeBookLabel(const BookLabelInputs& in, const QStringList& layout
     return out.bytes();
 }
 
-// Saves channel and origin, reads the layout, then prints the run unless the quantity is empty.
+// Saves channel and origin, reads the layout, then prints the run unless the quantity is missing.
 void BookLabelJob::print(BookLabelOutcome& out) {
     const QStringList layout = JobSteps::SaveAndReadSettings(
         m_env.folder,
         {SettingsFiles::BookChannel, SettingsFiles::BookOrigin, SettingsFiles::BookLayout, kLayoutLines},
         m_in, out);
 
-    if (m_in.quantity.isEmpty()) {
+    if (!QuantityGiven(m_in.quantity)) {
         out.status = JobStatus::QuantityMissing;
         return;
     }

@@ -25,7 +25,7 @@ QByteArray ComposeBookLabel(const BookLabelInputs& in, const QStringList& layout
                             GlyphSource& glyphs);
 
 // The print button of the book label window: records the channel choice and the origin, then
-// prints the run of labels unless the quantity is empty.
+// prints the run of labels unless the quantity is empty or holds more than digits and blanks.
 class BookLabelJob final : public LabelJob<BookLabelInputs, BookLabelOutcome> {
   public:
     using LabelJob::LabelJob;

@@ -28,7 +28,7 @@ struct LabelJobInputs {
 
 enum class JobStatus {
     Printed,         // the whole job has left for the printer
-    QuantityMissing, // book job: the quantity was empty; nothing sent
+    QuantityMissing, // book job: the quantity was empty or not digits and blanks; nothing sent
     Failed,          // failure holds the message for the operator
 };
 
