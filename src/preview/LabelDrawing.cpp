@@ -30,7 +30,7 @@ void LabelRenderer::finishField() {
             drawText(x, y, data, h, w);
         }
         if (m_field.serial)
-            m_serials.push_back({m_originX, m_originY, data, m_field.serialMask, m_field.serialIncrement});
+            m_serials.push_back({m_originX, m_originY, bytes, m_field.serialMask, m_field.serialIncrement});
     }
     m_field = Field();
 }

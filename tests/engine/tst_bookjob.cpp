@@ -1,5 +1,6 @@
 #include "glyphs/GlyphSource.h"
 #include "jobs/BookLabelJob.h"
+#include "preview/ZplRenderer.h"
 
 #include "TestSupport.h"
 
@@ -38,6 +39,10 @@ class TestBookJob : public QObject {
     void workedExampleRows();
     void serialMask_data();
     void serialMask();
+    void serialMaskKeepsOtherCharacters_data();
+    void serialMaskKeepsOtherCharacters();
+    void previewCountsSerials_data();
+    void previewCountsSerials();
     void stepsAndSideEffects();
     void quantity_data();
     void quantity();
@@ -77,20 +82,34 @@ BookLabelOutcome TestBookJob::run(const BookLabelInputs& in) {
 
 void TestBookJob::goldenStreams_data() {
     QTest::addColumn<QString>("labelText");
+    QTest::addColumn<QString>("firstSerial");
+    QTest::addColumn<bool>("ascending");
     QTest::addColumn<QString>("golden");
     QTest::newRow("ascii") << "A1"
-                           << "book-example";
+                           << "00012" << true << "book-example";
     QTest::newRow("hangul") << "한국도서관"
-                            << "book-hangul";
+                            << "00012" << true << "book-hangul";
     QTest::newRow("thirteen syllables") << "대한민국국립중앙도서관본관"
-                                        << "book-13-syllables";
+                                        << "00012" << true << "book-13-syllables";
+    QTest::newRow("serial with letters") << "A1"
+                                         << "EM0000012345" << true << "book-serial-letters";
+    QTest::newRow("serial with letters, descending") << "A1"
+                                                     << "EM0000012345" << false << "book-serial-letters-down";
+    QTest::newRow("hangul in the serial") << "A1"
+                                          << "12가34" << true << "book-serial-hangul";
+    QTest::newRow("serial without digits") << "A1"
+                                           << "ABC" << true << "book-serial-no-digits";
 }
 
 void TestBookJob::goldenStreams() {
     QFETCH(QString, labelText);
+    QFETCH(QString, firstSerial);
+    QFETCH(bool, ascending);
     QFETCH(QString, golden);
     BookLabelInputs in = workedExample();
     in.labelText = labelText;
+    in.firstSerial = firstSerial;
+    in.ascending = ascending;
     const BookLabelOutcome outcome = run(in);
     QCOMPARE(outcome.status, JobStatus::Printed);
     const QByteArray lpt = test::ReadFileBytes(m_lpt);
@@ -134,8 +153,8 @@ void TestBookJob::serialMask() {
     const QString ds = (length >= 2 && length <= 13) ? QString(length, u'd') : QString();
     QCOMPARE(SerialMask(number, true), ds.isEmpty() ? QString() : ds + ",1");
     QCOMPARE(SerialMask(number, false), ds.isEmpty() ? QString() : ds + ",-1");
-    // Letters count as characters too.
-    QCOMPARE(SerialMask(QString(length, u'x'), true), SerialMask(number, true));
+    // Without a digit there is nothing to count.
+    QCOMPARE(SerialMask(QString(length, u'x'), true), QString());
     BookLabelInputs in = workedExample();
     in.firstSerial = number;
     in.ascending = length % 2 == 0;
@@ -143,6 +162,64 @@ void TestBookJob::serialMask() {
     const QByteArray field =
         "^FD" + number.toLatin1() + "^SF" + SerialMask(number, in.ascending).toLatin1() + "^FS";
     QCOMPARE(stream.count(field), 2);
+}
+
+void TestBookJob::serialMaskKeepsOtherCharacters_data() {
+    QTest::addColumn<QString>("serial");
+    QTest::addColumn<bool>("ascending");
+    QTest::addColumn<QString>("mask");
+    QTest::newRow("letters in front") << "EM0000012345" << true << "%%dddddddddd,1";
+    QTest::newRow("letters in front, descending") << "EM0000012345" << false << "%%dddddddddd,-1";
+    QTest::newRow("letter at the end") << "0012A" << true << "dddd%,1%";
+    QTest::newRow("letter at the end, descending") << "0012A" << false << "dddd%,-1%";
+    QTest::newRow("letters between digits") << "A1B2C" << true << "%d%d%,1%";
+    QTest::newRow("hangul, two bytes") << "12가34" << true << "dd%%dd,1";
+    QTest::newRow("hangul at the end") << "1가" << false << "d%%,-1%%";
+    QTest::newRow("blank") << "1 2" << true << "d%d,1";
+    QTest::newRow("full-width digit is no digit") << "1２" << true << "d%%,1%%";
+    QTest::newRow("caret counted as printed, not escaped") << "1^A" << true << "d%%,1%%";
+    QTest::newRow("letters only") << "ABC" << true << "";
+    QTest::newRow("hangul only") << "가나" << true << "";
+    QTest::newRow("one digit") << "7" << true << "";
+    QTest::newRow("fourteen characters") << "EM000001234567" << true << "";
+}
+
+// Only ASCII digits count; every byte of any other character is kept with "%", and the
+// increment ends with as many "%" as the mask has after its last "d".
+void TestBookJob::serialMaskKeepsOtherCharacters() {
+    QFETCH(QString, serial);
+    QFETCH(bool, ascending);
+    QFETCH(QString, mask);
+    QCOMPARE(SerialMask(serial, ascending), mask);
+}
+
+void TestBookJob::previewCountsSerials_data() {
+    QTest::addColumn<QString>("serial");
+    QTest::addColumn<bool>("ascending");
+    QTest::addColumn<QString>("counting");
+    QTest::newRow("letters in front")
+        << "EM0000012345" << true << "EM0000012345 → EM0000012346 → EM0000012347";
+    QTest::newRow("letters in front, descending")
+        << "EM0000012345" << false << "EM0000012345 → EM0000012344 → EM0000012343";
+    QTest::newRow("letter at the end") << "0012A" << true << "0012A → 0013A → 0014A";
+    QTest::newRow("hangul inside") << "19가99" << true << "19가99 → 20가00 → 20가01";
+    QTest::newRow("escaped caret") << "0012^" << true << "0012^ → 0013^ → 0014^";
+    QTest::newRow("letters only") << "ABC" << true << QStringLiteral("마스크가 비어 모든 라벨이 ABC");
+}
+
+// The virtual printer counts both serial fields of the job as the printer would.
+void TestBookJob::previewCountsSerials() {
+    QFETCH(QString, serial);
+    QFETCH(bool, ascending);
+    QFETCH(QString, counting);
+    BookLabelInputs in = workedExample();
+    in.firstSerial = serial;
+    in.ascending = ascending;
+    const PreviewResult result = RenderZpl(ComposeBookLabel(in, kLayout, ChannelKind::Serial, m_glyphs));
+    QCOMPARE(result.labelCount, 3);
+    QCOMPARE(result.serials.size(), 2);
+    for (const QString& line : result.serials)
+        QVERIFY2(line.endsWith(": " + counting), qPrintable(line));
 }
 
 void TestBookJob::stepsAndSideEffects() {
@@ -297,7 +374,7 @@ void TestBookJob::typedCaretIsPrintedNotExecuted() {
     BookLabelInputs in = workedExample();
     in.firstSerial = "1^XZ~JA_";
     const QByteArray stream = ComposeBookLabel(in, kLayout, ChannelKind::Serial, m_glyphs);
-    QCOMPARE(stream.count("^FH^FD1_5EXZ_7EJA_5F^SFdddddddd,1^FS"), 2);
+    QCOMPARE(stream.count("^FH^FD1_5EXZ_7EJA_5F^SFd%%%%%%%,1%%%%%%%^FS"), 2);
     QCOMPARE(stream.count("^XZ"), 1);
 }
 
