@@ -70,12 +70,16 @@ QByteArray ComposeBookLabel(const BookLabelInputs& in, const QStringList& layout
     return out.bytes();
 }
 
-// Saves channel and origin, reads the layout, then prints the run unless the quantity is missing.
+// Saves channel and origin, reads the layout, then prints the run unless the origin or the
+// quantity cannot go into the stream.
 void BookLabelJob::print(BookLabelOutcome& out) {
     const QStringList layout = JobSteps::SaveAndReadSettings(
         m_env.folder,
         {SettingsFiles::BookChannel, SettingsFiles::BookOrigin, SettingsFiles::BookLayout, kLayoutLines},
         m_in, out);
+    if (!JobSteps::OriginAccepted(
+            m_in, {QStringLiteral("좌측위치(Text3)"), QStringLiteral("상하위치(Text4)")}, out))
+        return;
 
     if (!QuantityGiven(m_in.quantity)) {
         out.status = JobStatus::QuantityMissing;

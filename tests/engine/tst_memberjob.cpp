@@ -45,6 +45,8 @@ class TestMemberJob : public QObject {
     void layoutNumbers();
     void failuresKeepEntries_data();
     void failuresKeepEntries();
+    void originWithCommandPrefix_data();
+    void originWithCommandPrefix();
     void serialChannel();
     void typedCaretIsPrintedNotExecuted();
 
@@ -214,6 +216,42 @@ void TestMemberJob::failuresKeepEntries() {
     QVERIFY(!QFile::exists(m_lpt));
     QCOMPARE(m_app->readBytes("OH1.ini"), QByteArray("LPT1\r\n2\r\n"));
     QCOMPARE(m_app->readBytes("position1.ini"), QByteArray("3\r\n10\r\n"));
+}
+
+void TestMemberJob::originWithCommandPrefix_data() {
+    QTest::addColumn<QString>("x");
+    QTest::addColumn<QString>("y");
+    QTest::addColumn<OriginBox>("box");
+    QTest::addColumn<QString>("named");
+    QTest::newRow("caret in x") << "1^XA"
+                                << "10" << OriginBox::X << "좌측위치(Text6)";
+    QTest::newRow("tilde in y") << "20"
+                                << "~JR" << OriginBox::Y << "상하위치(Text5)";
+    QTest::newRow("both, x first") << "^"
+                                   << "~" << OriginBox::X << "좌측위치(Text6)";
+}
+
+// A "^" or "~" in an origin box would start a printer command inside "^LH": the job stops
+// before sending with a message naming the box, after rewriting the settings files.
+void TestMemberJob::originWithCommandPrefix() {
+    QFETCH(QString, x);
+    QFETCH(QString, y);
+    QFETCH(OriginBox, box);
+    QFETCH(QString, named);
+    MemberCardInputs in = workedExample();
+    in.originX = x;
+    in.originY = y;
+    const MemberCardOutcome outcome = run(in);
+    QCOMPARE(outcome.status, JobStatus::OriginRejected);
+    QCOMPARE(outcome.rejectedOrigin, box);
+    QVERIFY2(outcome.failure.contains(named), qPrintable(outcome.failure));
+    QVERIFY(!QFile::exists(m_lpt));
+    QCOMPARE(m_app->readBytes("OH1.ini"), QByteArray("LPT1\r\n2\r\n"));
+    QCOMPARE(m_app->readBytes("position1.ini"), (x + "\r\n" + y + "\r\n").toLatin1());
+    QCOMPARE(outcome.originX.value(), x);
+    QCOMPARE(outcome.originY.value(), y);
+    QCOMPARE(outcome.layoutLines.value(), kLayout);
+    QVERIFY(!outcome.clearEntries);
 }
 
 void TestMemberJob::serialChannel() {

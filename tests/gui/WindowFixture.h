@@ -1,8 +1,10 @@
 #pragma once
 
+#include "ModalBoxes.h"
 #include "TestSupport.h"
 
 #include <QFile>
+#include <QLineEdit>
 #include <QString>
 #include <QTest>
 #include <QWidget>
@@ -48,6 +50,28 @@ template <typename Window> class WindowFixture {
     // The bytes the last job wrote to LPT1.
     QByteArray printed() const { return ReadFileBytes(m_lpt); }
     void forgetPrinted() const { QFile::remove(m_lpt); }
+    // Types `text` into the origin box `box` of a shown window and presses the print button:
+    // one "입력오류" message naming the box, the focus on it, the origin file holding the text
+    // and nothing sent.
+    void expectOriginRejected(const QString& box, const QString& text, const QString& originFile) const {
+        auto window = shownLoaded();
+        QVERIFY(window);
+        auto* edit = window->template findChild<QLineEdit*>(box);
+        QVERIFY(edit);
+        edit->setText(text);
+        {
+            ModalBoxes boxes;
+            window->Command1->click();
+            QCOMPARE(boxes.seen.size(), 1);
+            QCOMPARE(boxes.seen[0].title, QStringLiteral("입력오류"));
+            QCOMPARE(boxes.seen[0].icon, QMessageBox::Critical);
+            QVERIFY2(boxes.seen[0].text.contains(box), qPrintable(boxes.seen[0].text));
+        }
+        QCOMPARE(window->focusWidget(), edit);
+        QCOMPARE(edit->text(), text);
+        QVERIFY(m_folder->readBytes(originFile).contains(text.toLatin1()));
+        QVERIFY(!QFile::exists(m_lpt));
+    }
 
   private:
     std::unique_ptr<AppFolderFixture> m_folder;

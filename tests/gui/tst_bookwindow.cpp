@@ -307,6 +307,22 @@ class TestBookWindow : public QObject {
         QCOMPARE(w->Text5->text(), quantity);
     }
 
+    // A "^" or "~" in an origin box is refused with a message naming the box, which gets the
+    // focus; the box keeps its text as the origin file now holds it, and nothing is sent.
+    void originWithCommandPrefix_data() {
+        QTest::addColumn<QString>("box");
+        QTest::addColumn<QString>("text");
+        QTest::newRow("Text3") << "Text3"
+                               << "1^XA";
+        QTest::newRow("Text4") << "Text4"
+                               << "~JR";
+    }
+    void originWithCommandPrefix() {
+        QFETCH(QString, box);
+        QFETCH(QString, text);
+        m_fixture.expectOriginRejected(box, text, QStringLiteral("position.ini"));
+    }
+
     void spinButtons_data() {
         QTest::addColumn<QString>("spin");
         QTest::addColumn<QString>("box");
