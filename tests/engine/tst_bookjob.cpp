@@ -348,16 +348,7 @@ void TestBookJob::failuresSendNothing() {
 }
 
 void TestBookJob::originWithCommandPrefix_data() {
-    QTest::addColumn<QString>("x");
-    QTest::addColumn<QString>("y");
-    QTest::addColumn<OriginBox>("box");
-    QTest::addColumn<QString>("named");
-    QTest::newRow("caret in x") << "1^XA"
-                                << "10" << OriginBox::X << "좌측위치(Text3)";
-    QTest::newRow("tilde in y") << "20"
-                                << "~JR" << OriginBox::Y << "상하위치(Text4)";
-    QTest::newRow("both, x first") << "^"
-                                   << "~" << OriginBox::X << "좌측위치(Text3)";
+    test::OriginRejectionRows(QStringLiteral("좌측위치(Text3)"), QStringLiteral("상하위치(Text4)"));
 }
 
 // A "^" or "~" in an origin box would start a printer command inside "^LH": the job stops
@@ -365,21 +356,11 @@ void TestBookJob::originWithCommandPrefix_data() {
 void TestBookJob::originWithCommandPrefix() {
     QFETCH(QString, x);
     QFETCH(QString, y);
-    QFETCH(OriginBox, box);
-    QFETCH(QString, named);
     BookLabelInputs in = workedExample();
     in.originX = x;
     in.originY = y;
     const BookLabelOutcome outcome = run(in);
-    QCOMPARE(outcome.status, JobStatus::OriginRejected);
-    QCOMPARE(outcome.rejectedOrigin, box);
-    QVERIFY2(outcome.failure.contains(named), qPrintable(outcome.failure));
-    QVERIFY(!QFile::exists(m_lpt));
-    QCOMPARE(m_app->readBytes("OH.ini"), QByteArray("LPT1\r\n2\r\n"));
-    QCOMPARE(m_app->readBytes("position.ini"), (x + "\r\n" + y + "\r\n").toLatin1());
-    QCOMPARE(outcome.originX.value(), x);
-    QCOMPARE(outcome.originY.value(), y);
-    QCOMPARE(outcome.layoutLines.value(), kLayout);
+    test::VerifyOriginRejected(outcome, *m_app, m_lpt, "OH.ini", "position.ini", kLayout);
 }
 
 void TestBookJob::glyphDatabaseFailures() {

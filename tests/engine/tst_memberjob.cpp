@@ -219,16 +219,7 @@ void TestMemberJob::failuresKeepEntries() {
 }
 
 void TestMemberJob::originWithCommandPrefix_data() {
-    QTest::addColumn<QString>("x");
-    QTest::addColumn<QString>("y");
-    QTest::addColumn<OriginBox>("box");
-    QTest::addColumn<QString>("named");
-    QTest::newRow("caret in x") << "1^XA"
-                                << "10" << OriginBox::X << "좌측위치(Text6)";
-    QTest::newRow("tilde in y") << "20"
-                                << "~JR" << OriginBox::Y << "상하위치(Text5)";
-    QTest::newRow("both, x first") << "^"
-                                   << "~" << OriginBox::X << "좌측위치(Text6)";
+    test::OriginRejectionRows(QStringLiteral("좌측위치(Text6)"), QStringLiteral("상하위치(Text5)"));
 }
 
 // A "^" or "~" in an origin box would start a printer command inside "^LH": the job stops
@@ -236,21 +227,11 @@ void TestMemberJob::originWithCommandPrefix_data() {
 void TestMemberJob::originWithCommandPrefix() {
     QFETCH(QString, x);
     QFETCH(QString, y);
-    QFETCH(OriginBox, box);
-    QFETCH(QString, named);
     MemberCardInputs in = workedExample();
     in.originX = x;
     in.originY = y;
     const MemberCardOutcome outcome = run(in);
-    QCOMPARE(outcome.status, JobStatus::OriginRejected);
-    QCOMPARE(outcome.rejectedOrigin, box);
-    QVERIFY2(outcome.failure.contains(named), qPrintable(outcome.failure));
-    QVERIFY(!QFile::exists(m_lpt));
-    QCOMPARE(m_app->readBytes("OH1.ini"), QByteArray("LPT1\r\n2\r\n"));
-    QCOMPARE(m_app->readBytes("position1.ini"), (x + "\r\n" + y + "\r\n").toLatin1());
-    QCOMPARE(outcome.originX.value(), x);
-    QCOMPARE(outcome.originY.value(), y);
-    QCOMPARE(outcome.layoutLines.value(), kLayout);
+    test::VerifyOriginRejected(outcome, *m_app, m_lpt, "OH1.ini", "position1.ini", kLayout);
     QVERIFY(!outcome.clearEntries);
 }
 

@@ -50,26 +50,33 @@ template <typename Window> class WindowFixture {
     // The bytes the last job wrote to LPT1.
     QByteArray printed() const { return ReadFileBytes(m_lpt); }
     void forgetPrinted() const { QFile::remove(m_lpt); }
-    // Types `text` into the origin box `box` of a shown window and presses the print button:
-    // one "입력오류" message naming the box, the focus on it, the origin file holding the text
-    // and nothing sent.
-    void expectOriginRejected(const QString& box, const QString& text, const QString& originFile) const {
+
+    // For a row of OriginRejectionRows named by control: puts its origin into the boxes xBox and
+    // yBox of a shown window and presses the print button. Expects one "입력오류" message naming
+    // the box, the focus on it, the boxes showing what the origin file now holds, nothing sent.
+    void expectOriginRejected(const QString& xBox, const QString& yBox, const QString& originFile) const {
+        QFETCH(QString, x);
+        QFETCH(QString, y);
+        QFETCH(QString, named);
         auto window = shownLoaded();
         QVERIFY(window);
-        auto* edit = window->template findChild<QLineEdit*>(box);
-        QVERIFY(edit);
-        edit->setText(text);
+        auto* xEdit = window->template findChild<QLineEdit*>(xBox);
+        auto* yEdit = window->template findChild<QLineEdit*>(yBox);
+        QVERIFY(xEdit && yEdit);
+        xEdit->setText(x);
+        yEdit->setText(y);
         {
             ModalBoxes boxes;
             window->Command1->click();
             QCOMPARE(boxes.seen.size(), 1);
             QCOMPARE(boxes.seen[0].title, QStringLiteral("입력오류"));
             QCOMPARE(boxes.seen[0].icon, QMessageBox::Critical);
-            QVERIFY2(boxes.seen[0].text.contains(box), qPrintable(boxes.seen[0].text));
+            QVERIFY2(boxes.seen[0].text.contains(named), qPrintable(boxes.seen[0].text));
         }
-        QCOMPARE(window->focusWidget(), edit);
-        QCOMPARE(edit->text(), text);
-        QVERIFY(m_folder->readBytes(originFile).contains(text.toLatin1()));
+        QCOMPARE(window->focusWidget()->objectName(), named);
+        QCOMPARE(xEdit->text(), x);
+        QCOMPARE(yEdit->text(), y);
+        QCOMPARE(m_folder->readBytes(originFile), (x + "\r\n" + y + "\r\n").toLatin1());
         QVERIFY(!QFile::exists(m_lpt));
     }
 

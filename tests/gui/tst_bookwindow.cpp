@@ -310,17 +310,11 @@ class TestBookWindow : public QObject {
     // A "^" or "~" in an origin box is refused with a message naming the box, which gets the
     // focus; the box keeps its text as the origin file now holds it, and nothing is sent.
     void originWithCommandPrefix_data() {
-        QTest::addColumn<QString>("box");
-        QTest::addColumn<QString>("text");
-        QTest::newRow("Text3") << "Text3"
-                               << "1^XA";
-        QTest::newRow("Text4") << "Text4"
-                               << "~JR";
+        test::OriginRejectionRows(QStringLiteral("Text3"), QStringLiteral("Text4"));
     }
     void originWithCommandPrefix() {
-        QFETCH(QString, box);
-        QFETCH(QString, text);
-        m_fixture.expectOriginRejected(box, text, QStringLiteral("position.ini"));
+        m_fixture.expectOriginRejected(QStringLiteral("Text3"), QStringLiteral("Text4"),
+                                       QStringLiteral("position.ini"));
     }
 
     void spinButtons_data() {

@@ -387,17 +387,11 @@ class TestMemberWindow : public QObject {
     // A "^" or "~" in an origin box is refused with a message naming the box, which gets the
     // focus; the box keeps its text as the origin file now holds it, and nothing is sent.
     void originWithCommandPrefix_data() {
-        QTest::addColumn<QString>("box");
-        QTest::addColumn<QString>("text");
-        QTest::newRow("Text6") << "Text6"
-                               << "1^XA";
-        QTest::newRow("Text5") << "Text5"
-                               << "~JR";
+        test::OriginRejectionRows(QStringLiteral("Text6"), QStringLiteral("Text5"));
     }
     void originWithCommandPrefix() {
-        QFETCH(QString, box);
-        QFETCH(QString, text);
-        m_fixture.expectOriginRejected(box, text, QStringLiteral("position1.ini"));
+        m_fixture.expectOriginRejected(QStringLiteral("Text6"), QStringLiteral("Text5"),
+                                       QStringLiteral("position1.ini"));
     }
 
     void switchAndMenuSignals() {
