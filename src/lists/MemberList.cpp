@@ -5,9 +5,9 @@
 #include <QCryptographicHash>
 #include <QFile>
 #include <QFileInfo>
-#include <QHash>
 
 #include <algorithm>
+#include <tuple>
 
 namespace hanlabel {
 
