@@ -1,6 +1,7 @@
 // Prints figures for printing a member list: reading a 1,000-row list in code page 949 and composing
 // every card before sending, and peak resident memory.
 #include "core/Cp949.h"
+#include "core/Signals.h"
 #include "glyphs/GlyphSource.h"
 #include "lists/ListCompose.h"
 #include "lists/SentMarks.h"
@@ -47,6 +48,7 @@ QByteArray MakeList(int rows) {
 } // namespace
 
 int main(int argc, char** argv) {
+    hanlabel::IgnoreChannelSignals();
     qputenv("QT_QPA_PLATFORM", "offscreen");
     QGuiApplication app(argc, argv);
     GlyphSource glyphs;
