@@ -9,18 +9,19 @@
 
 namespace hanlabel {
 
-// Composing a list's cards before anything is sent. A print of a list:
+// Composing a list's cards before anything is sent. A print of a list (the dialog, the batch command):
 //
-//     const QStringList layout = JobSteps::SaveAndReadSettings(...);       // once, as the job does
-//     const QList<int> rows = RowsToPrint(list, {});                        // or {fromLine, true}
+//     const QStringList layout = JobSteps::SaveAndReadSettings(...);      // once, as the job does
+//     const QList<int> rows = RowsToPrint(list, {});                       // or {fromLine, true}
 //     const ComposedList composed = ComposeMemberList(list, rows, window, layout, kind, glyphs);
-//     MarkComposeErrors(list, composed);                                    // shown, not sent
-//     send composed.stream as one job; at each progress call (sent, total):
-//         cards handed whole = composed.cardsWithin(sent)                   // "12 / 250"
-//     when it ends (done, failed or cancelled):
-//         MarkCardsSent(list, marks, composed, composed.cardsWithin(sent)); marks.save(path)
+//     MarkComposeErrors(list, composed);                                   // shown, never sent
+//     auto* job = new SendJob(OpenTransport(kind, window.framing), composed.stream, owner);
+//     progress(sent, total):  composed.cardsWithin(sent) of composed.cards.size()   // "12 / 250"
+//     finished(ok, message):  MarkCardsSent(list, marks, composed, composed.cardsWithin(lastSent));
+//                             marks.save(SentMarks::PathFor(listPath));
 //
-// "이어서 인쇄" is the same with the rows RowsToPrint leaves after the sent ones.
+// The list is one job on the channel, opened once. "이어서 인쇄" is the same print again: RowsToPrint
+// leaves out the rows marked sent, so it starts at FirstUnsentRow.
 
 // Which rows a print takes.
 struct RowSelection {
