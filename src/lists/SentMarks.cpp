@@ -1,10 +1,10 @@
 #include "lists/SentMarks.h"
 
+#include "core/AtomicFile.h"
 #include "core/Failure.h"
 
 #include <QFile>
 #include <QFileInfo>
-#include <QSaveFile>
 
 namespace hanlabel {
 
@@ -57,16 +57,7 @@ void SentMarks::save(const QString& path) const {
     QByteArray content = kFirstLine + '\n';
     for (const Mark& mark : m_marks)
         content += QByteArray::number(mark.line) + '\t' + mark.fingerprint + '\n';
-    // Unbuffered: a buffered QSaveFile can commit a partly written file when the final flush falls short.
-    QSaveFile file(path);
-    QString reason;
-    if (!file.open(QIODevice::WriteOnly | QIODevice::Unbuffered))
-        reason = file.errorString();
-    else if (file.write(content) != content.size())
-        reason = QStringLiteral("내용을 끝까지 쓰지 못했습니다");
-    else if (!file.commit())
-        reason = file.errorString();
-    if (!reason.isEmpty())
+    if (const QString reason = WriteFileAtomically(path, content); !reason.isEmpty())
         throw Failure(
             QStringLiteral("보낸 표시 파일에 쓸 수 없습니다: %1\n(%2)").arg(ShownName(path), reason));
 }
