@@ -100,6 +100,8 @@ class TestRenderer : public QObject {
     void asciiFieldsLandAtTheirOrigin();
     void barcodesDecode_data();
     void barcodesDecode();
+    void code128Widths_data();
+    void code128Widths();
     void graphicDownloads_data();
     void graphicDownloads();
     void labelSizeAndCount_data();
@@ -222,6 +224,38 @@ void TestRenderer::barcodesDecode() {
     // The bars start at the field origin.
     const QRect ink = InkBox(result.label, QRect(0, 0, 600, 300));
     QCOMPARE(ink.left(), 40);
+}
+
+void TestRenderer::code128Widths_data() {
+    QTest::addColumn<QByteArray>("field");
+    QTest::addColumn<int>("width");
+    QTest::addColumn<QString>("decoded");
+    // Mode N: subset B, 11 modules a character, start, check and a 13-module stop.
+    QTest::newRow("digits in subset B") << QByteArray("^BY2^BCN,60,N^FD0000123") << 224 << "0000123";
+    QTest::newRow("mode N named") << QByteArray("^BY2^BCN,60,N,N,N,N^FD0000123") << 224 << "0000123";
+    QTest::newRow("module 3") << QByteArray("^BY3^BCN,60,N^FD0000123") << 336 << "0000123";
+    QTest::newRow("start code B") << QByteArray("^BY2^BCN,60,N^FD>:0000123") << 224 << "0000123";
+    QTest::newRow("start code C") << QByteArray("^BY2^BCN,60,N^FD>;000012") << 136 << "000012";
+    QTest::newRow("C to B to A") << QByteArray("^BY2^BCN,60,N^FD>;382436>6CODE128>752375152")
+                                 << 2 * (11 * 18 + 13) << "382436CODE128TEST";
+    QTest::newRow("escaped greater-than") << QByteArray("^BY2^BCN,60,N^FDA>0B") << 2 * (11 * 5 + 13) << "A>B";
+    // Mode A packs digits into subset C as the printer's automatic mode does.
+    QTest::newRow("automatic mode") << QByteArray("^BY2^BCN,60,N,N,N,A^FD0000123") << 180 << "0000123";
+}
+
+void TestRenderer::code128Widths() {
+    QFETCH(QByteArray, field);
+    QFETCH(int, width);
+    QFETCH(QString, decoded);
+    const PreviewResult result = RenderZpl("^XA^PW600^LL200^FO40,40" + field + "^FS^XZ");
+    QVERIFY2(result.warnings.isEmpty(), qPrintable(result.warnings.join('\n')));
+    const QRect ink = InkBox(result.label, result.label.rect());
+    QCOMPARE(ink.left(), 40);
+    QCOMPARE(ink.width(), width);
+    if (!haveZbar())
+        QSKIP("zbarimg (zbar-tools) is not installed");
+    const QString file = m_dir.filePath(QStringLiteral("width-%1.png").arg(QTest::currentDataTag()));
+    QCOMPARE(Decode(result.label, file), QStringList{"CODE-128:" + decoded});
 }
 
 void TestRenderer::graphicDownloads_data() {
