@@ -29,9 +29,13 @@ struct LabelJobInputs {
 enum class JobStatus {
     Composed,        // the whole job is composed; its order waits to be sent
     Printed,         // the whole job has left for the printer
-    QuantityMissing, // book job: the quantity was empty; nothing sent
+    QuantityMissing, // book job: the quantity was empty or not digits and blanks; nothing sent
+    OriginRejected,  // an origin box holds "^" or "~"; nothing sent, failure names the box
     Failed,          // failure holds the message for the operator
 };
+
+// One of the two origin boxes of a label window.
+enum class OriginBox { X, Y };
 
 // A composed job and the channel it goes to.
 struct SendOrder {
@@ -43,7 +47,8 @@ struct SendOrder {
 // What every label job reports back to its window.
 struct LabelJobOutcome {
     JobStatus status = JobStatus::Failed;
-    QString failure;                         // the message when status is Failed
+    QString failure;                         // the message when status is Failed or OriginRejected
+    OriginBox rejectedOrigin = OriginBox::X; // the box to correct when status is OriginRejected
     SendOrder order;                         // what to send when status is Composed
     std::optional<QString> originX, originY; // the origin as saved and read back
     std::optional<QStringList> layoutLines;  // the layout file's lines, for the position dialog

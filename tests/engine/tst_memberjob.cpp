@@ -48,6 +48,8 @@ class TestMemberJob : public QObject {
     void failuresKeepEntries();
     void onlyACompleteSendEmptiesEntries_data();
     void onlyACompleteSendEmptiesEntries();
+    void originWithCommandPrefix_data();
+    void originWithCommandPrefix();
     void serialChannel();
     void typedCaretIsPrintedNotExecuted();
 
@@ -246,6 +248,23 @@ void TestMemberJob::onlyACompleteSendEmptiesEntries() {
     QCOMPARE(out.status, ok ? JobStatus::Printed : JobStatus::Failed);
     QCOMPARE(out.clearEntries, ok);
     QCOMPARE(out.failure, message);
+}
+
+void TestMemberJob::originWithCommandPrefix_data() {
+    test::OriginRejectionRows(QStringLiteral("좌측위치(Text6)"), QStringLiteral("상하위치(Text5)"));
+}
+
+// A "^" or "~" in an origin box would start a printer command inside "^LH": the job stops
+// before sending with a message naming the box, after rewriting the settings files.
+void TestMemberJob::originWithCommandPrefix() {
+    QFETCH(QString, x);
+    QFETCH(QString, y);
+    MemberCardInputs in = workedExample();
+    in.originX = x;
+    in.originY = y;
+    const MemberCardOutcome outcome = run(in);
+    test::VerifyOriginRejected(outcome, *m_app, m_lpt, "OH1.ini", "position1.ini", kLayout);
+    QVERIFY(!outcome.clearEntries);
 }
 
 void TestMemberJob::serialChannel() {

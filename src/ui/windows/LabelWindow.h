@@ -107,7 +107,7 @@ class LabelWindow : public QMainWindow {
     // Runs a job on the inputs, one at a time: a press while a job runs is ignored. The job's steps
     // run here; a composed job is sent on a worker while the window takes no input, and its
     // outcome comes back here. Shows what every outcome carries, then hands an outcome that is
-    // not a failure to the window's own part, still within the guard.
+    // neither a failure nor a rejected origin to the window's own part, still within the guard.
     template <typename Job, typename Inputs, typename OwnPart> void print(Inputs inputs, OwnPart ownPart) {
         if (m_printing)
             return;
@@ -143,7 +143,7 @@ class LabelWindow : public QMainWindow {
     // The send's result: closes the box, reports, and gives the window its input back.
     void sendFinished(bool ok, const QString& message);
     // The origin as the job saved and read it back, the layout lines for the position dialog, and a
-    // failure in a message box; false after a failure.
+    // failure or a rejected origin box in a message box (focus to that box); false after either.
     bool showOutcome(const LabelJobOutcome& out);
     // Option3 in the book label window, Option4 in the member card window.
     QRadioButton* ownKindOption() const;
