@@ -6,8 +6,9 @@
 #include "channels/TcpTransport.h"
 #include "core/Signals.h"
 
+#include "TickWatch.h"
+
 #include <QCoreApplication>
-#include <QElapsedTimer>
 #include <QEventLoop>
 #include <QTemporaryDir>
 #include <QTimer>
@@ -65,33 +66,25 @@ Figures Measure(std::unique_ptr<Transport> transport, int cancelAfterMs) {
     Figures figures;
     SendJob job(std::move(transport), QByteArray(kJobSize, 'x'));
     QEventLoop loop;
-    QElapsedTimer clock;
-    qint64 lastTick = 0;
-    qint64 cancelledAt = -1;
-    QTimer ticker;
-    ticker.setTimerType(Qt::PreciseTimer);
-    QObject::connect(&ticker, &QTimer::timeout, &loop, [&] {
-        const qint64 now = clock.nsecsElapsed();
-        figures.worstGapMs = std::max(figures.worstGapMs, (now - lastTick) / 1e6);
-        lastTick = now;
-    });
+    TickWatch ticks;
+    double cancelledAt = -1;
     QObject::connect(&job, &SendJob::finished, &loop, [&](bool ok, const QString&) {
-        const qint64 now = clock.nsecsElapsed();
+        const double now = ticks.nowMs();
         figures.ok = ok;
-        figures.sendMs = now / 1e6;
+        figures.sendMs = now;
         if (cancelledAt >= 0)
-            figures.cancelMs = (now - cancelledAt) / 1e6;
+            figures.cancelMs = now - cancelledAt;
         loop.quit();
     });
     if (cancelAfterMs >= 0)
         QTimer::singleShot(cancelAfterMs, &loop, [&] {
-            cancelledAt = clock.nsecsElapsed();
+            cancelledAt = ticks.nowMs();
             job.cancel();
         });
-    clock.start();
-    ticker.start(5);
+    ticks.start();
     job.start();
     loop.exec();
+    figures.worstGapMs = ticks.worstGapMs();
     return figures;
 }
 

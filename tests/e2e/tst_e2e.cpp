@@ -41,6 +41,17 @@ Point Centre(int left, int top, int width, int height, int frameLeft = 0, int fr
     return {TwipsToPixels(frameLeft + left + width / 2), TwipsToPixels(frameTop + top + height / 2)};
 }
 
+// What the engine composes for a book job on "LPT1" at origin 0,0 from the folder's layout and
+// glyph database.
+QByteArray ComposedBookJob(const AppFolderFixture& app, BookLabelInputs in) {
+    in.portText = "LPT1";
+    in.originX = "0";
+    in.originY = "0";
+    GlyphSource glyphs;
+    glyphs.bind(app.file(QStringLiteral("견고딕24X24.mdb")));
+    return ComposeBookLabel(in, ReadSettingsFile(app.file("DPOS.ini"), 5), ChannelKind::Parallel, glyphs);
+}
+
 } // namespace
 
 class TestEndToEnd : public QObject {
@@ -209,17 +220,11 @@ void TestEndToEnd::bookRunOnParallelFile() {
 
     // What the engine composes for these inputs; its golden file guards it between runs.
     BookLabelInputs in;
-    in.portText = "LPT1";
-    in.originX = "0";
-    in.originY = "0";
     in.labelText = QStringLiteral("한글도서");
     in.firstSerial = "0012";
     in.ascending = false;
     in.quantity = "3";
-    GlyphSource glyphs;
-    glyphs.bind(app.file(QStringLiteral("견고딕24X24.mdb")));
-    const QByteArray expected =
-        ComposeBookLabel(in, ReadSettingsFile(app.file("DPOS.ini"), 5), ChannelKind::Parallel, glyphs);
+    const QByteArray expected = ComposedBookJob(app, in);
     QCOMPARE(CompareGolden("e2e_book_lpt1.zpl", expected), QString());
 
     QTRY_COMPARE_WITH_TIMEOUT(QFileInfo(lpt).size(), qint64(expected.size()), StepTimeoutMs);
@@ -309,15 +314,9 @@ void TestEndToEnd::printToFifoNobodyReadsIsCancelled() {
     key("Return");
 
     BookLabelInputs in;
-    in.portText = "LPT1";
-    in.originX = "0";
-    in.originY = "0";
     in.labelText = QStringLiteral("AB");
     in.quantity = "1";
-    GlyphSource glyphs;
-    glyphs.bind(app.file(QStringLiteral("견고딕24X24.mdb")));
-    const QByteArray expected =
-        ComposeBookLabel(in, ReadSettingsFile(app.file("DPOS.ini"), 5), ChannelKind::Parallel, glyphs);
+    const QByteArray expected = ComposedBookJob(app, in);
     printer.start({.expected = expected.size()});
     click(window, Centre(3690, 2790, 1335, 495)); // Command1
     QCOMPARE(printer.finish(), expected);

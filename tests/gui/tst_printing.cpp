@@ -57,6 +57,21 @@ QLabel* ShownNotice(const QDialog* box) {
     return notice && notice->isVisible() ? notice : nullptr;
 }
 
+// A send of 100,000 bytes to a FIFO on a worker, with its box over a plain window.
+struct SendWithBox {
+    static constexpr int kSize = 100000;
+    SendWithBox(const QString& fifo, std::chrono::milliseconds stallAfter, int delayMs)
+        : send(MakeParallelTransport(fifo), QByteArray(kSize, 'x')),
+          progress(&window, &send, kSize, delayMs) {
+        send.setStallAfter(stallAfter);
+        window.show();
+        send.start();
+    }
+    QWidget window;
+    SendJob send;
+    JobProgress progress;
+};
+
 } // namespace
 
 // The label windows while a job is sent: the box with its stall notice and cancel button, a window
@@ -226,56 +241,39 @@ void TestPrinting::printerThatComesBackGetsOneJob() {
 // The notice needs no delay: the box comes up with it however long the delay is.
 void TestPrinting::stallShowsTheBoxAtOnce() {
     FifoReader printer(m_fifo);
-    QWidget window;
-    window.show();
-    QVERIFY(QTest::qWaitForWindowExposed(&window));
-    const QByteArray job(100000, 'x');
-    SendJob send(MakeParallelTransport(m_fifo), job);
-    send.setStallAfter(100ms);
-    JobProgress progress(&window, &send, job.size(), 3600 * 1000);
+    SendWithBox job(m_fifo, 100ms, 3600 * 1000);
     bool finished = false;
-    connect(&send, &SendJob::finished, this, [&finished] { finished = true; });
-    send.start();
-    QVERIFY(QTest::qWaitFor([&] { return progress.dialog(); }, kPatienceMs));
-    QVERIFY(ShownNotice(progress.dialog()));
-    QVERIFY(progress.dialog()->findChild<QPushButton*>(QStringLiteral("cancelButton"))->isVisible());
+    connect(&job.send, &SendJob::finished, this, [&finished] { finished = true; });
+    QVERIFY(QTest::qWaitFor([&] { return job.progress.dialog(); }, kPatienceMs));
+    QVERIFY(ShownNotice(job.progress.dialog()));
+    auto* cancel = job.progress.dialog()->findChild<QPushButton*>(QStringLiteral("cancelButton"));
+    QVERIFY(cancel->isVisible());
 
     // Cancel stays pressed; the box waits for the send to end.
-    auto* cancel = progress.dialog()->findChild<QPushButton*>(QStringLiteral("cancelButton"));
     QTest::mouseClick(cancel, Qt::LeftButton);
     QVERIFY(!cancel->isEnabled());
     QVERIFY(QTest::qWaitFor([&] { return finished; }, kPatienceMs));
-    QVERIFY(send.wasCancelled());
-    QVERIFY(progress.dialog()->isVisible());
+    QVERIFY(job.send.wasCancelled());
+    QVERIFY(job.progress.dialog()->isVisible());
 }
 
 // Without a stall the box comes after its delay: the bytes so far, no notice, no button, and
 // neither Escape nor the close box takes it away.
 void TestPrinting::boxComesAfterItsDelay() {
     FifoReader printer(m_fifo);
-    QWidget window;
-    window.show();
-    QVERIFY(QTest::qWaitForWindowExposed(&window));
-    const QByteArray job(100000, 'x');
-    SendJob send(MakeParallelTransport(m_fifo), job);
-    send.setStallAfter(3600s);
-    JobProgress progress(&window, &send, job.size(), 0);
-    send.start();
-    QVERIFY(QTest::qWaitFor([&] { return progress.dialog(); }, kPatienceMs));
-    QDialog* box = progress.dialog();
+    SendWithBox job(m_fifo, 3600s, 0);
+    QVERIFY(QTest::qWaitFor([&] { return job.progress.dialog(); }, kPatienceMs));
+    QDialog* box = job.progress.dialog();
     QVERIFY(box->isVisible());
     QCOMPARE(QApplication::activeModalWidget(), box);
-    QVERIFY2(box->findChild<QLabel*>(QStringLiteral("progressText"))
-                 ->text()
-                 .contains(QStringLiteral("0 / 100000")),
-             qPrintable(box->findChild<QLabel*>(QStringLiteral("progressText"))->text()));
-    QCOMPARE(box->findChild<QProgressBar*>(QStringLiteral("progressBar"))->maximum(), 100000);
+    const QString text = box->findChild<QLabel*>(QStringLiteral("progressText"))->text();
+    QVERIFY2(text.contains(QStringLiteral("0 / 100000 바이트")), qPrintable(text));
+    QCOMPARE(box->findChild<QProgressBar*>(QStringLiteral("progressBar"))->maximum(), SendWithBox::kSize);
     QVERIFY(!ShownNotice(box));
     QVERIFY(!box->findChild<QPushButton*>(QStringLiteral("cancelButton"))->isVisible());
     QTest::keyClick(box, Qt::Key_Escape);
     box->close();
     QVERIFY(box->isVisible());
-    send.cancel();
 }
 
 QTEST_MAIN(TestPrinting)

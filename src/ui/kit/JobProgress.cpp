@@ -50,6 +50,7 @@ JobProgress::JobProgress(QWidget* window, SendJob* job, qint64 total, int delayM
     m_delay.start(delayMs);
 }
 
+// Closing the box is its owner's signal that the send has ended.
 JobProgress::~JobProgress() { delete m_dialog.data(); }
 
 // Builds and shows the box, unless the job has already reached the channel whole.
@@ -91,6 +92,7 @@ void JobProgress::show() {
     dialog->show();
 }
 
+// The bytes that have reached the channel so far.
 void JobProgress::setProgress(qint64 sent, qint64 total) {
     m_sent = sent;
     m_total = total;
