@@ -79,6 +79,9 @@ class TestEndToEnd : public QObject {
     void type(const QString& text);
     void key(const QString& keys) { xdotool({"key", keys}); }
     void startApplication(const AppFolderFixture& app, const QProcessEnvironment& extra);
+    // Starts the program on a folder whose book label channel is "LPT1", mapped to `lpt`, and
+    // returns its book label window (empty when it did not come up).
+    QString startOnLpt1(const AppFolderFixture& app, const QString& lpt, QProcessEnvironment extra = {});
     // Presses "종  료" and answers Yes; the program must end with 0.
     void exitWithYes(const QString& window);
 
@@ -187,6 +190,14 @@ void TestEndToEnd::startApplication(const AppFolderFixture& app, const QProcessE
     QVERIFY(m_app->waitForStarted());
 }
 
+QString TestEndToEnd::startOnLpt1(const AppFolderFixture& app, const QString& lpt,
+                                  QProcessEnvironment extra) {
+    app.writeLines("OH.ini", {"LPT1", "2"});
+    extra.insert("HANLABEL_LPT1", lpt);
+    startApplication(app, extra);
+    return waitForWindow(QStringLiteral("도서 바코드"));
+}
+
 void TestEndToEnd::exitWithYes(const QString& window) {
     click(window, Centre(5250, 2790, 1335, 495));
     const QString box = waitForWindow(QStringLiteral("종료하기"));
@@ -200,12 +211,8 @@ void TestEndToEnd::exitWithYes(const QString& window) {
 
 void TestEndToEnd::bookRunOnParallelFile() {
     AppFolderFixture app;
-    app.writeLines("OH.ini", {"LPT1", "2"});
     const QString lpt = app.file("LPT1.zpl");
-    QProcessEnvironment extra;
-    extra.insert("HANLABEL_LPT1", lpt);
-    startApplication(app, extra);
-    const QString window = waitForWindow(QStringLiteral("도서 바코드"));
+    const QString window = startOnLpt1(app, lpt);
     QVERIFY2(!window.isEmpty(), "the book label window did not come up");
 
     click(window, Centre(3270, 1320, 2175, 285)); // Text1
@@ -280,13 +287,10 @@ void TestEndToEnd::memberCardOnSerialPort() {
 // report, and the window prints the same boxes once a reader is there.
 void TestEndToEnd::printToFifoNobodyReadsIsCancelled() {
     AppFolderFixture app;
-    app.writeLines("OH.ini", {"LPT1", "2"});
     hanlabel::test::FifoReader printer(app.file("printer.fifo"));
     QProcessEnvironment extra;
-    extra.insert("HANLABEL_LPT1", printer.path());
     extra.insert("HANLABEL_STALL_NOTICE_MS", "100");
-    startApplication(app, extra);
-    const QString window = waitForWindow(QStringLiteral("도서 바코드"));
+    const QString window = startOnLpt1(app, printer.path(), extra);
     QVERIFY2(!window.isEmpty(), "the book label window did not come up");
     click(window, Centre(3270, 1320, 2175, 285)); // Text1
     type(QStringLiteral("AB"));
