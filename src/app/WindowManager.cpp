@@ -1,5 +1,6 @@
 #include "app/WindowManager.h"
 
+#include "core/AppFolder.h"
 #include "core/Failure.h"
 #include "ui/dialogs/PositionDialogs.h"
 #include "ui/kit/FormKit.h"
@@ -36,6 +37,7 @@ defrm* WindowManager::bookDialog() const { return m_bookDialog; }
 de1frm* WindowManager::memberDialog() const { return m_memberDialog; }
 
 void WindowManager::start() {
+    PrepareApplicationFolder();
     m_book = createBookWindow();
     m_book->show();
 }
