@@ -1,3 +1,4 @@
+#include "app/KoreanTranslation.h"
 #include "app/WindowManager.h"
 #include "ui/windows/PreviewWindow.h"
 
@@ -6,7 +7,9 @@
 // The hanlabel program: book labels and member cards on a ZPL II label printer.
 int main(int argc, char** argv) {
     QApplication app(argc, argv);
+    // Also names the per-user folder: ~/.local/share/hanlabel.
     QApplication::setApplicationName(QStringLiteral("hanlabel"));
+    hanlabel::InstallKoreanTranslation(app);
     hanlabel::InstallPreviewWindow();
     return hanlabel::RunApplication(app);
 }

@@ -1,3 +1,4 @@
+#include "app/KoreanTranslation.h"
 #include "app/WindowManager.h"
 #include "settings/SettingsFile.h"
 #include "ui/dialogs/PositionDialogs.h"
@@ -15,7 +16,9 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QSignalSpy>
+#include <QTemporaryDir>
 #include <QTest>
+#include <QTranslator>
 
 #include <functional>
 #include <memory>
@@ -82,6 +85,8 @@ class TestApplication : public QObject {
     void exitYesAfterPrintEndsProgram();
     void closingLastWindowEndsDespiteHiddenDialog();
     void startUpFailureReportsAndExitsNonZero();
+    void standardButtons_data();
+    void standardButtons();
 
   private:
     std::unique_ptr<AppFolderFixture> m_app;
@@ -445,6 +450,32 @@ void TestApplication::startUpFailureReportsAndExitsNonZero() {
     QCOMPARE(boxes.seen[0].icon, QMessageBox::Critical);
     QVERIFY2(boxes.seen[0].text.contains("position.ini"), qPrintable(boxes.seen[0].text));
     QVERIFY(!FindTopLevel<mainfrm>("mainfrm"));
+}
+
+void TestApplication::standardButtons_data() {
+    QTest::addColumn<bool>("translationThere");
+    QTest::addColumn<QStringList>("texts");
+    QTest::newRow("Qt's Korean translation") << true << QStringList{"확인", "예(&Y)", "아니요(&N)", "취소"};
+    QTest::newRow("translation missing") << false << QStringList{"OK", "&Yes", "&No", "Cancel"};
+}
+
+// Qt's own Korean translation gives the standard buttons their Korean texts, whatever the locale.
+void TestApplication::standardButtons() {
+    QFETCH(bool, translationThere);
+    QFETCH(QStringList, texts);
+    QTemporaryDir empty;
+    QTranslator* translator = InstallKoreanTranslation(*qApp, translationThere ? QString() : empty.path());
+    QCOMPARE(translator != nullptr, translationThere);
+    QMessageBox box(QMessageBox::Question, "t", "q",
+                    QMessageBox::Ok | QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel);
+    QStringList shown;
+    for (auto button : {QMessageBox::Ok, QMessageBox::Yes, QMessageBox::No, QMessageBox::Cancel})
+        shown << box.button(button)->text();
+    if (translator) {
+        QCoreApplication::removeTranslator(translator);
+        delete translator;
+    }
+    QCOMPARE(shown, texts);
 }
 
 QTEST_MAIN(TestApplication)
