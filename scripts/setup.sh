@@ -10,6 +10,7 @@ packages=(
     libzint-dev zint zbar-tools
     libcups2-dev cups cups-client cups-bsd
     xvfb xauth xfonts-base xdotool x11-utils imagemagick
+    dpkg-dev file desktop-file-utils appstream
 )
 missing=()
 for p in "${packages[@]}"; do

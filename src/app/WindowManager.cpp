@@ -8,7 +8,10 @@
 #include "ui/windows/MemberCardWindow.h"
 
 #include <QApplication>
+#include <QMessageBox>
+#include <QTimer>
 
+#include <cstdio>
 #include <functional>
 #include <memory>
 
@@ -148,6 +151,25 @@ void WindowManager::endProgram() {
     emit programEnded(0);
 }
 
+namespace {
+
+// Set for the package test, which has no one to read or answer what the program shows: the first
+// window and any start-up message go to standard output, then the program ends by itself.
+bool Unattended() { return qEnvironmentVariableIsSet("HANLABEL_TEST_UNATTENDED"); }
+
+void ReportShown(const QWidget* window) {
+    const auto* box = qobject_cast<const QMessageBox*>(window);
+    const QString text =
+        box ? QStringLiteral("message: %1").arg(box->text())
+            : QStringLiteral("window: %1 \"%2\" %3")
+                  .arg(window->objectName(), window->windowTitle(),
+                       window->isVisible() ? QStringLiteral("shown") : QStringLiteral("hidden"));
+    std::printf("hanlabel %s\n", text.toUtf8().constData());
+    std::fflush(stdout);
+}
+
+} // namespace
+
 int RunApplication(QApplication& app) {
     InstallKoreanFontSubstitutions();
     // Ends when no label window and no shown dialog is left; a hidden dialog does not count.
@@ -156,10 +178,22 @@ int RunApplication(QApplication& app) {
     try {
         windows.start();
     } catch (const Failure& failure) {
+        if (Unattended())
+            QTimer::singleShot(0, [] {
+                if (QWidget* box = QApplication::activeModalWidget()) {
+                    ReportShown(box);
+                    box->close();
+                }
+            });
         ShowFailure(nullptr, failure.message());
         return 1;
     }
     QObject::connect(&windows, &WindowManager::programEnded, &app, &QCoreApplication::exit);
+    if (Unattended())
+        QTimer::singleShot(0, &app, [&windows] {
+            ReportShown(windows.bookWindow());
+            QCoreApplication::exit(0);
+        });
     return app.exec();
 }
 
