@@ -45,12 +45,12 @@ int main(int argc, char** argv) {
     GlyphSource glyphs;
     glyphs.bind(database);
     BookLabelInputs in;
-    in.combo1 = "COM1";
-    in.text3 = "20";
-    in.text4 = "10";
-    in.text1 = QStringLiteral("대한민국국립중앙도서관본관");
-    in.text2 = "0000000000001";
-    in.text5 = "100";
+    in.portText = "COM1";
+    in.originX = "20";
+    in.originY = "10";
+    in.labelText = QStringLiteral("대한민국국립중앙도서관본관");
+    in.firstSerial = "0000000000001";
+    in.quantity = "100";
     const QStringList layout = {"40", "30", "^PR3", "^FO40,65^A0N,28,28", "^FO40,100^BY2^BCN,60,Y,N,N"};
     std::vector<double> composeTimes;
     qsizetype bytes = 0;

@@ -58,24 +58,24 @@ int main(int argc, char** argv) {
     glyphs.bind(QStringLiteral(HANLABEL_SAMPLE_APP "/견고딕24X24.mdb"));
 
     BookLabelInputs book;
-    book.combo1 = "LPT1";
-    book.text3 = "20";
-    book.text4 = "10";
-    book.text1 = QStringLiteral("대한민국국립중앙도서관본관");
-    book.text2 = "0000000000001";
-    book.text5 = "100";
+    book.portText = "LPT1";
+    book.originX = "20";
+    book.originY = "10";
+    book.labelText = QStringLiteral("대한민국국립중앙도서관본관");
+    book.firstSerial = "0000000000001";
+    book.quantity = "100";
     const QStringList bookLayout = {"40", "30", "^PR3^PW400^LL200", "^FO40,65^A0N,28,28",
                                     "^FO40,100^BY2^BCN,60,Y,N,N"};
     Report("book label", ComposeBookLabel(book, bookLayout, ChannelKind::Parallel, glyphs));
 
     MemberCardInputs member;
-    member.combo1 = "LPT1";
-    member.text6 = "0";
-    member.text5 = "0";
-    member.text1 = QStringLiteral("국립중앙도서관");
-    member.text2 = QStringLiteral("홍길동");
-    member.text3 = "200401";
-    member.text4 = "0123";
+    member.portText = "LPT1";
+    member.originX = "0";
+    member.originY = "0";
+    member.affiliation = QStringLiteral("국립중앙도서관");
+    member.name = QStringLiteral("홍길동");
+    member.memberNumberFirst = "200401";
+    member.memberNumberSecond = "0123";
     const QStringList memberLayout = {
         "^PR3^PW680^LL432", "260", "60", "260", "110", "^FO260,170^BY2^BCN,80,Y,N,N", "^FO260,300^A0N,30,30"};
     Report("member card", ComposeMemberCard(member, memberLayout, ChannelKind::Parallel, glyphs));

@@ -2,13 +2,29 @@
 
 #include "channels/TargetFactory.h"
 #include "compose/TextField.h"
+#include "core/AppFolder.h"
 #include "core/Numeric.h"
 #include "settings/SettingsFile.h"
 
 namespace hanlabel::JobSteps {
 
-void SaveChannelSettings(const QString& path, const QString& portText, bool option5) {
-    WriteSettingsFile(path, {portText, FramingCode(option5)});
+QStringList SaveAndReadSettings(const QString& folder, const JobFiles& files, LabelJobInputs& in,
+                                LabelJobOutcome& out) {
+    SaveChannelSettings(ApplicationFile(folder, files.channel), in.portText, in.framing);
+    const QStringList origin =
+        SaveAndReloadOrigin(ApplicationFile(folder, files.origin), in.originX, in.originY);
+    in.originX = origin[0];
+    in.originY = origin[1];
+    out.originX = origin[0];
+    out.originY = origin[1];
+
+    const QStringList layout = ReadSettingsFile(ApplicationFile(folder, files.layout), files.layoutLines);
+    out.layoutLines = layout;
+    return layout;
+}
+
+void SaveChannelSettings(const QString& path, const QString& portText, SerialFraming framing) {
+    WriteSettingsFile(path, {portText, FramingCode(framing == SerialFraming::Even7)});
 }
 
 QStringList SaveAndReloadOrigin(const QString& path, const QString& x, const QString& y) {
@@ -30,8 +46,8 @@ void EmitTextField(PieceStream& out, GlyphSource& glyphs, const QString& xLine, 
         PrintTextComm(out, glyphs, x, y, text, 1);
 }
 
-void Send(const QByteArray& stream, ChannelKind kind, bool option5, const ProgressFn& progress) {
-    const auto transport = OpenTransport(kind, option5 ? SerialFraming::Even7 : SerialFraming::None8);
+void Send(const QByteArray& stream, ChannelKind kind, SerialFraming framing, const ProgressFn& progress) {
+    const auto transport = OpenTransport(kind, framing);
     transport->send(stream, progress);
 }
 

@@ -13,8 +13,22 @@ namespace hanlabel {
 // Steps the book and member card jobs share.
 namespace JobSteps {
 
+// The settings files of one kind of job, and how many lines its layout file must have.
+struct JobFiles {
+    QString channel;
+    QString origin;
+    QString layout;
+    int layoutLines = 0;
+};
+
+// The steps before composing: saves the channel choice and the origin, takes the origin back as
+// read (into the inputs and the outcome) and returns the layout lines, also kept in the outcome.
+// Throws Failure.
+QStringList SaveAndReadSettings(const QString& folder, const JobFiles& files, LabelJobInputs& in,
+                                LabelJobOutcome& out);
+
 // Saves the channel settings file: the port text and the framing code.
-void SaveChannelSettings(const QString& path, const QString& portText, bool option5);
+void SaveChannelSettings(const QString& path, const QString& portText, SerialFraming framing);
 
 // Saves the origin file and reads it straight back; returns what the boxes show from now on.
 QStringList SaveAndReloadOrigin(const QString& path, const QString& x, const QString& y);
@@ -27,7 +41,7 @@ void EmitTextField(PieceStream& out, GlyphSource& glyphs, const QString& xLine, 
                    const QString& text);
 
 // Sends a composed job on the chosen channel; throws Failure when the channel fails.
-void Send(const QByteArray& stream, ChannelKind kind, bool option5, const ProgressFn& progress);
+void Send(const QByteArray& stream, ChannelKind kind, SerialFraming framing, const ProgressFn& progress);
 
 } // namespace JobSteps
 } // namespace hanlabel

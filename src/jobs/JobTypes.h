@@ -18,10 +18,26 @@ struct JobEnvironment {
     ProgressFn progress;           // optional: called while the job is transmitted
 };
 
+// The values every label job reads: the channel choice and the label origin.
+struct LabelJobInputs {
+    QString portText;                             // "LPT1" for the parallel port, else serial port 1
+    SerialFraming framing = SerialFraming::None8; // framing of the serial port
+    QString originX;                              // label home x, as typed
+    QString originY;                              // label home y, as typed
+};
+
 enum class JobStatus {
     Printed,         // the whole job has left for the printer
-    QuantityMissing, // book job: Text5 was empty; nothing sent
+    QuantityMissing, // book job: the quantity was empty; nothing sent
     Failed,          // failure holds the message for the operator
+};
+
+// What every label job reports back to its window.
+struct LabelJobOutcome {
+    JobStatus status = JobStatus::Failed;
+    QString failure;                         // the message when status is Failed
+    std::optional<QString> originX, originY; // the origin as saved and read back
+    std::optional<QStringList> layoutLines;  // the layout file's lines, for the position dialog
 };
 
 } // namespace hanlabel

@@ -1,48 +1,39 @@
 #pragma once
 
 #include "compose/PieceStream.h"
-#include "jobs/JobTypes.h"
+#include "jobs/LabelJob.h"
 
 namespace hanlabel {
 
-// The control values of the member card window that the job reads.
-struct MemberCardInputs {
-    QString combo1;       // port text
-    bool option5 = false; // framing 9600,E,7,1 (else Option6, 9600,N,8,1)
-    QString text6;        // label home x, as typed
-    QString text5;        // label home y, as typed
-    QString text1;        // affiliation
-    QString text2;        // name
-    QString text3;        // member number, first part
-    QString text4;        // member number, second part
-    bool check1 = true;   // any state but unchecked masks Text4 in the number line
+// What the member card job reads: one card with the member's affiliation, name and number.
+struct MemberCardInputs : LabelJobInputs {
+    QString affiliation;
+    QString name;
+    QString memberNumberFirst;  // the first part of the member number
+    QString memberNumberSecond; // the second part of the member number
+    bool maskSecondPart = true; // the readable number line shows the second part as stars
 };
 
-// What the window shows after the job.
-struct MemberCardOutcome {
-    JobStatus status = JobStatus::Failed;
-    QString failure;
-    std::optional<QString> text6, text5;    // the origin reloaded from position1.ini
-    std::optional<QStringList> layoutLines; // the seven lines of DPOS1.ini, for the position dialog
-    bool clearEntries = false;              // empty Text2, Text3 and Text4 (only after a complete send)
+// What the member card window shows after the job.
+struct MemberCardOutcome : LabelJobOutcome {
+    bool clearEntries = false; // empty the name and the member number (only after a complete send)
 };
 
 // "*" ... "*******" as long as the second part of the member number (1 to 7), else empty.
-QString StarMask(const QString& text4);
+QString StarMask(const QString& secondPart);
 
 // The complete stream of one member card. Throws Failure before anything is sent.
 QByteArray ComposeMemberCard(const MemberCardInputs& in, const QStringList& layout, ChannelKind kind,
                              GlyphSource& glyphs);
 
-// The print button of the member card window.
-class MemberCardJob {
+// The print button of the member card window: records the channel choice and the origin, then
+// prints the card.
+class MemberCardJob final : public LabelJob<MemberCardInputs, MemberCardOutcome> {
   public:
-    MemberCardJob(MemberCardInputs inputs, JobEnvironment env);
-    MemberCardOutcome Command1_Click();
+    using LabelJob::LabelJob;
 
   private:
-    MemberCardInputs m_in;
-    JobEnvironment m_env;
+    void print(MemberCardOutcome& out) override;
 };
 
 } // namespace hanlabel

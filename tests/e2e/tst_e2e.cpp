@@ -185,13 +185,13 @@ void TestEndToEnd::bookRunOnParallelFile() {
 
     // What the engine composes for these inputs; its golden file guards it between runs.
     BookLabelInputs in;
-    in.combo1 = "LPT1";
-    in.text3 = "0";
-    in.text4 = "0";
-    in.text1 = QStringLiteral("한글도서");
-    in.text2 = "0012";
-    in.option1 = false;
-    in.text5 = "3";
+    in.portText = "LPT1";
+    in.originX = "0";
+    in.originY = "0";
+    in.labelText = QStringLiteral("한글도서");
+    in.firstSerial = "0012";
+    in.ascending = false;
+    in.quantity = "3";
     GlyphSource glyphs;
     glyphs.bind(app.file(QStringLiteral("견고딕24X24.mdb")));
     const QByteArray expected =
@@ -227,14 +227,14 @@ void TestEndToEnd::memberCardOnSerialPort() {
     click(window, Centre(3690, 2790, 1335, 495)); // Command1
 
     MemberCardInputs in;
-    in.combo1 = "COM1";
-    in.text6 = "0";
-    in.text5 = "0";
-    in.text1 = QStringLiteral("도서관");
-    in.text2 = QStringLiteral("홍길동");
-    in.text3 = "200401";
-    in.text4 = "0123";
-    in.check1 = true;
+    in.portText = "COM1";
+    in.originX = "0";
+    in.originY = "0";
+    in.affiliation = QStringLiteral("도서관");
+    in.name = QStringLiteral("홍길동");
+    in.memberNumberFirst = "200401";
+    in.memberNumberSecond = "0123";
+    in.maskSecondPart = true;
     GlyphSource glyphs;
     glyphs.bind(app.file(QStringLiteral("견고딕24X24.mdb")));
     const QByteArray expected =

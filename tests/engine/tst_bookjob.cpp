@@ -15,13 +15,13 @@ const QStringList kLayout = {"40", "30", "^PR3", "^FO40,65^A0N,28,28", "^FO40,10
 
 BookLabelInputs workedExample() {
     BookLabelInputs in;
-    in.combo1 = "LPT1";
-    in.text3 = "20";
-    in.text4 = "10";
-    in.text1 = "A1";
-    in.text2 = "00012";
-    in.option1 = true;
-    in.text5 = "3";
+    in.portText = "LPT1";
+    in.originX = "20";
+    in.originY = "10";
+    in.labelText = "A1";
+    in.firstSerial = "00012";
+    in.ascending = true;
+    in.quantity = "3";
     return in;
 }
 
@@ -75,7 +75,7 @@ BookLabelOutcome TestBookJob::run(const BookLabelInputs& in) {
 }
 
 void TestBookJob::goldenStreams_data() {
-    QTest::addColumn<QString>("text1");
+    QTest::addColumn<QString>("labelText");
     QTest::addColumn<QString>("golden");
     QTest::newRow("ascii") << "A1"
                            << "book-example";
@@ -86,10 +86,10 @@ void TestBookJob::goldenStreams_data() {
 }
 
 void TestBookJob::goldenStreams() {
-    QFETCH(QString, text1);
+    QFETCH(QString, labelText);
     QFETCH(QString, golden);
     BookLabelInputs in = workedExample();
-    in.text1 = text1;
+    in.labelText = labelText;
     const BookLabelOutcome outcome = run(in);
     QCOMPARE(outcome.status, JobStatus::Printed);
     const QByteArray lpt = test::ReadFileBytes(m_lpt);
@@ -115,8 +115,8 @@ void TestBookJob::workedExampleRows() {
     QCOMPARE(rows[6], QByteArray());
 
     BookLabelInputs descending = workedExample();
-    descending.option1 = false;
-    descending.text2 = "7";
+    descending.ascending = false;
+    descending.firstSerial = "7";
     QCOMPARE(run(descending).status, JobStatus::Printed);
     QVERIFY(test::ReadFileBytes(m_lpt).contains("^BCN,60,Y,N,N^FD7^SF^FS\r\n^PQ3^XZ\r\n"));
 }
@@ -136,11 +136,11 @@ void TestBookJob::serialMask() {
     // Letters count as characters too.
     QCOMPARE(SerialMask(QString(length, u'x'), true), SerialMask(number, true));
     BookLabelInputs in = workedExample();
-    in.text2 = number;
-    in.option1 = length % 2 == 0;
+    in.firstSerial = number;
+    in.ascending = length % 2 == 0;
     const QByteArray stream = ComposeBookLabel(in, kLayout, ChannelKind::Serial, m_glyphs);
     const QByteArray field =
-        "^FD" + number.toLatin1() + "^SF" + SerialMask(number, in.option1).toLatin1() + "^FS";
+        "^FD" + number.toLatin1() + "^SF" + SerialMask(number, in.ascending).toLatin1() + "^FS";
     QCOMPARE(stream.count(field), 2);
 }
 
@@ -148,24 +148,24 @@ void TestBookJob::stepsAndSideEffects() {
     m_app->writeLines("OH.ini", {"COM1", "1"});
     m_app->writeBytes("DPOS.ini", "40\r\n30\r\n^PR3\r\n^FO1,1\r\n^FO2,2\r\nsixth line\r\n");
     BookLabelInputs in = workedExample();
-    in.option5 = false;
-    in.text3 = "12a";
-    in.text4 = "";
+    in.framing = SerialFraming::None8;
+    in.originX = "12a";
+    in.originY = "";
     const BookLabelOutcome outcome = run(in);
     QCOMPARE(outcome.status, JobStatus::Printed);
     QCOMPARE(m_app->readBytes("OH.ini"), QByteArray("LPT1\r\n2\r\n"));
     QCOMPARE(m_app->readBytes("position.ini"), QByteArray("12a\r\n\r\n"));
-    QCOMPARE(outcome.text3.value(), QStringLiteral("12a"));
-    QCOMPARE(outcome.text4.value(), QString());
+    QCOMPARE(outcome.originX.value(), QStringLiteral("12a"));
+    QCOMPARE(outcome.originY.value(), QString());
     QCOMPARE(outcome.layoutLines.value(), (QStringList{"40", "30", "^PR3", "^FO1,1", "^FO2,2"}));
     QVERIFY(test::ReadFileBytes(m_lpt).startsWith("^XA^PR3^LH12a,\r\n"));
 }
 
 void TestBookJob::emptyQuantitySendsNothing() {
     BookLabelInputs in = workedExample();
-    in.text5 = "";
-    in.text3 = "7";
-    in.option5 = true;
+    in.quantity = "";
+    in.originX = "7";
+    in.framing = SerialFraming::Even7;
     const BookLabelOutcome outcome = run(in);
     QCOMPARE(outcome.status, JobStatus::QuantityMissing);
     QVERIFY(!QFile::exists(m_lpt));
@@ -174,7 +174,7 @@ void TestBookJob::emptyQuantitySendsNothing() {
     QCOMPARE(outcome.layoutLines.value(), kLayout);
 
     // A blank is a quantity.
-    in.text5 = " ";
+    in.quantity = " ";
     QCOMPARE(run(in).status, JobStatus::Printed);
     QVERIFY(test::ReadFileBytes(m_lpt).endsWith("^PQ ^XZ\r\n"));
 }
@@ -184,8 +184,8 @@ void TestBookJob::serialChannel() {
     QVERIFY(!pty.slavePath().isEmpty());
     qputenv("HANLABEL_COM1", pty.slavePath().toLocal8Bit());
     BookLabelInputs in = workedExample();
-    in.combo1 = "COM1";
-    in.text1 = "한글 A";
+    in.portText = "COM1";
+    in.labelText = "한글 A";
     qint64 lastSent = 0, lastTotal = -1;
     const BookLabelOutcome outcome = BookLabelJob(in, JobEnvironment{m_app->path(), &m_glyphs,
                                                                      [&](qint64 sent, qint64 total) {
@@ -213,7 +213,7 @@ void TestBookJob::portTextChoosesChannel_data() {
 void TestBookJob::portTextChoosesChannel() {
     QFETCH(QString, port);
     BookLabelInputs in = workedExample();
-    in.combo1 = port;
+    in.portText = port;
     const BookLabelOutcome outcome = run(in);
     QCOMPARE(outcome.status, JobStatus::Failed);
     QVERIFY2(outcome.failure.contains("COM1"), qPrintable(outcome.failure));
@@ -223,7 +223,7 @@ void TestBookJob::portTextChoosesChannel() {
 
 void TestBookJob::failuresSendNothing_data() {
     QTest::addColumn<QStringList>("layout");
-    QTest::addColumn<QString>("text1");
+    QTest::addColumn<QString>("labelText");
     QTest::addColumn<QString>("mentions");
     QTest::newRow("four layout lines") << kLayout.mid(0, 4) << "A"
                                        << "DPOS.ini";
@@ -236,12 +236,12 @@ void TestBookJob::failuresSendNothing_data() {
 
 void TestBookJob::failuresSendNothing() {
     QFETCH(QStringList, layout);
-    QFETCH(QString, text1);
+    QFETCH(QString, labelText);
     QFETCH(QString, mentions);
     m_app->writeLines("DPOS.ini", layout);
     BookLabelInputs in = workedExample();
-    in.text1 = text1;
-    in.text3 = "5";
+    in.labelText = labelText;
+    in.originX = "5";
     const BookLabelOutcome outcome = run(in);
     QCOMPARE(outcome.status, JobStatus::Failed);
     QVERIFY2(outcome.failure.contains(mentions), qPrintable(outcome.failure));
@@ -255,19 +255,19 @@ void TestBookJob::glyphDatabaseFailures() {
     GlyphSource missing;
     missing.bind(m_out.filePath("nowhere.mdb"));
     BookLabelInputs in = workedExample();
-    in.text1 = "가";
+    in.labelText = "가";
     BookLabelOutcome outcome = BookLabelJob(in, JobEnvironment{m_app->path(), &missing, {}}).Command1_Click();
     QCOMPARE(outcome.status, JobStatus::Failed);
     QVERIFY2(outcome.failure.contains("nowhere.mdb"), qPrintable(outcome.failure));
     QVERIFY(!QFile::exists(m_lpt));
     // All-ASCII text still prints without the database.
-    in.text1 = "A1";
+    in.labelText = "A1";
     outcome = BookLabelJob(in, JobEnvironment{m_app->path(), &missing, {}}).Command1_Click();
     QCOMPARE(outcome.status, JobStatus::Printed);
     QVERIFY(test::ReadFileBytes(m_lpt).contains("^FDA ^FS"));
 
     // A syllable the database lacks is drawn from a font, never printed from a stray record.
-    in.text1 = "똠";
+    in.labelText = "똠";
     QCOMPARE(run(in).status, JobStatus::Printed);
     const QByteArray lpt = test::ReadFileBytes(m_lpt);
     const Glyph drawn = m_glyphs.lookup(U'똠');
@@ -278,7 +278,7 @@ void TestBookJob::glyphDatabaseFailures() {
 
 void TestBookJob::typedCaretIsPrintedNotExecuted() {
     BookLabelInputs in = workedExample();
-    in.text2 = "1^XZ~JA_";
+    in.firstSerial = "1^XZ~JA_";
     const QByteArray stream = ComposeBookLabel(in, kLayout, ChannelKind::Serial, m_glyphs);
     QCOMPARE(stream.count("^FH^FD1_5EXZ_7EJA_5F^SFdddddddd,1^FS"), 2);
     QCOMPARE(stream.count("^XZ"), 1);

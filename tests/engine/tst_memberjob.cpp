@@ -16,14 +16,14 @@ const QStringList kLayout = {
 
 MemberCardInputs workedExample() {
     MemberCardInputs in;
-    in.combo1 = "LPT1";
-    in.text6 = "20";
-    in.text5 = "10";
-    in.text1 = "A1";
-    in.text2 = "BC";
-    in.text3 = "200401";
-    in.text4 = "0123";
-    in.check1 = true;
+    in.portText = "LPT1";
+    in.originX = "20";
+    in.originY = "10";
+    in.affiliation = "A1";
+    in.name = "BC";
+    in.memberNumberFirst = "200401";
+    in.memberNumberSecond = "0123";
+    in.maskSecondPart = true;
     return in;
 }
 
@@ -75,8 +75,8 @@ MemberCardOutcome TestMemberJob::run(const MemberCardInputs& in) {
 }
 
 void TestMemberJob::goldenStreams_data() {
-    QTest::addColumn<QString>("text1");
-    QTest::addColumn<QString>("text2");
+    QTest::addColumn<QString>("affiliation");
+    QTest::addColumn<QString>("name");
     QTest::addColumn<QString>("golden");
     QTest::newRow("ascii") << "A1"
                            << "BC"
@@ -87,12 +87,12 @@ void TestMemberJob::goldenStreams_data() {
 }
 
 void TestMemberJob::goldenStreams() {
-    QFETCH(QString, text1);
-    QFETCH(QString, text2);
+    QFETCH(QString, affiliation);
+    QFETCH(QString, name);
     QFETCH(QString, golden);
     MemberCardInputs in = workedExample();
-    in.text1 = text1;
-    in.text2 = text2;
+    in.affiliation = affiliation;
+    in.name = name;
     const MemberCardOutcome outcome = run(in);
     QCOMPARE(outcome.status, JobStatus::Printed);
     QVERIFY(outcome.clearEntries);
@@ -121,7 +121,7 @@ void TestMemberJob::workedExampleRows() {
 
     // A Hangul name: one download and one recall per character, recalls at y 70, x 40, 72, 104.
     MemberCardInputs in = workedExample();
-    in.text2 = "홍길동";
+    in.name = "홍길동";
     const QByteArray serial = ComposeMemberCard(in, kLayout, ChannelKind::Serial, m_glyphs);
     for (const char* recall : {"^FO40,70^XG", "^FO72,70^XG", "^FO104,70^XG"})
         QVERIFY2(serial.contains(recall), recall);
@@ -129,8 +129,8 @@ void TestMemberJob::workedExampleRows() {
 }
 
 void TestMemberJob::starMask_data() {
-    QTest::addColumn<QString>("text4");
-    QTest::addColumn<bool>("check1");
+    QTest::addColumn<QString>("secondPart");
+    QTest::addColumn<bool>("masked");
     QTest::addColumn<QByteArray>("numberLine");
     const char* stars[] = {"", "*", "**", "***", "****", "*****", "******", "*******"};
     for (int n = 0; n <= 7; ++n) {
@@ -142,32 +142,32 @@ void TestMemberJob::starMask_data() {
 }
 
 void TestMemberJob::starMask() {
-    QFETCH(QString, text4);
-    QFETCH(bool, check1);
+    QFETCH(QString, secondPart);
+    QFETCH(bool, masked);
     QFETCH(QByteArray, numberLine);
     MemberCardInputs in = workedExample();
-    in.text4 = text4;
-    in.check1 = check1;
+    in.memberNumberSecond = secondPart;
+    in.maskSecondPart = masked;
     const QByteArray stream = ComposeMemberCard(in, kLayout, ChannelKind::Serial, m_glyphs);
     QVERIFY(stream.contains("^FO260,300^A0N,30,30" + numberLine));
     // The barcode always carries the whole number.
-    QVERIFY(stream.contains("^BCN,80,Y,N,N^FD200401" + text4.toLatin1() + "^FS"));
+    QVERIFY(stream.contains("^BCN,80,Y,N,N^FD200401" + secondPart.toLatin1() + "^FS"));
 }
 
 void TestMemberJob::stepsAndSideEffects() {
     m_app->writeLines("DPOS1.ini", kLayout + QStringList{"eighth line"});
     MemberCardInputs in = workedExample();
-    in.combo1 = "LPT1";
-    in.option5 = true;
-    in.text6 = "12a";
-    in.text5 = "";
+    in.portText = "LPT1";
+    in.framing = SerialFraming::Even7;
+    in.originX = "12a";
+    in.originY = "";
     const MemberCardOutcome outcome = run(in);
     QCOMPARE(outcome.status, JobStatus::Printed);
     QVERIFY(outcome.clearEntries);
     QCOMPARE(m_app->readBytes("OH1.ini"), QByteArray("LPT1\r\n1\r\n"));
     QCOMPARE(m_app->readBytes("position1.ini"), QByteArray("12a\r\n\r\n"));
-    QCOMPARE(outcome.text6.value(), QStringLiteral("12a"));
-    QCOMPARE(outcome.text5.value(), QString());
+    QCOMPARE(outcome.originX.value(), QStringLiteral("12a"));
+    QCOMPARE(outcome.originY.value(), QString());
     QCOMPARE(outcome.layoutLines.value(), kLayout);
     QVERIFY(test::ReadFileBytes(m_lpt).startsWith("^XA^PR3^LH12a,\r\n"));
 }
@@ -206,7 +206,7 @@ void TestMemberJob::failuresKeepEntries() {
     QFETCH(QString, mentions);
     m_app->writeLines("DPOS1.ini", layout);
     MemberCardInputs in = workedExample();
-    in.text6 = "3";
+    in.originX = "3";
     const MemberCardOutcome outcome = run(in);
     QCOMPARE(outcome.status, JobStatus::Failed);
     QVERIFY2(outcome.failure.contains(mentions), qPrintable(outcome.failure));
@@ -220,8 +220,8 @@ void TestMemberJob::serialChannel() {
     test::PtyCapture pty;
     qputenv("HANLABEL_COM1", pty.slavePath().toLocal8Bit());
     MemberCardInputs in = workedExample();
-    in.combo1 = "COM1";
-    in.text2 = "홍길동";
+    in.portText = "COM1";
+    in.name = "홍길동";
     const MemberCardOutcome outcome = run(in);
     QVERIFY2(outcome.status == JobStatus::Printed, qPrintable(outcome.failure));
     QVERIFY(outcome.clearEntries);
@@ -237,9 +237,9 @@ void TestMemberJob::serialChannel() {
 
 void TestMemberJob::typedCaretIsPrintedNotExecuted() {
     MemberCardInputs in = workedExample();
-    in.text3 = "2004^X";
-    in.text4 = "~1";
-    in.check1 = false;
+    in.memberNumberFirst = "2004^X";
+    in.memberNumberSecond = "~1";
+    in.maskSecondPart = false;
     const QByteArray stream = ComposeMemberCard(in, kLayout, ChannelKind::Serial, m_glyphs);
     QVERIFY(stream.contains("^BCN,80,Y,N,N^FH^FD2004_5EX_7E1^FS"));
     QVERIFY(stream.contains("^A0N,30,30^FH^FD2004_5EX-_7E1^FS"));

@@ -22,7 +22,6 @@ class PositionDialog : public QDialog {
     void setLayoutLines(const QStringList& lines);
     // The boxes' texts in layout-line order, as a save writes them.
     QStringList layoutLines() const;
-    QString layoutFileName() const { return m_fileName; }
 
     QPushButton* Command1 = nullptr; // "저장하기"
     QPushButton* Command2 = nullptr; // "종  료"

@@ -16,8 +16,6 @@ class DataControl : public QWidget {
     // Binds the control to a database file; one that cannot be opened is remembered by the source.
     void setDatabaseName(const QString& path);
     QString databaseName() const { return m_source.databasePath(); }
-    QString connectText() const { return QStringLiteral("Access 2000;"); }
-    QString recordSource() const { return QStringLiteral("HAN24X24"); }
 
     GlyphSource& source() { return m_source; }
 

@@ -47,6 +47,12 @@ void SetBackground(QWidget* widget, const QColor& colour) {
     widget->setAutoFillBackground(true);
 }
 
+void SetTextColour(QWidget* widget, const QColor& colour) {
+    QPalette palette = widget->palette();
+    palette.setColor(QPalette::WindowText, colour);
+    widget->setPalette(palette);
+}
+
 QMessageBox::StandardButton ShowMessage(QWidget* parent, const QString& text, const QString& title,
                                         QMessageBox::Icon icon, QMessageBox::StandardButtons buttons) {
     QMessageBox box(icon, title, text, buttons, parent);

@@ -10,6 +10,8 @@ class QWidget;
 
 namespace hanlabel {
 
+// The look of forms and dialogs: twips geometry, fonts, colours and message boxes.
+
 // Form geometry is given in twips; one pixel (Qt's device-independent pixel) is 15 twips.
 constexpr int TwipsToPixels(int twips) { return (twips >= 0 ? twips + 7 : twips - 7) / 15; }
 QRect TwipsRect(int left, int top, int width, int height);
@@ -25,6 +27,9 @@ void InstallKoreanFontSubstitutions();
 
 // Sets a plain background colour on a control (text boxes, labels, frames).
 void SetBackground(QWidget* widget, const QColor& colour);
+
+// Sets the colour of a control's text.
+void SetTextColour(QWidget* widget, const QColor& colour);
 
 // A modal message box with exactly the given text, title, icon and buttons; returns the button.
 QMessageBox::StandardButton ShowMessage(QWidget* parent, const QString& text, const QString& title,

@@ -25,11 +25,12 @@ int Scaled(qint64 value, qint64 total) {
     return int(total > limit ? value * limit / total : value);
 }
 
-} // namespace
-
+// The text of the progress dialog for a number of bytes sent of a total.
 QString ProgressText(qint64 sent, qint64 total) {
     return QStringLiteral("프린터로 보내는 중입니다... (%1 / %2 바이트)").arg(sent).arg(total);
 }
+
+} // namespace
 
 // The clock runs from the start of the job: a slow channel reports its first piece late.
 JobProgress::JobProgress(QWidget* window, int delayMs) : m_window(window), m_delayMs(delayMs) {

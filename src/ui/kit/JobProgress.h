@@ -1,14 +1,10 @@
 #pragma once
 
 #include "channels/Transport.h"
-#include "core/AppFolder.h"
-#include "jobs/JobTypes.h"
 
 #include <QElapsedTimer>
 #include <QPointer>
 #include <QProgressDialog>
-
-#include <utility>
 
 class QWidget;
 
@@ -26,28 +22,17 @@ class JobProgress {
 
     // The callback to hand to the job; it must not outlive this object.
     ProgressFn callback();
-    void update(qint64 sent, qint64 total);
 
     // The dialog while it is shown, else null.
     QProgressDialog* dialog() const { return m_dialog; }
 
   private:
+    void update(qint64 sent, qint64 total);
+
     QWidget* m_window;
     int m_delayMs;
     QElapsedTimer m_clock;
     QPointer<QProgressDialog> m_dialog;
 };
-
-// Runs a label job on the window's inputs with the glyph database and the progress dialog; the
-// job reports its failures in the outcome it returns.
-template <typename Job, typename Inputs>
-auto RunLabelJob(QWidget* window, GlyphSource& glyphs, Inputs inputs) {
-    JobProgress progress(window);
-    return Job(std::move(inputs), JobEnvironment{ApplicationFolder(), &glyphs, progress.callback()})
-        .Command1_Click();
-}
-
-// The text of the progress dialog for a number of bytes sent of a total.
-QString ProgressText(qint64 sent, qint64 total);
 
 } // namespace hanlabel

@@ -9,6 +9,7 @@ class QComboBox;
 class QGroupBox;
 class QLabel;
 class QLineEdit;
+class QPixmap;
 class QPushButton;
 class QRadioButton;
 class QStyle;
@@ -16,12 +17,17 @@ class QWidget;
 
 namespace hanlabel {
 
+class UpDown;
+
 // The controls the two label windows are built from, each placed at a twips rectangle of its
-// parent, named (objectName) and set in "굴림" 9 pt.
+// parent and named (objectName); all but the spin control are set in "굴림" 9 pt.
 QLineEdit* MakeTextBox(QWidget* parent, const QString& name, int left, int top, int width, int height,
                        const QColor& colour);
 QLabel* MakeLabel(QWidget* parent, const QString& name, const QString& caption, int left, int top, int width,
                   int height, bool bold);
+// A label that shows a picture scaled to its rectangle.
+QLabel* MakePicture(QWidget* parent, const QString& name, const QPixmap& picture, int left, int top,
+                    int width, int height);
 QRadioButton* MakeOption(QWidget* parent, const QString& name, const QString& caption, int left, int top,
                          int width, int height, bool bold);
 QGroupBox* MakeFrame(QWidget* parent, const QString& name, const QString& caption, int left, int top,
@@ -32,6 +38,8 @@ QCheckBox* MakeCheckBox(QWidget* parent, const QString& name, const QString& cap
                         int width, int height, bool bold);
 // The port choice: editable, list "COM1" and "LPT1", text "COM1", light yellow.
 QComboBox* MakePortCombo(QWidget* parent, const QString& name, int left, int top, int width, int height);
+// A spin control; it takes the font of its parent.
+UpDown* MakeSpin(QWidget* parent, const QString& name, int left, int top, int width, int height);
 // A filled band (a shape control) in the given colour.
 QWidget* MakeBand(QWidget* parent, const QString& name, int left, int top, int width, int height,
                   const QColor& colour);
@@ -46,22 +54,6 @@ inline const QColor BannerBlue(0, 0, 255);
 // Chains the focus order in the given sequence (the controls' tab indexes). Tabbing into a group
 // of options lands on its selected option, as the keyboard order of option groups goes.
 void SetTabOrder(const QList<QWidget*>& order);
-
-// The spin step: the box's numeric value plus delta, written back as the shortest text
-// ("-1", "13.5", "1"). A result beyond the double range is reported, the box is left as it was.
-void StepNumber(QLineEdit* box, double delta);
-
-// Applies line 2 of a channel settings file: "1" selects Option5, "2" Option6, anything else
-// leaves the options as they are.
-void ApplyFramingCode(const QString& code, QRadioButton* option5, QRadioButton* option6);
-
-// Fills a label window's origin boxes and channel controls from its origin and channel settings
-// files (two lines each). Throws Failure when a file is missing or too short.
-void LoadOriginAndChannel(const QString& originFile, const QString& channelFile, QLineEdit* originX,
-                          QLineEdit* originY, QComboBox* port, QRadioButton* option5, QRadioButton* option6);
-
-// Asks "정말로 종료 하시겠습니까?" (Yes/No, no icon); true when the operator answered Yes.
-bool ConfirmExit(QWidget* parent);
 
 // A style for one text box that masks its password display with "*", whatever the platform's
 // bullet. The caller owns it (give it a parent).

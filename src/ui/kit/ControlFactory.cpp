@@ -1,10 +1,7 @@
-#include "ui/kit/LabelControls.h"
+#include "ui/kit/ControlFactory.h"
 
-#include "core/AppFolder.h"
-#include "core/Failure.h"
-#include "core/Numeric.h"
-#include "settings/SettingsFile.h"
 #include "ui/kit/FormKit.h"
+#include "ui/kit/UpDown.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -17,8 +14,6 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <qdrawutil.h>
-
-#include <cmath>
 
 namespace hanlabel {
 
@@ -70,6 +65,12 @@ QStyle* WindowFormStyle(QWidget* control) {
         style->setParent(window);
     }
     return style;
+}
+
+// An option or check box drawn with the window's small indicators.
+template <typename Button> Button* WithFormIndicator(Button* button) {
+    button->setStyle(WindowFormStyle(button->parentWidget()));
+    return button;
 }
 
 // A frame whose border runs through the middle of its caption, the caption on a gap in the line.
@@ -134,11 +135,17 @@ QLabel* MakeLabel(QWidget* parent, const QString& name, const QString& caption, 
     return label;
 }
 
+QLabel* MakePicture(QWidget* parent, const QString& name, const QPixmap& picture, int left, int top,
+                    int width, int height) {
+    auto* label = MakeLabel(parent, name, QString(), left, top, width, height, false);
+    label->setPixmap(picture);
+    label->setScaledContents(true);
+    return label;
+}
+
 QRadioButton* MakeOption(QWidget* parent, const QString& name, const QString& caption, int left, int top,
                          int width, int height, bool bold) {
-    auto* option = Placed(new QRadioButton(caption, parent), name, left, top, width, height, bold);
-    option->setStyle(WindowFormStyle(parent));
-    return option;
+    return WithFormIndicator(Placed(new QRadioButton(caption, parent), name, left, top, width, height, bold));
 }
 
 QGroupBox* MakeFrame(QWidget* parent, const QString& name, const QString& caption, int left, int top,
@@ -155,9 +162,7 @@ QPushButton* MakeButton(QWidget* parent, const QString& name, const QString& cap
 
 QCheckBox* MakeCheckBox(QWidget* parent, const QString& name, const QString& caption, int left, int top,
                         int width, int height, bool bold) {
-    auto* box = Placed(new QCheckBox(caption, parent), name, left, top, width, height, bold);
-    box->setStyle(WindowFormStyle(parent));
-    return box;
+    return WithFormIndicator(Placed(new QCheckBox(caption, parent), name, left, top, width, height, bold));
 }
 
 QComboBox* MakePortCombo(QWidget* parent, const QString& name, int left, int top, int width, int height) {
@@ -169,6 +174,13 @@ QComboBox* MakePortCombo(QWidget* parent, const QString& name, int left, int top
     SetBackground(combo, LightYellow);
     SetBackground(combo->lineEdit(), LightYellow);
     return combo;
+}
+
+UpDown* MakeSpin(QWidget* parent, const QString& name, int left, int top, int width, int height) {
+    auto* spin = new UpDown(parent);
+    spin->setObjectName(name);
+    PlaceTwips(spin, left, top, width, height);
+    return spin;
 }
 
 QWidget* MakeBand(QWidget* parent, const QString& name, int left, int top, int width, int height,
@@ -191,44 +203,10 @@ void SetTabOrder(const QList<QWidget*>& order) {
         }
 }
 
-void StepNumber(QLineEdit* box, double delta) {
-    try {
-        const double value = NumericParse(box->text()) + delta;
-        if (!std::isfinite(value))
-            throw Failure(QStringLiteral("숫자가 너무 큽니다 (overflow): %1").arg(box->text()));
-        box->setText(NumberToText(value));
-    } catch (const Failure& failure) {
-        ShowFailure(box->window(), failure.message());
-    }
-}
-
-void ApplyFramingCode(const QString& code, QRadioButton* option5, QRadioButton* option6) {
-    const int option = FramingOptionFromCode(code);
-    if (option == 5)
-        option5->setChecked(true);
-    else if (option == 6)
-        option6->setChecked(true);
-}
-
 QStyle* MakeStarEchoStyle(QWidget* owner) {
     auto* style = new StarEchoStyle;
     style->setParent(owner);
     return style;
-}
-
-void LoadOriginAndChannel(const QString& originFile, const QString& channelFile, QLineEdit* originX,
-                          QLineEdit* originY, QComboBox* port, QRadioButton* option5, QRadioButton* option6) {
-    const QStringList origin = ReadSettingsFile(ApplicationFile(ApplicationFolder(), originFile), 2);
-    originX->setText(origin[0]);
-    originY->setText(origin[1]);
-    const QStringList channel = ReadSettingsFile(ApplicationFile(ApplicationFolder(), channelFile), 2);
-    port->setEditText(channel[0]);
-    ApplyFramingCode(channel[1], option5, option6);
-}
-
-bool ConfirmExit(QWidget* parent) {
-    return ShowMessage(parent, QStringLiteral("정말로 종료 하시겠습니까?"), QStringLiteral("종료하기"),
-                       QMessageBox::NoIcon, QMessageBox::Yes | QMessageBox::No) == QMessageBox::Yes;
 }
 
 } // namespace hanlabel

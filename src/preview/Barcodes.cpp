@@ -1,0 +1,118 @@
+#include "preview/Barcodes.h"
+
+#include "preview/ZplTokenizer.h"
+
+#include <QFontMetricsF>
+
+#include <zint.h>
+
+#include <algorithm>
+#include <cmath>
+#include <memory>
+
+namespace hanlabel::zpl {
+
+namespace {
+
+// Dots between the bars and the interpretation line.
+constexpr int kLineGap = 2;
+
+// The module widths of libzint's rectangles, spaces between them included.
+std::vector<int> ModulesOf(const zint_symbol& symbol) {
+    std::vector<int> modules;
+    const zint_vector* vector = symbol.vector;
+    if (!vector || symbol.width <= 0)
+        return modules;
+    const double unit = vector->width / symbol.width;
+    int cursor = 0;
+    for (const zint_vector_rect* r = vector->rectangles; r; r = r->next) {
+        const int start = int(std::lround(r->x / unit));
+        const int width = std::max(1, int(std::lround(r->width / unit)));
+        if (!modules.empty() || start > 0) {
+            if (modules.empty())
+                modules.push_back(0); // a symbol never starts with a space; keep the parity
+            modules.push_back(start - cursor);
+        }
+        modules.push_back(width);
+        cursor = start + width;
+    }
+    return modules;
+}
+
+// Paints the bars from the top left; returns the width of the symbol in dots.
+int PaintBars(QPainter& painter, QPoint at, const Bars& bars, const BarcodeLook& look) {
+    int cursor = at.x();
+    for (size_t i = 0; i < bars.modules.size(); ++i) {
+        const int m = bars.modules[i];
+        const int dots = look.code39 ? (m <= 0 ? 0 : m == 1 ? look.narrow : look.wide) : m * look.narrow;
+        if (i % 2 == 0 && dots > 0)
+            painter.fillRect(QRect(cursor, at.y(), dots, look.barHeight), Qt::black);
+        cursor += dots;
+    }
+    return cursor - at.x();
+}
+
+// Height in dots of the interpretation line.
+int LineHeight(const BarcodeLook& look) { return std::max(10, 9 * look.narrow); }
+
+// Paints the interpretation line centred on the symbol, its top at `top`.
+void PaintLine(QPainter& painter, const PrinterFont& font, int x, int top, int symbolWidth,
+               const QString& text, int height) {
+    const QFont f = font.font(height);
+    const int textWidth = int(std::ceil(QFontMetricsF(f).horizontalAdvance(text)));
+    painter.save();
+    painter.setFont(f);
+    painter.drawText(x + (symbolWidth - textWidth) / 2, top + PrinterFont::CapHeight(height), text);
+    painter.restore();
+}
+
+} // namespace
+
+BarcodeLook ReadBarcodeLook(const QList<QByteArray>& p, bool code39, const BarDefaults& defaults) {
+    // The height and the line flags stand one place later in "^B3", after its check-digit flag.
+    const int heightIndex = code39 ? 2 : 1;
+    BarcodeLook look;
+    look.code39 = code39;
+    look.checkDigit = code39 && CharParam(p, 1, 'N') == 'Y';
+    look.narrow = defaults.moduleWidth;
+    look.wide = int(std::lround(defaults.ratio * defaults.moduleWidth));
+    look.barHeight = IntParam(p, heightIndex, defaults.barHeight);
+    look.line = CharParam(p, heightIndex + 1, 'Y') == 'Y';
+    look.above = CharParam(p, heightIndex + 2, 'N') == 'Y';
+    return look;
+}
+
+Bars EncodeBars(const QByteArray& data, const BarcodeLook& look) {
+    Bars bars;
+    std::unique_ptr<zint_symbol, void (*)(zint_symbol*)> symbol(ZBarcode_Create(), ZBarcode_Delete);
+    symbol->symbology = look.code39 ? BARCODE_CODE39 : BARCODE_CODE128;
+    symbol->option_2 = look.checkDigit ? 1 : 0;
+    symbol->show_hrt = 0;
+    int rc = ZBarcode_Encode(symbol.get(), reinterpret_cast<const unsigned char*>(data.constData()),
+                             int(data.size()));
+    if (rc < ZINT_ERROR)
+        rc = ZBarcode_Buffer_Vector(symbol.get(), 0);
+    if (rc >= ZINT_ERROR) {
+        bars.error = QString::fromLatin1(symbol->errtxt);
+        return bars;
+    }
+    bars.text = QString::fromLatin1(reinterpret_cast<const char*>(symbol->text));
+    bars.modules = ModulesOf(*symbol);
+    return bars;
+}
+
+QRect PaintBarcode(QPainter& painter, const PrinterFont& font, QPoint at, const Bars& bars,
+                   const BarcodeLook& look) {
+    const int textHeight = LineHeight(look);
+    const int barTop = look.line && look.above ? at.y() + textHeight + kLineGap : at.y();
+    const int symbolWidth = PaintBars(painter, QPoint(at.x(), barTop), bars, look);
+    int bottom = barTop + look.barHeight;
+    if (look.line && !bars.text.isEmpty()) {
+        const int textTop = look.above ? at.y() : barTop + look.barHeight + kLineGap;
+        PaintLine(painter, font, at.x(), textTop, symbolWidth, bars.text, textHeight);
+        bottom = std::max(bottom, textTop + textHeight);
+    }
+    return QRect(at.x(), at.y(), std::max(1, symbolWidth), bottom - at.y());
+}
+
+} // namespace hanlabel::zpl

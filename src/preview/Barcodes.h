@@ -1,0 +1,49 @@
+#pragma once
+
+#include "preview/PrinterFont.h"
+
+#include <QByteArray>
+#include <QList>
+#include <QPainter>
+#include <QString>
+
+#include <vector>
+
+namespace hanlabel::zpl {
+
+// A symbol as libzint encodes it.
+struct Bars {
+    std::vector<int> modules; // bar, space, bar, ... in modules
+    QString text;             // the interpretation line
+    QString error;
+};
+
+// The "^BY" defaults a barcode field starts from.
+struct BarDefaults {
+    int moduleWidth = 2;
+    double ratio = 3.0;
+    int barHeight = 10;
+};
+
+// How one barcode field is encoded and drawn.
+struct BarcodeLook {
+    bool code39 = false;     // Code 39 ("^B3"), else Code 128 ("^BC")
+    bool checkDigit = false; // Code 39's modulo-43 check digit
+    int narrow = 2;          // dots of a module, and of a narrow Code 39 element
+    int wide = 6;            // dots of a wide Code 39 element
+    int barHeight = 10;
+    bool line = true;   // the interpretation line
+    bool above = false; // the interpretation line above the bars
+};
+
+// The look of a field from the parameters of "^BCo,h,f,g,e,m" or "^B3o,e,h,f,g" and the "^BY" defaults.
+BarcodeLook ReadBarcodeLook(const QList<QByteArray>& params, bool code39, const BarDefaults& defaults);
+
+// The bars of the data in the look's symbology: widths in modules, read from libzint's vector output.
+Bars EncodeBars(const QByteArray& data, const BarcodeLook& look);
+
+// Paints the symbol with its top left at `at`; returns the area it covers.
+QRect PaintBarcode(QPainter& painter, const PrinterFont& font, QPoint at, const Bars& bars,
+                   const BarcodeLook& look);
+
+} // namespace hanlabel::zpl

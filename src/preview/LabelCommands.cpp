@@ -1,0 +1,184 @@
+#include "preview/LabelRenderer.h"
+
+#include "preview/ZplGraphic.h"
+
+#include <algorithm>
+#include <iterator>
+
+namespace hanlabel::zpl {
+
+namespace {
+
+// The most labels "^PQ" may ask for.
+constexpr qint64 kMostLabels = 99999999;
+
+} // namespace
+
+// The handler of a "^" command; none for a command the picture does not show.
+LabelRenderer::Handler LabelRenderer::handlerFor(const QByteArray& code) {
+    struct Entry {
+        const char* code;
+        Handler handler;
+    };
+    static const Entry table[] = {
+        {"LH", &LabelRenderer::setHome},
+        {"FO", &LabelRenderer::setOrigin},
+        {"A", &LabelRenderer::setFont},
+        {"CF", &LabelRenderer::setDefaultFont},
+        {"FD", &LabelRenderer::setData},
+        {"FH", &LabelRenderer::setHexIndicator},
+        {"FS", &LabelRenderer::endField},
+        {"SF", &LabelRenderer::setSerial},
+        {"BY", &LabelRenderer::setBarDefaults},
+        {"BC", &LabelRenderer::setBarcode},
+        {"B3", &LabelRenderer::setBarcode},
+        {"XG", &LabelRenderer::setGraphic},
+        {"GB", &LabelRenderer::setBox},
+        {"PQ", &LabelRenderer::setQuantity},
+        {"PW", &LabelRenderer::readBeforeDrawing},
+        {"LL", &LabelRenderer::readBeforeDrawing},
+    };
+    const auto it = std::find_if(std::begin(table), std::end(table),
+                                 [&](const Entry& entry) { return code == entry.code; });
+    return it == std::end(table) ? nullptr : it->handler;
+}
+
+// One command inside the format.
+void LabelRenderer::execute(const Command& cmd) {
+    if (cmd.prefix != '^')
+        skip(cmd);
+    else if (const Handler handler = handlerFor(cmd.code))
+        (this->*handler)(cmd, Params(cmd.params));
+    else {
+        if (cmd.code.startsWith('B'))
+            m_field.kind = FieldKind::Unsupported; // a symbology the picture cannot draw
+        skip(cmd);
+    }
+}
+
+// Lists a command the picture does not show; blank text between commands is no command.
+void LabelRenderer::skip(const Command& cmd) {
+    if (!cmd.raw.trimmed().isEmpty())
+        m_result.notDrawn << Note(cmd.raw);
+}
+
+// "~DGname,total,bytes per row,data": stores the graphic; the data may hold commas of its own.
+void LabelRenderer::download(const Command& cmd) {
+    const QByteArray& s = cmd.params;
+    const qsizetype c1 = s.indexOf(',');
+    const qsizetype c2 = c1 < 0 ? -1 : s.indexOf(',', c1 + 1);
+    const qsizetype c3 = c2 < 0 ? -1 : s.indexOf(',', c2 + 1);
+    if (c3 < 0) {
+        m_result.warnings << QStringLiteral("%1: 그래픽 다운로드의 형식이 틀립니다.").arg(Note(cmd.raw));
+        return;
+    }
+    const int total = s.mid(c1 + 1, c2 - c1 - 1).trimmed().toInt();
+    const int perRow = s.mid(c2 + 1, c3 - c2 - 1).trimmed().toInt();
+    if (total <= 0 || perRow <= 0 || total > 4 * 1024 * 1024) {
+        m_result.warnings << QStringLiteral("%1: 그래픽 다운로드의 크기가 틀립니다.").arg(Note(cmd.raw));
+        return;
+    }
+    bool complete = false;
+    const QByteArray key = GraphicKey(s.left(c1));
+    m_graphics.insert(key, DecodeGraphic(s.mid(c3 + 1), total, perRow, &complete));
+    if (!complete)
+        m_result.warnings << QStringLiteral("그래픽 %1: 데이터가 %2바이트보다 짧습니다.")
+                                 .arg(QString::fromLatin1(key))
+                                 .arg(total);
+}
+
+// "^LHx,y": the label home, added to every field origin.
+void LabelRenderer::setHome(const Command&, const QList<QByteArray>& p) {
+    m_homeX = IntParam(p, 0, m_homeX);
+    m_homeY = IntParam(p, 1, m_homeY);
+}
+
+// "^FOx,y": the field origin.
+void LabelRenderer::setOrigin(const Command&, const QList<QByteArray>& p) {
+    m_originX = IntParam(p, 0, 0);
+    m_originY = IntParam(p, 1, 0);
+}
+
+// "^A0N,28,28": the font name, then orientation, height and width; drawn in font 0, unrotated.
+void LabelRenderer::setFont(const Command& cmd, const QList<QByteArray>&) {
+    const QList<QByteArray> q = Params(cmd.params.mid(1));
+    const char orientation = CharParam(q, 0, 'N');
+    m_field.hasFont = true;
+    m_field.fontHeight = IntParam(q, 1, m_defaultFontHeight);
+    m_field.fontWidth = IntParam(q, 2, m_field.fontHeight);
+    m_field.orientation = orientation;
+    if (cmd.params.left(1) != "0")
+        m_result.warnings << QStringLiteral("%1: 글꼴 0으로 그렸습니다.").arg(Note(cmd.raw));
+    if (orientation != 'N')
+        m_result.warnings << QStringLiteral("%1: 회전 없이 그렸습니다.").arg(Note(cmd.raw));
+}
+
+// "^CFf,h,w": the height and width of fields without a font command.
+void LabelRenderer::setDefaultFont(const Command&, const QList<QByteArray>& p) {
+    m_defaultFontHeight = IntParam(p, 1, m_defaultFontHeight);
+    m_defaultFontWidth = IntParam(p, 2, m_defaultFontHeight);
+}
+
+// "^FD": the field data, commas included.
+void LabelRenderer::setData(const Command& cmd, const QList<QByteArray>&) {
+    m_field.hasData = true;
+    m_field.data = cmd.params;
+}
+
+// "^FH": the field data holds hexadecimal escapes after the indicator character.
+void LabelRenderer::setHexIndicator(const Command& cmd, const QList<QByteArray>&) {
+    m_field.hex = true;
+    m_field.hexIndicator = cmd.params.isEmpty() ? '_' : cmd.params[0];
+}
+
+// "^SFmask,increment": the field counts from label to label.
+void LabelRenderer::setSerial(const Command&, const QList<QByteArray>& p) {
+    m_field.serial = true;
+    m_field.serialMask = QString::fromLatin1(p.value(0));
+    m_field.serialIncrement = QString::fromLatin1(p.value(1));
+}
+
+// "^BYw,r,h": module width, wide-to-narrow ratio and bar height of the barcodes that follow.
+void LabelRenderer::setBarDefaults(const Command&, const QList<QByteArray>& p) {
+    m_bars.moduleWidth = std::clamp(IntParam(p, 0, m_bars.moduleWidth), 1, 10);
+    m_bars.ratio = std::clamp(DoubleParam(p, 1, m_bars.ratio), 2.0, 3.0);
+    m_bars.barHeight = IntParam(p, 2, m_bars.barHeight);
+}
+
+// "^BC" (Code 128) and "^B3" (Code 39): the field is a barcode, drawn unrotated.
+void LabelRenderer::setBarcode(const Command& cmd, const QList<QByteArray>& p) {
+    m_field.kind = cmd.code == "BC" ? FieldKind::Code128 : FieldKind::Code39;
+    m_field.barcodeParams = p;
+    m_field.barcodeRaw = cmd.raw;
+    if (CharParam(p, 0, 'N') != 'N')
+        m_result.warnings << QStringLiteral("%1: 회전 없이 그렸습니다.").arg(Note(cmd.raw));
+}
+
+// "^XGname,mx,my": the field recalls a stored graphic, magnified.
+void LabelRenderer::setGraphic(const Command&, const QList<QByteArray>& p) {
+    m_field.graphic = GraphicKey(p.value(0));
+    m_field.graphicMx = std::max(1, IntParam(p, 1, 1));
+    m_field.graphicMy = std::max(1, IntParam(p, 2, 1));
+}
+
+// "^GBw,h,t,c": the field is a box.
+void LabelRenderer::setBox(const Command&, const QList<QByteArray>& p) {
+    m_field.box = true;
+    m_field.boxParams = p;
+}
+
+// "^PQq": the number of labels; one where it is no number or out of range.
+void LabelRenderer::setQuantity(const Command& cmd, const QList<QByteArray>& p) {
+    m_result.quantityText = QString::fromLatin1(cmd.params);
+    bool ok = false;
+    const qint64 count = p.value(0).trimmed().toLongLong(&ok);
+    m_result.labelCount = ok && count >= 1 && count <= kMostLabels ? count : 1;
+}
+
+// "^FS": the field is complete and drawn.
+void LabelRenderer::endField(const Command&, const QList<QByteArray>&) { finishField(); }
+
+// "^PW" and "^LL": the size, read before drawing.
+void LabelRenderer::readBeforeDrawing(const Command&, const QList<QByteArray>&) {}
+
+} // namespace hanlabel::zpl

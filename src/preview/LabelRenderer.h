@@ -1,0 +1,104 @@
+#pragma once
+
+#include "preview/Barcodes.h"
+#include "preview/PrinterFont.h"
+#include "preview/SerialNumbers.h"
+#include "preview/ZplRenderer.h"
+#include "preview/ZplTokenizer.h"
+
+#include <QHash>
+#include <QPainter>
+
+#include <memory>
+#include <vector>
+
+namespace hanlabel::zpl {
+
+// Canvas length while the length is unknown; cropped to the content afterwards.
+inline constexpr int kOpenLength = 2436;
+
+enum class FieldKind { Text, Code128, Code39, Unsupported };
+
+// What the commands of one field (up to its "^FS") have said so far.
+struct Field {
+    FieldKind kind = FieldKind::Text;
+    bool hasFont = false;
+    int fontHeight = 0, fontWidth = 0;
+    char orientation = 'N';
+    bool hex = false;
+    char hexIndicator = '_';
+    bool hasData = false;
+    QByteArray data;
+    bool serial = false;
+    QString serialMask, serialIncrement;
+    QByteArray graphic;
+    int graphicMx = 1, graphicMy = 1;
+    bool box = false;
+    QList<QByteArray> boxParams;
+    QList<QByteArray> barcodeParams;
+    QByteArray barcodeRaw;
+};
+
+// Where the first label format stands among the commands: the places of its "^XA" and "^XZ",
+// each the number of commands when it is missing.
+struct FormatSpan {
+    size_t begin, end;
+};
+
+// The virtual printer: draws the first label format of a stream onto a picture of the label.
+class LabelRenderer {
+  public:
+    PreviewResult run(const QByteArray& stream);
+
+  private:
+    using Handler = void (LabelRenderer::*)(const Command&, const QList<QByteArray>&);
+
+    // LabelRenderer.cpp: the canvas and the run through the stream.
+    void openCanvas(int width, int length);
+    void runCommands(const std::vector<Command>& commands, FormatSpan format);
+    QImage croppedLabel() const;
+
+    // LabelCommands.cpp: one handler a command, found in a table by the command's code.
+    static Handler handlerFor(const QByteArray& code);
+    void execute(const Command& cmd);
+    void skip(const Command& cmd);
+    void download(const Command& cmd);
+    void setHome(const Command& cmd, const QList<QByteArray>& p);
+    void setOrigin(const Command& cmd, const QList<QByteArray>& p);
+    void setFont(const Command& cmd, const QList<QByteArray>& p);
+    void setDefaultFont(const Command& cmd, const QList<QByteArray>& p);
+    void setData(const Command& cmd, const QList<QByteArray>& p);
+    void setHexIndicator(const Command& cmd, const QList<QByteArray>& p);
+    void setSerial(const Command& cmd, const QList<QByteArray>& p);
+    void setBarDefaults(const Command& cmd, const QList<QByteArray>& p);
+    void setBarcode(const Command& cmd, const QList<QByteArray>& p);
+    void setGraphic(const Command& cmd, const QList<QByteArray>& p);
+    void setBox(const Command& cmd, const QList<QByteArray>& p);
+    void setQuantity(const Command& cmd, const QList<QByteArray>& p);
+    void endField(const Command& cmd, const QList<QByteArray>& p);
+    void readBeforeDrawing(const Command& cmd, const QList<QByteArray>& p);
+
+    // LabelDrawing.cpp: the field drawn once its "^FS" comes.
+    void finishField();
+    void drawText(int x, int y, const QString& text, int height, int width);
+    void drawBarcode(int x, int y, const QByteArray& data);
+    void drawGraphic(int x, int y);
+    void drawBox(int x, int y);
+    void mark(const QRect& area);
+
+    PreviewResult m_result;
+    QImage m_image;
+    std::unique_ptr<QPainter> m_painter;
+    PrinterFont m_font;
+    QRect m_label;
+    bool m_lengthGiven = false;
+    int m_contentBottom = 0;
+    int m_homeX = 0, m_homeY = 0, m_originX = 0, m_originY = 0;
+    BarDefaults m_bars;
+    int m_defaultFontHeight = 9, m_defaultFontWidth = 5;
+    Field m_field;
+    QHash<QByteArray, QImage> m_graphics;
+    std::vector<SerialField> m_serials; // described once the quantity is known
+};
+
+} // namespace hanlabel::zpl

@@ -1,0 +1,195 @@
+#include "ui/windows/LabelWindow.h"
+
+#include "core/AppFolder.h"
+#include "core/Failure.h"
+#include "core/Numeric.h"
+#include "settings/SettingsFile.h"
+#include "ui/kit/ControlFactory.h"
+#include "ui/kit/DataControl.h"
+#include "ui/kit/FormKit.h"
+#include "ui/kit/UpDown.h"
+
+#include <QAction>
+#include <QComboBox>
+#include <QGroupBox>
+#include <QLineEdit>
+#include <QMenuBar>
+#include <QPointer>
+#include <QPushButton>
+#include <QRadioButton>
+
+#include <cmath>
+
+namespace hanlabel {
+
+namespace {
+
+constexpr int ClientWidthTwips = 6990;
+constexpr int ClientHeightTwips = 4020;
+const QString GlyphDatabaseName = QStringLiteral("견고딕24X24.mdb");
+
+// The origin and channel settings files of a kind of label window.
+QString OriginFile(LabelKind kind) {
+    return kind == LabelKind::Book ? SettingsFiles::BookOrigin : SettingsFiles::MemberOrigin;
+}
+QString ChannelFile(LabelKind kind) {
+    return kind == LabelKind::Book ? SettingsFiles::BookChannel : SettingsFiles::MemberChannel;
+}
+
+// The spin step: the box's numeric value plus delta, written back as the shortest text
+// ("-1", "13.5", "1"). A result beyond the double range is reported, the box is left as it was.
+void StepNumber(QLineEdit* box, double delta) {
+    try {
+        const double value = NumericParse(box->text()) + delta;
+        if (!std::isfinite(value))
+            throw Failure(QStringLiteral("숫자가 너무 큽니다 (overflow): %1").arg(box->text()));
+        box->setText(NumberToText(value));
+    } catch (const Failure& failure) {
+        ShowFailure(box->window(), failure.message());
+    }
+}
+
+} // namespace
+
+LabelWindow::LabelWindow(LabelKind kind, const QString& objectName, const QString& caption, QWidget* parent)
+    : QMainWindow(parent), m_kind(kind) {
+    setObjectName(objectName);
+    setWindowTitle(caption);
+
+    m_client = new QWidget(this);
+    m_client->setObjectName(QStringLiteral("client"));
+    m_client->setFont(GulimFont(9));
+    m_client->setFixedSize(TwipsToPixels(ClientWidthTwips), TwipsToPixels(ClientHeightTwips));
+    setCentralWidget(m_client);
+}
+
+LabelWindow::~LabelWindow() = default;
+
+QGroupBox* LabelWindow::makeKindFrame() {
+    return MakeFrame(m_client, QStringLiteral("Frame2"), QString(), 0, 240, 1695, 975, false);
+}
+
+QRadioButton* LabelWindow::makeKindOption(LabelKind kind) {
+    if (kind == LabelKind::Book)
+        return MakeOption(Frame2, QStringLiteral("Option3"), QStringLiteral("도서바코드"), 120, 240, 1455,
+                          255, true);
+    return MakeOption(Frame2, QStringLiteral("Option4"), QStringLiteral("회 원 카 드"), 120, 600, 1335, 255,
+                      true);
+}
+
+QComboBox* LabelWindow::makePortCombo() {
+    return MakePortCombo(m_client, QStringLiteral("Combo1"), 120, 1440, 1335, 300);
+}
+
+QGroupBox* LabelWindow::makeFramingFrame(bool boldCaption) {
+    return MakeFrame(m_client, QStringLiteral("Frame3"), QStringLiteral("통신설정"), 0, 1920, 1695, 1215,
+                     boldCaption);
+}
+
+QRadioButton* LabelWindow::makeFramingOption(SerialFraming framing) {
+    const bool even7 = framing == SerialFraming::Even7;
+    return MakeOption(Frame3, even7 ? QStringLiteral("Option5") : QStringLiteral("Option6"),
+                      FramingText(framing), 120, even7 ? 360 : 720, 1335, 255, false);
+}
+
+QPushButton* LabelWindow::makePrintButton() {
+    return MakeButton(m_client, QStringLiteral("Command1"), QStringLiteral("프린터 출력"), 3690, 2790, 1335,
+                      495);
+}
+
+QPushButton* LabelWindow::makeExitButton() {
+    return MakeButton(m_client, QStringLiteral("Command2"), QStringLiteral("종  료"), 5250, 2790, 1335, 495);
+}
+
+QAction* LabelWindow::finishForm(const QString& actionName, const QRect& dataControlTwips, QLineEdit* originX,
+                                 QLineEdit* originY) {
+    HangulDB = new DataControl(m_client);
+    HangulDB->setObjectName(QStringLiteral("HangulDB"));
+    PlaceTwips(HangulDB, dataControlTwips.x(), dataControlTwips.y(), dataControlTwips.width(),
+               dataControlTwips.height());
+    MSComm1 = new QObject(this);
+    MSComm1->setObjectName(QStringLiteral("MSComm1"));
+
+    auto* action = new QAction(QStringLiteral("인쇄위치 조정하기.."), this);
+    action->setObjectName(actionName);
+    menuBar()->setFont(GulimFont(9));
+    menuBar()->addAction(action);
+
+    m_originX = originX;
+    m_originY = originY;
+    connect(Command1, &QPushButton::clicked, this, &LabelWindow::Command1_Click);
+    connect(Command2, &QPushButton::clicked, this, &LabelWindow::Command2_Click);
+    connect(UpDown1, &UpDown::DownClick, this, &LabelWindow::UpDown1_DownClick);
+    connect(UpDown1, &UpDown::UpClick, this, &LabelWindow::UpDown1_UpClick);
+    connect(UpDown2, &UpDown::DownClick, this, &LabelWindow::UpDown2_DownClick);
+    connect(UpDown2, &UpDown::UpClick, this, &LabelWindow::UpDown2_UpClick);
+
+    setFixedSize(m_client->width(), m_client->height() + menuBar()->sizeHint().height());
+    return action;
+}
+
+// The book window has its own kind selected from the start; the member card window only from here.
+void LabelWindow::Form_Load() {
+    const QString folder = ApplicationFolder();
+    HangulDB->setDatabaseName(ApplicationFile(folder, GlyphDatabaseName));
+    ownKindOption()->setChecked(true);
+
+    const QStringList origin = ReadSettingsFile(ApplicationFile(folder, OriginFile(m_kind)), 2);
+    m_originX->setText(origin[0]);
+    m_originY->setText(origin[1]);
+    const QStringList channel = ReadSettingsFile(ApplicationFile(folder, ChannelFile(m_kind)), 2);
+    Combo1->setEditText(channel[0]);
+    applyFramingCode(channel[1]);
+}
+
+// Line 2 of a channel settings file: "1" selects Option5, "2" Option6, anything else leaves the
+// options as they are.
+void LabelWindow::applyFramingCode(const QString& code) {
+    const int option = FramingOptionFromCode(code);
+    if (option == 5)
+        Option5->setChecked(true);
+    else if (option == 6)
+        Option6->setChecked(true);
+}
+
+QRadioButton* LabelWindow::ownKindOption() const { return m_kind == LabelKind::Book ? Option3 : Option4; }
+
+void LabelWindow::Command2_Click() {
+    if (ShowMessage(this, QStringLiteral("정말로 종료 하시겠습니까?"), QStringLiteral("종료하기"),
+                    QMessageBox::NoIcon, QMessageBox::Yes | QMessageBox::No) == QMessageBox::Yes)
+        emit exitRequested();
+}
+
+void LabelWindow::requestSwitch() {
+    QPointer<LabelWindow> self(this);
+    emit switchRequested();
+    if (self)
+        ownKindOption()->setChecked(true);
+}
+
+void LabelWindow::UpDown1_DownClick() { StepNumber(m_originX, -1); }
+void LabelWindow::UpDown1_UpClick() { StepNumber(m_originX, +1); }
+void LabelWindow::UpDown2_DownClick() { StepNumber(m_originY, -1); }
+void LabelWindow::UpDown2_UpClick() { StepNumber(m_originY, +1); }
+
+JobEnvironment LabelWindow::jobEnvironment(JobProgress& progress) const {
+    return JobEnvironment{ApplicationFolder(), &HangulDB->source(), progress.callback()};
+}
+
+bool LabelWindow::showOutcome(const LabelJobOutcome& out) {
+    if (out.status != JobStatus::Failed) {
+        if (out.originX)
+            m_originX->setText(*out.originX);
+        if (out.originY)
+            m_originY->setText(*out.originY);
+    }
+    if (out.layoutLines)
+        emit layoutLinesRead(*out.layoutLines);
+    if (out.status == JobStatus::Failed) {
+        ShowFailure(this, out.failure);
+        return false;
+    }
+    return true;
+}
+
+} // namespace hanlabel

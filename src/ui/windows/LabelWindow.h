@@ -1,0 +1,134 @@
+#pragma once
+
+#include "core/Channel.h"
+#include "jobs/JobTypes.h"
+#include "ui/kit/JobProgress.h"
+
+#include <QMainWindow>
+#include <QRect>
+#include <QScopeGuard>
+#include <QStringList>
+
+#include <utility>
+
+class QAction;
+class QComboBox;
+class QGroupBox;
+class QLineEdit;
+class QPushButton;
+class QRadioButton;
+
+namespace hanlabel {
+
+class DataControl;
+class UpDown;
+
+// The two label windows. Each has its own settings files and its own option of the kind choice.
+enum class LabelKind { Book, Member };
+
+// What the book label window and the member card window share: a client area of 6990 x 4020
+// twips under a menu bar of one action, the controls both have in the same place (kind choice,
+// port, framing, print and exit buttons), the spin controls of the label origin, the glyph
+// database control, the print guard and the requests to the window manager.
+class LabelWindow : public QMainWindow {
+    Q_OBJECT
+  public:
+    ~LabelWindow() override;
+
+    // Binds the glyph database, selects the window's own kind and fills the origin boxes, the port
+    // and the framing from the window's origin and channel settings files. Throws Failure when a
+    // settings file is missing or too short.
+    void Form_Load();
+
+    // The print button: runs the window's job on its boxes and shows the outcome.
+    virtual void Command1_Click() = 0;
+    // The exit button: asks, and on Yes asks the window manager to end the program.
+    void Command2_Click();
+    // The spin controls: UpDown1 steps the origin's x box, UpDown2 its y box.
+    void UpDown1_DownClick();
+    void UpDown1_UpClick();
+    void UpDown2_DownClick();
+    void UpDown2_UpClick();
+
+    QGroupBox* Frame2 = nullptr;
+    QRadioButton* Option3 = nullptr; // the book label window
+    QRadioButton* Option4 = nullptr; // the member card window
+    QComboBox* Combo1 = nullptr;     // the port
+    QGroupBox* Frame3 = nullptr;
+    QRadioButton* Option5 = nullptr; // framing 9600,E,7,1
+    QRadioButton* Option6 = nullptr; // framing 9600,N,8,1
+    QPushButton* Command1 = nullptr;
+    QPushButton* Command2 = nullptr;
+    UpDown* UpDown1 = nullptr;
+    UpDown* UpDown2 = nullptr;
+    DataControl* HangulDB = nullptr;
+    QObject* MSComm1 = nullptr;
+
+  signals:
+    void switchRequested();
+    void positionDialogRequested();
+    void exitRequested();
+    void layoutLinesRead(const QStringList& lines);
+
+  protected:
+    LabelWindow(LabelKind kind, const QString& objectName, const QString& caption, QWidget* parent);
+
+    // The area the controls are placed on, in twips.
+    QWidget* client() const { return m_client; }
+
+    // Makers of the controls both windows have in the same place; each window calls them in its
+    // own creation order and keeps what they return in the members of the same name.
+    QGroupBox* makeKindFrame();
+    QRadioButton* makeKindOption(LabelKind kind);
+    QComboBox* makePortCombo();
+    QGroupBox* makeFramingFrame(bool boldCaption);
+    QRadioButton* makeFramingOption(SerialFraming framing);
+    QPushButton* makePrintButton();
+    QPushButton* makeExitButton();
+
+    // The last step of a window's constructor: adds the glyph database control at its (hidden)
+    // place, MSComm1 and the menu bar with the window's one action, wires the print and exit
+    // buttons and the spin controls to the origin boxes, and fixes the window's size.
+    // Returns the action.
+    QAction* finishForm(const QString& actionName, const QRect& dataControlTwips, QLineEdit* originX,
+                        QLineEdit* originY);
+
+    // Asks the window manager for the other label window. Should the switch not happen, the window
+    // keeps showing its own kind selected.
+    void requestSwitch();
+
+    // Runs a job on the inputs, one at a time: a press while a job runs (Enter in a box while the
+    // progress dialog processes events) is ignored. Shows what every outcome carries, then hands an
+    // outcome that is not a failure to the window's own part, still within the guard.
+    template <typename Job, typename Inputs, typename OwnPart> void print(Inputs inputs, OwnPart ownPart) {
+        if (m_printing)
+            return;
+        m_printing = true;
+        const auto done = qScopeGuard([this] { m_printing = false; });
+        const auto out = [&] {
+            JobProgress progress(this);
+            return Job(std::move(inputs), jobEnvironment(progress)).Command1_Click();
+        }();
+        if (showOutcome(out))
+            ownPart(out);
+    }
+
+  private:
+    // A job's environment: the application folder, the bound glyph database, the progress callback.
+    JobEnvironment jobEnvironment(JobProgress& progress) const;
+    // The origin as the job saved and read it back, the layout lines for the position dialog, and a
+    // failure in a message box; false after a failure.
+    bool showOutcome(const LabelJobOutcome& out);
+    // Option3 in the book label window, Option4 in the member card window.
+    QRadioButton* ownKindOption() const;
+    // Selects the framing option that line 2 of a channel settings file names.
+    void applyFramingCode(const QString& code);
+
+    LabelKind m_kind;
+    QWidget* m_client;
+    QLineEdit* m_originX = nullptr;
+    QLineEdit* m_originY = nullptr;
+    bool m_printing = false;
+};
+
+} // namespace hanlabel
