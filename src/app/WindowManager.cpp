@@ -3,12 +3,14 @@
 #include "core/AppFolder.h"
 #include "core/Failure.h"
 #include "ui/dialogs/PositionDialogs.h"
+#include "ui/dialogs/PrinterDialog.h"
 #include "ui/kit/FormKit.h"
 #include "ui/windows/BookLabelWindow.h"
 #include "ui/windows/MemberCardWindow.h"
 
 #include <QApplication>
 #include <QMessageBox>
+#include <QRadioButton>
 #include <QTimer>
 
 #include <cstdio>
@@ -51,7 +53,8 @@ namespace {
 template <typename Window>
 Window* CreateLabelWindow(WindowManager* manager, void (WindowManager::*switchOver)(),
                           void (WindowManager::*openDialog)(), void (WindowManager::*endProgram)(),
-                          void (WindowManager::*copyLayout)(const QStringList&)) {
+                          void (WindowManager::*copyLayout)(const QStringList&),
+                          void (WindowManager::*openPrinterDialog)(LabelWindow*)) {
     auto window = std::make_unique<Window>();
     window->setAttribute(Qt::WA_DeleteOnClose);
     window->Form_Load();
@@ -59,6 +62,8 @@ Window* CreateLabelWindow(WindowManager* manager, void (WindowManager::*switchOv
     QObject::connect(window.get(), &Window::positionDialogRequested, manager, openDialog);
     QObject::connect(window.get(), &Window::exitRequested, manager, endProgram);
     QObject::connect(window.get(), &Window::layoutLinesRead, manager, copyLayout);
+    QObject::connect(window.get(), &Window::printerDialogRequested, manager,
+                     [manager, openPrinterDialog, w = window.get()] { (manager->*openPrinterDialog)(w); });
     return window.release();
 }
 
@@ -116,13 +121,13 @@ template <typename Dialog> void CopyLayout(QPointer<Dialog>& dialog, const QStri
 mainfrm* WindowManager::createBookWindow() {
     return CreateLabelWindow<mainfrm>(this, &WindowManager::switchToMemberCards,
                                       &WindowManager::openBookDialog, &WindowManager::endProgram,
-                                      &WindowManager::copyBookLayout);
+                                      &WindowManager::copyBookLayout, &WindowManager::openPrinterDialog);
 }
 
 main1frm* WindowManager::createMemberWindow() {
     return CreateLabelWindow<main1frm>(this, &WindowManager::switchToBookLabels,
                                        &WindowManager::openMemberDialog, &WindowManager::endProgram,
-                                       &WindowManager::copyMemberLayout);
+                                       &WindowManager::copyMemberLayout, &WindowManager::openPrinterDialog);
 }
 
 void WindowManager::switchToMemberCards() {
@@ -137,6 +142,16 @@ void WindowManager::openBookDialog() { OpenDialog(m_bookDialog, m_book); }
 void WindowManager::openMemberDialog() { OpenDialog(m_memberDialog, m_member); }
 void WindowManager::copyBookLayout(const QStringList& lines) { CopyLayout(m_bookDialog, lines); }
 void WindowManager::copyMemberLayout(const QStringList& lines) { CopyLayout(m_memberDialog, lines); }
+
+// The printer connection dialog over the label window, which shows the new mapping in its port
+// box's tooltip afterwards.
+void WindowManager::openPrinterDialog(LabelWindow* window) {
+    PrinterDialogSetup setup;
+    setup.framing = window->Option5->isChecked() ? SerialFraming::Even7 : SerialFraming::None8;
+    PrinterDialog dialog(std::move(setup), window);
+    dialog.exec();
+    window->updatePortTooltip();
+}
 
 void WindowManager::endProgram() {
     // Hidden at once and deleted later: the signal comes from inside a label window's handler.

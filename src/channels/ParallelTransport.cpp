@@ -1,8 +1,10 @@
 #include "channels/ParallelTransport.h"
 
+#include "channels/PrinterMapping.h"
 #include "core/Failure.h"
 
 #include <QFile>
+#include <QFileInfo>
 
 #include <algorithm>
 
@@ -26,7 +28,8 @@ class ParallelTransport final : public Transport {
         QFile file(m_target);
         // Unbuffered: each chunk reaches the device when written, so progress means bytes sent.
         if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate | QIODevice::Unbuffered))
-            fail(QStringLiteral("를 열 수 없습니다"), file.errorString());
+            fail(QStringLiteral("를 열 수 없습니다"),
+                 file.errorString() + (QFileInfo::exists(m_target) ? QString() : PrinterDialogHint()));
         const qint64 total = stream.size();
         qint64 sent = 0;
         while (sent < total) {

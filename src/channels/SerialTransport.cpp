@@ -1,5 +1,6 @@
 #include "channels/SerialTransport.h"
 
+#include "channels/PrinterMapping.h"
 #include "core/Failure.h"
 
 #include <QElapsedTimer>
@@ -40,7 +41,9 @@ class SerialTransport final : public Transport {
         QSerialPort port;
         port.setPortName(m_device);
         if (!port.open(QIODevice::WriteOnly))
-            fail(QStringLiteral("를 열 수 없습니다"), port.errorString());
+            fail(QStringLiteral("를 열 수 없습니다"),
+                 port.errorString() +
+                     (port.error() == QSerialPort::DeviceNotFoundError ? PrinterDialogHint() : QString()));
         applyFraming(port);
 
         const qint64 total = stream.size();

@@ -6,6 +6,7 @@
 #include "core/Failure.h"
 
 #include "CupsServer.h"
+#include "FakePrinter.h"
 #include "TestSupport.h"
 
 #include <QDir>
@@ -13,94 +14,19 @@
 #include <QTemporaryDir>
 #include <QTest>
 
-#include <atomic>
-#include <thread>
-
-#include <arpa/inet.h>
-#include <netinet/in.h>
-#include <poll.h>
-#include <sys/socket.h>
-#include <unistd.h>
-
 using namespace hanlabel;
 using namespace std::chrono_literals;
 using hanlabel::test::CupsServer;
+using hanlabel::test::FakePrinter;
 using hanlabel::test::FreeLoopbackPort;
+using hanlabel::test::HostStatusAnswer;
+using hanlabel::test::kAllFine;
+using hanlabel::test::kPaperOut;
+using hanlabel::test::kPaused;
 using hanlabel::test::PtyCapture;
 using hanlabel::test::ReadFileBytes;
 
 namespace {
-
-// The three strings of a "~HS" answer with the given fields of the first two.
-QByteArray HostStatusAnswer(const QByteArray& first, const QByteArray& second) {
-    return "\x02" + first + "\x03\r\n\x02" + second +
-           "\x03\r\n\x02"
-           "1234,0\x03\r\n";
-}
-const QByteArray kAllFine =
-    HostStatusAnswer("030,0,0,0812,000,0,0,0,000,0,0,0", "000,0,0,0,1,2,4,0,00000000,1,000");
-const QByteArray kPaperOut =
-    HostStatusAnswer("030,1,0,0812,000,0,0,0,000,0,0,0", "000,0,0,0,1,2,4,0,00000000,1,000");
-const QByteArray kPaused =
-    HostStatusAnswer("030,0,1,0812,002,0,0,0,000,0,0,0", "000,0,0,0,1,2,4,0,00000000,1,000");
-
-// A ZPL printer on 127.0.0.1 for one connection: waits for "~HS" and answers it (or, with an
-// empty answer, reads and never answers).
-class FakePrinter {
-  public:
-    explicit FakePrinter(QByteArray answer) : m_answer(std::move(answer)) {
-        m_listener = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
-        sockaddr_in addr{};
-        addr.sin_family = AF_INET;
-        addr.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-        ::bind(m_listener, reinterpret_cast<sockaddr*>(&addr), sizeof addr);
-        ::listen(m_listener, 2);
-        socklen_t len = sizeof addr;
-        ::getsockname(m_listener, reinterpret_cast<sockaddr*>(&addr), &len);
-        m_port = ntohs(addr.sin_port);
-        m_thread = std::thread([this] { serve(); });
-    }
-    ~FakePrinter() {
-        m_stop = true;
-        m_thread.join();
-        ::close(m_listener);
-    }
-    QString target() const { return QStringLiteral("tcp://127.0.0.1:%1").arg(m_port); }
-
-  private:
-    // Polls in short steps so that the destructor can stop it.
-    bool readable(int fd) {
-        pollfd p{fd, POLLIN, 0};
-        while (!m_stop)
-            if (::poll(&p, 1, 20) > 0)
-                return true;
-        return false;
-    }
-    void serve() {
-        if (!readable(m_listener))
-            return;
-        const int fd = ::accept(m_listener, nullptr, nullptr);
-        char buffer[256];
-        while (readable(fd)) {
-            const ssize_t n = ::recv(fd, buffer, sizeof buffer, 0);
-            if (n <= 0)
-                break;
-            m_received.append(buffer, n);
-            if (m_received.contains("~HS") && !m_answer.isEmpty()) {
-                ::send(fd, m_answer.constData(), size_t(m_answer.size()), MSG_NOSIGNAL);
-                m_answer.clear();
-            }
-        }
-        ::close(fd);
-    }
-
-    QByteArray m_answer;
-    int m_listener = -1;
-    quint16 m_port = 0;
-    std::thread m_thread;
-    std::atomic<bool> m_stop{false};
-    QByteArray m_received;
-};
 
 // Keeps an environment variable as it was before the test.
 class EnvGuard {
