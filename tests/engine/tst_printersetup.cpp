@@ -66,6 +66,8 @@ class TestPrinterSetup : public QObject {
     void lookupOrder_data();
     void lookupOrder();
     void printAfterAChangeGoesToTheNewTarget();
+    void missingDevicePointsToTheDialog_data();
+    void missingDevicePointsToTheDialog();
     void destinationText_data();
     void destinationText();
     void targetKinds_data();
@@ -213,6 +215,31 @@ void TestPrinterSetup::printAfterAChangeGoesToTheNewTarget() {
     QCOMPARE(ReadFileBytes(second), QByteArray("^XA^FDtwo^XZ"));
     QCOMPARE(ParallelPortTarget(), second);
     QCOMPARE(SerialPortTarget(), QStringLiteral("/dev/ttyS0"));
+}
+
+void TestPrinterSetup::missingDevicePointsToTheDialog_data() {
+    QTest::addColumn<int>("kind");
+    QTest::addColumn<QString>("device");
+    QTest::addColumn<bool>("pointed");
+    QTest::newRow("USB printer unplugged") << int(ChannelKind::Parallel) << "/dev/usb/lp97" << true;
+    QTest::newRow("serial adapter unplugged") << int(ChannelKind::Serial) << "/dev/ttyUSB97" << true;
+    // A device that is there but cannot be written is another matter.
+    QTest::newRow("a folder, not a device") << int(ChannelKind::Parallel) << "/tmp" << false;
+}
+
+void TestPrinterSetup::missingDevicePointsToTheDialog() {
+    QFETCH(int, kind);
+    QFETCH(QString, device);
+    QFETCH(bool, pointed);
+    qputenv(PortVariable(ChannelKind(kind)).toLatin1().constData(), device.toUtf8());
+    QString message;
+    try {
+        OpenTransport(ChannelKind(kind), SerialFraming::None8)->send("^XA^XZ", {});
+    } catch (const Failure& failure) {
+        message = failure.message();
+    }
+    QVERIFY2(message.contains(device), qPrintable(message));
+    QCOMPARE(message.contains(QStringLiteral("\"프린터 연결...\"")), pointed);
 }
 
 void TestPrinterSetup::destinationText_data() {
