@@ -11,6 +11,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <QScopeGuard>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -27,24 +28,6 @@ using hanlabel::test::PtyCapture;
 using hanlabel::test::ReadFileBytes;
 
 namespace {
-
-// Keeps an environment variable as it was before the test.
-class EnvGuard {
-  public:
-    explicit EnvGuard(const char* name)
-        : m_name(name), m_set(qEnvironmentVariableIsSet(name)), m_value(qgetenv(name)) {}
-    ~EnvGuard() {
-        if (m_set)
-            qputenv(m_name, m_value);
-        else
-            qunsetenv(m_name);
-    }
-
-  private:
-    const char* m_name;
-    bool m_set;
-    QByteArray m_value;
-};
 
 void Touch(const QString& path) {
     QDir().mkpath(QFileInfo(path).path());
@@ -203,8 +186,8 @@ void TestPrinterSetup::lookupOrder() {
 }
 
 void TestPrinterSetup::printAfterAChangeGoesToTheNewTarget() {
-    EnvGuard home("HANLABEL_HOME");
     qputenv("HANLABEL_HOME", m_dir.path().toLocal8Bit());
+    const auto unset = qScopeGuard([] { qunsetenv("HANLABEL_HOME"); });
     const QString first = m_dir.filePath("first.zpl");
     const QString second = m_dir.filePath("second.zpl");
     WritePrinterMapping(places().operatorFile, {first, {}});

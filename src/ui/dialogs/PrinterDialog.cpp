@@ -39,8 +39,8 @@ void RunInBackground(QObject* receiver, std::function<Result()> work,
     thread->start();
 }
 
-template <typename Widget> Widget* Named(Widget* widget, const char* name) {
-    widget->setObjectName(QString::fromLatin1(name));
+template <typename Widget> Widget* Named(Widget* widget, const QString& name) {
+    widget->setObjectName(name);
     return widget;
 }
 
@@ -205,20 +205,7 @@ void PrinterDialog::buildParallel(QGroupBox* group) {
     for (QRadioButton* choice :
          {m_deviceChoice, m_queueChoice, m_networkChoice, m_fileChoice, m_previewChoice})
         connect(choice, &QRadioButton::toggled, this, &PrinterDialog::updateEnabled);
-    port.choices = choices;
-
-    port.overrideNote = Named(new QLabel(group), "lptOverride");
-    port.overrideValue = Named(new QLineEdit(group), "lptOverrideValue");
-    port.check = Named(new QPushButton(QStringLiteral("연결 확인"), group), "lptCheck");
-    port.result = Named(new QLabel(group), "lptResult");
-    auto* layout = new QVBoxLayout(group);
-    layout->addWidget(port.overrideNote);
-    layout->addWidget(port.overrideValue);
-    layout->addWidget(choices);
-    auto* check = new QHBoxLayout;
-    check->addWidget(port.check, 0, Qt::AlignTop);
-    check->addWidget(port.result, 1);
-    layout->addLayout(check);
+    layOutPort(port, group, choices, nullptr);
 }
 
 void PrinterDialog::buildSerial(QGroupBox* group) {
@@ -231,21 +218,26 @@ void PrinterDialog::buildSerial(QGroupBox* group) {
     m_comDevice->lineEdit()->setPlaceholderText(QStringLiteral("/dev/ttyUSB0"));
     row->addWidget(Named(new QLabel(QStringLiteral("직렬 장치"), choices), "comDeviceLabel"));
     row->addWidget(m_comDevice, 1);
-    port.choices = choices;
-
-    port.overrideNote = Named(new QLabel(group), "comOverride");
-    port.overrideValue = Named(new QLineEdit(group), "comOverrideValue");
     auto* framing = Named(new QLabel(QStringLiteral("속도와 형식: %1 (라벨 창의 \"통신설정\"에서 고릅니다)")
                                          .arg(FramingText(m_setup.framing)),
                                      group),
                           "comFraming");
-    port.check = Named(new QPushButton(QStringLiteral("연결 확인"), group), "comCheck");
-    port.result = Named(new QLabel(group), "comResult");
+    layOutPort(port, group, choices, framing);
+}
+
+void PrinterDialog::layOutPort(PortControls& port, QGroupBox* group, QWidget* choices, QWidget* extra) {
+    const QString prefix = port.kind == ChannelKind::Parallel ? QStringLiteral("lpt") : QStringLiteral("com");
+    port.choices = choices;
+    port.overrideNote = Named(new QLabel(group), prefix + "Override");
+    port.overrideValue = Named(new QLineEdit(group), prefix + "OverrideValue");
+    port.check = Named(new QPushButton(QStringLiteral("연결 확인"), group), prefix + "Check");
+    port.result = Named(new QLabel(group), prefix + "Result");
     auto* layout = new QVBoxLayout(group);
     layout->addWidget(port.overrideNote);
     layout->addWidget(port.overrideValue);
     layout->addWidget(choices);
-    layout->addWidget(framing);
+    if (extra)
+        layout->addWidget(extra);
     auto* check = new QHBoxLayout;
     check->addWidget(port.check, 0, Qt::AlignTop);
     check->addWidget(port.result, 1);

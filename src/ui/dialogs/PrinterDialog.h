@@ -57,6 +57,9 @@ class PrinterDialog : public QDialog {
     struct PortControls;
     void buildParallel(QGroupBox* group);
     void buildSerial(QGroupBox* group);
+    // Lays out a port's group: the note and value of an overriding variable, its choices, a
+    // further line if any, and the check button beside its result.
+    void layOutPort(PortControls& port, QGroupBox* group, QWidget* choices, QWidget* extra);
     void showOverride(PortControls& port, const PortTarget& target);
     void loadChoices();
     void updateEnabled();
