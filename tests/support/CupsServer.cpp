@@ -1,5 +1,7 @@
 #include "CupsServer.h"
 
+#include "FakePrinter.h"
+
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
@@ -25,15 +27,9 @@ void WriteText(const QString& path, const QString& text) {
 } // namespace
 
 quint16 FreeLoopbackPort() {
-    const int fd = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
-    sockaddr_in addr{};
-    addr.sin_family = AF_INET;
-    addr.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    ::bind(fd, reinterpret_cast<sockaddr*>(&addr), sizeof addr);
-    socklen_t len = sizeof addr;
-    ::getsockname(fd, reinterpret_cast<sockaddr*>(&addr), &len);
-    ::close(fd);
-    return ntohs(addr.sin_port);
+    quint16 port = 0;
+    ::close(LoopbackSocket(-1, &port));
+    return port;
 }
 
 bool CupsServer::start(quint16 devicePort, QString* why, const QString& moreQueues) {

@@ -19,16 +19,22 @@ const QByteArray kPaperOut =
 const QByteArray kPaused =
     HostStatusAnswer("030,0,1,0812,002,0,0,0,000,0,0,0", "000,0,0,0,1,2,4,0,00000000,1,000");
 
-FakePrinter::FakePrinter(QByteArray answer) : m_answer(std::move(answer)) {
-    m_listener = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
+int LoopbackSocket(int backlog, quint16* port) {
+    const int fd = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
     sockaddr_in addr{};
     addr.sin_family = AF_INET;
     addr.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    ::bind(m_listener, reinterpret_cast<sockaddr*>(&addr), sizeof addr);
-    ::listen(m_listener, 2);
+    ::bind(fd, reinterpret_cast<sockaddr*>(&addr), sizeof addr);
+    if (backlog >= 0)
+        ::listen(fd, backlog);
     socklen_t len = sizeof addr;
-    ::getsockname(m_listener, reinterpret_cast<sockaddr*>(&addr), &len);
-    m_port = ntohs(addr.sin_port);
+    ::getsockname(fd, reinterpret_cast<sockaddr*>(&addr), &len);
+    *port = ntohs(addr.sin_port);
+    return fd;
+}
+
+FakePrinter::FakePrinter(QByteArray answer) : m_answer(std::move(answer)) {
+    m_listener = LoopbackSocket(2, &m_port);
     m_thread = std::thread([this] { serve(); });
 }
 

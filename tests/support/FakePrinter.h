@@ -8,6 +8,9 @@
 
 namespace hanlabel::test {
 
+// A TCP socket bound to a free port of 127.0.0.1, listening when backlog >= 0; its port goes to *port.
+int LoopbackSocket(int backlog, quint16* port);
+
 // The three strings of a "~HS" answer with the given fields of the first two.
 QByteArray HostStatusAnswer(const QByteArray& first, const QByteArray& second);
 // Answers of a ready printer, one out of paper, and one paused with two formats waiting.
