@@ -3,11 +3,13 @@
 #include "WindowFixture.h"
 
 #include "channels/ParallelTransport.h"
+#include "channels/PreviewTransport.h"
 #include "channels/SendJob.h"
 #include "ui/kit/FormKit.h"
 #include "ui/kit/JobProgress.h"
 #include "ui/windows/BookLabelWindow.h"
 #include "ui/windows/MemberCardWindow.h"
+#include "ui/windows/PreviewWindow.h"
 
 #include <QAbstractButton>
 #include <QApplication>
@@ -97,6 +99,8 @@ class TestPrinting : public QObject {
     void stalledSendIsCancelled();
     void printerThatComesBackGetsOneJob_data();
     void printerThatComesBackGetsOneJob();
+    void previewShowsBesideItsWindow_data();
+    void previewShowsBesideItsWindow();
     void stallShowsTheBoxAtOnce();
     void boxComesAfterItsDelay();
 };
@@ -236,6 +240,26 @@ void TestPrinting::printerThatComesBackGetsOneJob() {
     for (qsizetype i = 0; i < boxes.size(); ++i)
         QCOMPARE(window->findChild<QLineEdit*>(boxes[i])->text(),
                  emptiedAfter.contains(boxes[i]) ? QString() : texts[i]);
+}
+
+void TestPrinting::previewShowsBesideItsWindow_data() { printerThatComesBackGetsOneJob_data(); }
+
+// The virtual printer draws the job on the worker; the picture shows in the preview window of the
+// label window that printed it.
+void TestPrinting::previewShowsBesideItsWindow() {
+    qputenv("HANLABEL_LPT1", "preview:");
+    InstallPreviewWindow();
+    const auto presenter = qScopeGuard([] { SetPreviewPresenter({}); });
+    const auto window = typedWindow();
+    QVERIFY(window);
+    ModalBoxes reports;
+    QTest::mouseClick(window->Command1, Qt::LeftButton);
+    QVERIFY(test::WaitForOutcome(window.get(), kPatienceMs));
+    QCOMPARE(reports.seen.size(), 0);
+    QVERIFY(QTest::qWaitFor(
+        [&] { return window->findChild<PreviewWindow*>(QString(), Qt::FindDirectChildrenOnly); },
+        kPatienceMs));
+    QVERIFY(!window->findChild<PreviewWindow*>()->label().isNull());
 }
 
 // The notice needs no delay: the box comes up with it however long the delay is.

@@ -24,6 +24,7 @@ namespace hanlabel {
 
 class DataControl;
 class JobProgress;
+class PreviewOwnerScope;
 class SendJob;
 class UpDown;
 
@@ -57,6 +58,9 @@ class LabelWindow : public QMainWindow {
     void UpDown2_DownClick();
     void UpDown2_UpClick();
 
+    // Says in the port box's tooltip where its text prints now ("LPT1 → cups:zebra").
+    void updatePortTooltip();
+
     QGroupBox* Frame2 = nullptr;
     QRadioButton* Option3 = nullptr; // the book label window
     QRadioButton* Option4 = nullptr; // the member card window
@@ -70,10 +74,12 @@ class LabelWindow : public QMainWindow {
     UpDown* UpDown2 = nullptr;
     DataControl* HangulDB = nullptr;
     QObject* MSComm1 = nullptr;
+    QAction* printerSetup = nullptr; // "프린터 연결...", after the position command
 
   signals:
     void switchRequested();
     void positionDialogRequested();
+    void printerDialogRequested();
     void exitRequested();
     void layoutLinesRead(const QStringList& lines);
 
@@ -94,9 +100,9 @@ class LabelWindow : public QMainWindow {
     QPushButton* makeExitButton();
 
     // The last step of a window's constructor: adds the glyph database control at its (hidden)
-    // place, MSComm1 and the menu bar with the window's one action, wires the print and exit
-    // buttons and the spin controls to the origin boxes, and fixes the window's size.
-    // Returns the action.
+    // place, MSComm1 and the menu bar with the window's own action and the printer connection, wires the
+    // print and exit buttons and the spin controls to the origin boxes, and fixes the window's size. Returns
+    // the action.
     QAction* finishForm(const QString& actionName, const QRect& dataControlTwips, QLineEdit* originX,
                         QLineEdit* originY);
 
@@ -161,6 +167,7 @@ class LabelWindow : public QMainWindow {
     std::unique_ptr<JobProgress> m_progress;
     std::function<void(bool, const QString&)> m_report;
     std::unique_ptr<QObject> m_inputHold;
+    std::unique_ptr<PreviewOwnerScope> m_previewOwner; // a "preview:" job shows in this window's preview
 };
 
 } // namespace hanlabel
