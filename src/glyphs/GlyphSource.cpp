@@ -100,6 +100,15 @@ bool isGlyphData(const QByteArray& data) {
 GlyphSource::GlyphSource() = default;
 GlyphSource::~GlyphSource() = default;
 
+// The open database and its glyph table, with the positions of the three columns the glyphs need.
+struct GlyphSource::OpenedTable {
+    HandlePtr mdb;
+    TablePtr table;
+    int keyColumn = -1;
+    int nameColumn = -1;
+    int dataColumn = -1;
+};
+
 void GlyphSource::bind(const QString& databasePath) {
     m_path = databasePath;
     m_open = false;
@@ -108,65 +117,80 @@ void GlyphSource::bind(const QString& databasePath) {
     m_drawn.clear();
     m_rowCount = 0;
 
+    const std::unique_ptr<OpenedTable> opened = openTable(databasePath);
+    if (!opened)
+        return;
+    readRows(*opened);
+    m_open = true;
+}
+
+std::unique_ptr<GlyphSource::OpenedTable> GlyphSource::openTable(const QString& databasePath) {
     const QString shown = nativePath(databasePath);
     if (!QFile::exists(databasePath)) {
         m_openError = QStringLiteral("글자 데이터베이스 파일이 없습니다: %1").arg(shown);
-        return;
+        return nullptr;
     }
     if (!looksLikeAccessFile(databasePath)) {
         m_openError =
             QStringLiteral("글자 데이터베이스를 열 수 없습니다 (Access 파일이 아님): %1").arg(shown);
-        return;
+        return nullptr;
     }
-    HandlePtr mdb(mdb_open(QFile::encodeName(databasePath).constData(), MDB_NOFLAGS));
-    if (!mdb) {
+    auto opened = std::make_unique<OpenedTable>();
+    opened->mdb.reset(mdb_open(QFile::encodeName(databasePath).constData(), MDB_NOFLAGS));
+    if (!opened->mdb) {
         m_openError = QStringLiteral("글자 데이터베이스를 열 수 없습니다: %1").arg(shown);
-        return;
+        return nullptr;
     }
     // Each converted field takes a buffer of the bind size (16 KB by default); a glyph field is
     // never near 4 KB, and a longer one is unusable whether cut or not.
-    mdb_set_bind_size(mdb.get(), kFieldBufferSize);
+    mdb_set_bind_size(opened->mdb.get(), kFieldBufferSize);
     QByteArray tableName(kTableName);
-    TablePtr table(mdb_read_table_by_name(mdb.get(), tableName.data(), MDB_TABLE));
-    if (!table || !mdb_read_columns(table.get())) {
+    opened->table.reset(mdb_read_table_by_name(opened->mdb.get(), tableName.data(), MDB_TABLE));
+    MdbTableDef* table = opened->table.get();
+    if (!table || !mdb_read_columns(table)) {
         m_openError =
             QStringLiteral("글자 데이터베이스에 %1 표가 없습니다: %2").arg(QLatin1String(kTableName), shown);
-        return;
+        return nullptr;
     }
-    const int keyColumn = columnIndex(table.get(), kKeyColumn);
-    const int nameColumn = columnIndex(table.get(), kNameColumn);
-    const int dataColumn = columnIndex(table.get(), kDataColumn);
-    if (keyColumn < 0 || nameColumn < 0 || dataColumn < 0) {
+    opened->keyColumn = columnIndex(table, kKeyColumn);
+    opened->nameColumn = columnIndex(table, kNameColumn);
+    opened->dataColumn = columnIndex(table, kDataColumn);
+    if (opened->keyColumn < 0 || opened->nameColumn < 0 || opened->dataColumn < 0) {
         m_openError = QStringLiteral("글자 데이터베이스의 %1 표에 %2, %3, %4 열이 모두 있어야 합니다: %5")
                           .arg(QLatin1String(kTableName), QLatin1String(kKeyColumn),
                                QLatin1String(kNameColumn), QLatin1String(kDataColumn), shown);
-        return;
+        return nullptr;
     }
+    return opened;
+}
 
+void GlyphSource::readRows(OpenedTable& opened) {
+    MdbHandle* mdb = opened.mdb.get();
+    MdbTableDef* table = opened.table.get();
     // The whole table is read once in stored order, which is the order FindFirst searches in.
     std::vector<MdbField> fields(table->num_cols + 1);
-    mdb_rewind_table(table.get());
-    while (mdb_fetch_row(table.get())) {
+    mdb_rewind_table(table);
+    while (mdb_fetch_row(table)) {
         // mdb_fetch_row leaves the row's page in pg_buf and cur_row just past it; cracking the row
         // again gives each field's Null flag, which the bound-column path loses.
         int rowStart = 0;
         size_t rowSize = 0;
-        if (table->cur_row == 0 || mdb_find_row(mdb.get(), int(table->cur_row) - 1, &rowStart, &rowSize) != 0)
+        if (table->cur_row == 0 || mdb_find_row(mdb, int(table->cur_row) - 1, &rowStart, &rowSize) != 0)
             continue;
         rowStart &= 0x1FFF; // the top bits are row flags (deleted, lookup)
-        const int cracked = mdb_crack_row(table.get(), rowStart, rowSize, fields.data());
+        const int cracked = mdb_crack_row(table, rowStart, rowSize, fields.data());
         if (cracked <= 0)
             continue;
         ++m_rowCount;
         std::optional<QByteArray> key, name, data;
         for (int i = 0; i < cracked; ++i) {
             const MdbField& field = fields[size_t(i)];
-            if (field.colnum == keyColumn)
-                key = fieldText(mdb.get(), table.get(), field);
-            else if (field.colnum == nameColumn)
-                name = fieldText(mdb.get(), table.get(), field);
-            else if (field.colnum == dataColumn)
-                data = fieldText(mdb.get(), table.get(), field);
+            if (field.colnum == opened.keyColumn)
+                key = fieldText(mdb, table, field);
+            else if (field.colnum == opened.nameColumn)
+                name = fieldText(mdb, table, field);
+            else if (field.colnum == opened.dataColumn)
+                data = fieldText(mdb, table, field);
         }
         if (!key)
             continue;
@@ -182,7 +206,6 @@ void GlyphSource::bind(const QString& databasePath) {
         record.data = data;
         m_records.insert(character, record);
     }
-    m_open = true;
 }
 
 int GlyphSource::recordCount() const { return m_rowCount; }

@@ -43,6 +43,11 @@ class GlyphSource {
         std::optional<QString> name;    // ImageName as stored; nothing when the field is Null
         std::optional<QByteArray> data; // ImageData as stored; nothing when the field is Null
     };
+    struct OpenedTable;
+    // Opens the file and its glyph table; nothing when that fails, with the reason in m_openError.
+    std::unique_ptr<OpenedTable> openTable(const QString& databasePath);
+    // Reads every row of the opened table into m_records, the first row per character.
+    void readRows(OpenedTable& opened);
     QString m_path;
     bool m_open = false;
     QString m_openError;
