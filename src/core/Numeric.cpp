@@ -31,6 +31,52 @@ double radixValue(const QString& digits, int radix) {
     return value;
 }
 
+// The text without the blanks, tabs and line feeds that a number may hold anywhere.
+QString withoutSkipped(QStringView text) {
+    QString s;
+    s.reserve(text.size());
+    for (QChar c : text)
+        if (!isSkipped(c))
+            s.append(c);
+    return s;
+}
+
+// Appends the digits at s[i] onwards to number; says whether there was any.
+bool takeDigits(const QString& s, qsizetype& i, QByteArray& number) {
+    const qsizetype first = i;
+    while (i < s.size() && isDigit(s[i]))
+        number.append(char(s[i++].unicode()));
+    return i > first;
+}
+
+// The longest leading decimal number of the compacted text ("-12.5e3" of "-12.5e3x"), with a 'd'
+// exponent written as 'e' and a trailing '.' dropped; empty when the text starts with no digits.
+QByteArray decimalPrefix(const QString& s) {
+    QByteArray number;
+    qsizetype i = 0;
+    if (i < s.size() && (s[i] == u'+' || s[i] == u'-'))
+        number.append(char(s[i++].unicode()));
+    bool digits = takeDigits(s, i, number);
+    if (i < s.size() && s[i] == u'.') {
+        number.append('.');
+        ++i;
+        digits = takeDigits(s, i, number) || digits;
+    }
+    if (!digits)
+        return {};
+    if (i < s.size() && (s[i] == u'e' || s[i] == u'E' || s[i] == u'd' || s[i] == u'D')) {
+        qsizetype j = i + 1;
+        QByteArray exponent = "e";
+        if (j < s.size() && (s[j] == u'+' || s[j] == u'-'))
+            exponent.append(char(s[j++].unicode()));
+        if (takeDigits(s, j, exponent))
+            number += exponent;
+    }
+    if (number.endsWith('.'))
+        number.chop(1);
+    return number;
+}
+
 [[noreturn]] void overflow(const QString& what) {
     throw Failure(QStringLiteral("숫자가 허용 범위(-32768~32767)를 벗어났습니다 (overflow): %1").arg(what));
 }
@@ -38,12 +84,7 @@ double radixValue(const QString& digits, int radix) {
 } // namespace
 
 double NumericParse(QStringView text) {
-    QString s;
-    s.reserve(text.size());
-    for (QChar c : text)
-        if (!isSkipped(c))
-            s.append(c);
-
+    const QString s = withoutSkipped(text);
     if (s.size() >= 2 && s[0] == u'&') {
         const QChar kind = s[1].toUpper();
         if (kind == u'H')
@@ -52,42 +93,9 @@ double NumericParse(QStringView text) {
             return radixValue(s.mid(2), 8);
         return 0;
     }
-
-    // Collect the longest prefix that forms a decimal number.
-    QByteArray number;
-    qsizetype i = 0;
-    if (i < s.size() && (s[i] == u'+' || s[i] == u'-'))
-        number.append(char(s[i++].unicode()));
-    bool digits = false;
-    while (i < s.size() && isDigit(s[i])) {
-        number.append(char(s[i++].unicode()));
-        digits = true;
-    }
-    if (i < s.size() && s[i] == u'.') {
-        number.append('.');
-        ++i;
-        while (i < s.size() && isDigit(s[i])) {
-            number.append(char(s[i++].unicode()));
-            digits = true;
-        }
-    }
-    if (!digits)
+    const QByteArray number = decimalPrefix(s);
+    if (number.isEmpty())
         return 0;
-    if (i < s.size() && (s[i] == u'e' || s[i] == u'E' || s[i] == u'd' || s[i] == u'D')) {
-        qsizetype j = i + 1;
-        QByteArray exponent = "e";
-        if (j < s.size() && (s[j] == u'+' || s[j] == u'-'))
-            exponent.append(char(s[j++].unicode()));
-        bool expDigits = false;
-        while (j < s.size() && isDigit(s[j])) {
-            exponent.append(char(s[j++].unicode()));
-            expDigits = true;
-        }
-        if (expDigits)
-            number += exponent;
-    }
-    if (number.endsWith('.'))
-        number.chop(1);
     bool ok = false;
     double value = number.toDouble(&ok);
     if (!ok) // only out of range can fail here: keep the infinity so that callers see an overflow
