@@ -77,6 +77,26 @@ QByteArray decimalPrefix(const QString& s) {
     return number;
 }
 
+// Whether a decimal number too far from 1 for a double is too small (an underflow) rather than too
+// large: the place of its first significant digit plus its exponent is below zero.
+bool isUnderflow(const QByteArray& number) {
+    const qsizetype e = number.indexOf('e');
+    const QByteArray mantissa = e < 0 ? number : number.left(e);
+    const QByteArray exponentText = e < 0 ? QByteArray() : number.mid(e + 1);
+    long long exponent = 0;
+    for (const char c : exponentText)
+        if (c >= '0' && c <= '9')
+            exponent = qMin(exponent * 10 + (c - '0'), 1000000LL); // far past any double either way
+    if (exponentText.startsWith('-'))
+        exponent = -exponent;
+    const qsizetype point = mantissa.contains('.') ? mantissa.indexOf('.') : mantissa.size();
+    for (qsizetype i = 0; i < mantissa.size(); ++i) {
+        if (mantissa[i] >= '1' && mantissa[i] <= '9') // "12.5" has its first at place 2, "0.05" at -1
+            return (i < point ? point - i : point - i + 1) + exponent < 0;
+    }
+    return true; // all zeros
+}
+
 [[noreturn]] void overflow(const QString& what) {
     throw Failure(QStringLiteral("숫자가 허용 범위(-32768~32767)를 벗어났습니다 (overflow): %1").arg(what));
 }
@@ -97,11 +117,15 @@ double NumericParse(QStringView text) {
     if (number.isEmpty())
         return 0;
     bool ok = false;
-    double value = number.toDouble(&ok);
-    if (!ok) // only out of range can fail here: keep the infinity so that callers see an overflow
-        value = number.startsWith('-') ? -std::numeric_limits<double>::infinity()
-                                       : std::numeric_limits<double>::infinity();
-    return value;
+    const double value = number.toDouble(&ok);
+    if (ok)
+        return value;
+    // Only out of range can fail here. Too small is 0; too large keeps the infinity, so that
+    // callers see an overflow.
+    if (isUnderflow(number))
+        return 0;
+    return number.startsWith('-') ? -std::numeric_limits<double>::infinity()
+                                  : std::numeric_limits<double>::infinity();
 }
 
 int16_t DotPositionFromText(QStringView text) {
