@@ -7,10 +7,71 @@
 #include <QFileInfo>
 #include <QSaveFile>
 
+#include <optional>
+
+#include <sys/stat.h>
+#include <unistd.h>
+
 namespace hanlabel {
 
 namespace {
+
 QString shownName(const QString& path) { return QFileInfo(path).fileName(); }
+
+// "DPOS.ini 3번째 줄": where in which file, for messages about one line.
+QString fileAndLine(const QString& path, qsizetype lineIndex) {
+    return QStringLiteral("%1 %2번째 줄").arg(shownName(path)).arg(lineIndex + 1);
+}
+
+// Every character that ends a line somewhere: a value holding one would become two lines.
+bool holdsLineBreak(const QString& line) {
+    for (const QChar c : line) {
+        switch (c.unicode()) {
+        case u'\n':
+        case u'\v':
+        case u'\f':
+        case u'\r':
+        case 0x0085:
+        case 0x2028:
+        case 0x2029:
+            return true;
+        default:
+            break;
+        }
+    }
+    return false;
+}
+
+// The bytes of a settings file: each line in CP949 followed by CR LF.
+QByteArray settingsFileContent(const QString& path, const QStringList& lines) {
+    QByteArray content;
+    for (qsizetype i = 0; i < lines.size(); ++i) {
+        if (holdsLineBreak(lines[i]))
+            throw Failure(QStringLiteral("설정 파일에 쓰지 않았습니다: %1에 줄바꿈 문자가 있습니다.")
+                              .arg(fileAndLine(path, i)));
+        try {
+            content += EncodeCp949(lines[i]);
+        } catch (const Failure& f) {
+            throw Failure(
+                QStringLiteral("설정 파일 %1에 쓸 수 없습니다.\n%2").arg(shownName(path), f.message()));
+        }
+        content += "\r\n";
+    }
+    return content;
+}
+
+// Gives a settings file written as a new file the mode and, where this process may set it, the
+// group of the file it replaces, so that the others of a shared desk can still rewrite it.
+void keepModeAndGroup(int descriptor, const std::optional<struct stat>& old) {
+    if (!old || descriptor < 0)
+        return;
+    // The group first: changing it clears the set-id bits that the mode then restores. Either may
+    // be refused (not a member of that group; not the owner of a file rewritten in place), and the
+    // file then keeps what it has.
+    [[maybe_unused]] const int groupResult = fchown(descriptor, uid_t(-1), old->st_gid);
+    [[maybe_unused]] const int modeResult = fchmod(descriptor, old->st_mode & 07777);
+}
+
 } // namespace
 
 QStringList ReadSettingsFile(const QString& path, int lineCount) {
@@ -32,36 +93,41 @@ QStringList ReadSettingsFile(const QString& path, int lineCount) {
             line.chop(1);
         if (line.endsWith('\r'))
             line.chop(1);
-        lines.append(DecodeCp949(line));
+        const std::optional<QString> text = DecodeCp949Exactly(line);
+        if (!text)
+            throw Failure(
+                QStringLiteral(
+                    "설정 파일을 읽을 수 없습니다: %1에 코드 페이지 949 문자가 아닌 바이트가 있습니다.")
+                    .arg(fileAndLine(path, lines.size())));
+        lines.append(*text);
     }
     return lines;
 }
 
 void WriteSettingsFile(const QString& path, const QStringList& lines) {
-    QByteArray content;
-    for (const QString& line : lines) {
-        try {
-            content += EncodeCp949(line);
-        } catch (const Failure& f) {
-            throw Failure(
-                QStringLiteral("설정 파일 %1에 쓸 수 없습니다.\n%2").arg(shownName(path), f.message()));
-        }
-        content += "\r\n";
-    }
+    const QByteArray content = settingsFileContent(path, lines);
     // A file marked read-only stays protected, although the rename below could replace it.
     const QFileInfo info(path);
     const auto anyWrite = QFileDevice::WriteOwner | QFileDevice::WriteGroup | QFileDevice::WriteOther;
     if (info.exists() && (!info.isWritable() || !(info.permissions() & anyWrite)))
         throw Failure(QStringLiteral("설정 파일이 읽기 전용이라 쓸 수 없습니다: %1").arg(shownName(path)));
+    std::optional<struct stat> old;
+    if (struct stat st{}; stat(QFile::encodeName(path).constData(), &st) == 0)
+        old = st;
     // Unbuffered: a buffered QSaveFile can commit a partly written file when the final flush falls short.
+    // In a folder this user may not write to, a writable file is rewritten in place instead.
     QSaveFile file(path);
+    file.setDirectWriteFallback(true);
     QString reason;
-    if (!file.open(QIODevice::WriteOnly | QIODevice::Unbuffered))
+    if (!file.open(QIODevice::WriteOnly | QIODevice::Unbuffered)) {
         reason = file.errorString();
-    else if (file.write(content) != content.size())
-        reason = QStringLiteral("내용을 끝까지 쓰지 못했습니다");
-    else if (!file.commit())
-        reason = file.errorString();
+    } else {
+        keepModeAndGroup(file.handle(), old);
+        if (file.write(content) != content.size())
+            reason = QStringLiteral("내용을 끝까지 쓰지 못했습니다");
+        else if (!file.commit())
+            reason = file.errorString();
+    }
     if (!reason.isEmpty())
         throw Failure(QStringLiteral("설정 파일에 쓸 수 없습니다: %1\n(%2)").arg(shownName(path), reason));
 }
