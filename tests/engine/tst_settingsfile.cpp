@@ -37,6 +37,16 @@ const Operator kA{kOperatorA, kOwnGroupA, {}};
 const Operator kAAtDesk{kOperatorA, kOwnGroupA, {kDeskGroup}};
 const Operator kBAtDesk{kOperatorB, kOwnGroupB, {kDeskGroup}};
 
+// The message of the Failure the call throws; empty when it throws none.
+template <typename Call> QString failureOf(Call&& call) {
+    try {
+        call();
+    } catch (const Failure& f) {
+        return f.message();
+    }
+    return {};
+}
+
 // Runs WriteSettingsFile in a child process that first becomes the operator (umask 022); returns
 // the Failure message, or an empty string when the file was written.
 QString writeAs(const Operator& who, const QString& path, const QStringList& lines) {
@@ -50,12 +60,7 @@ QString writeAs(const Operator& who, const QString& path, const QStringList& lin
         QByteArray message = "could not become the operator";
         if (setgroups(groups.size(), groups.data()) == 0 && setgid(who.gid) == 0 && setuid(who.uid) == 0) {
             umask(022);
-            message.clear();
-            try {
-                WriteSettingsFile(path, lines);
-            } catch (const Failure& f) {
-                message = f.message().toUtf8();
-            }
+            message = failureOf([&] { WriteSettingsFile(path, lines); }).toUtf8();
         }
         const ssize_t written = write(channel[1], message.constData(), size_t(message.size()));
         _exit(written == message.size() ? 0 : 1);
@@ -174,13 +179,8 @@ void TestSettingsFile::failures() {
     QFile::remove(app.file("DPOS.ini"));
     if (exists)
         app.writeBytes("DPOS.ini", content);
-    try {
-        ReadSettingsFile(app.file("DPOS.ini"), 5);
-        QFAIL("no failure");
-    } catch (const Failure& f) {
-        QVERIFY2(f.message().contains("DPOS.ini"), qPrintable(f.message()));
-        QVERIFY2(f.message().contains(mentions), qPrintable(f.message()));
-    }
+    const QString message = failureOf([&] { ReadSettingsFile(app.file("DPOS.ini"), 5); });
+    QVERIFY2(message.contains("DPOS.ini") && message.contains(mentions), qPrintable(message));
 }
 
 // The write is cut off by a file size limit (which binds root too): the old file must survive whole.
@@ -236,14 +236,10 @@ void TestSettingsFile::refusesLineBreaks() {
     QFETCH(int, badLine);
     AppFolderFixture app;
     const QByteArray before = app.readBytes("position.ini");
-    try {
-        WriteSettingsFile(app.file("position.ini"), lines);
-        QFAIL("no failure");
-    } catch (const Failure& f) {
-        QVERIFY2(f.message().contains(QStringLiteral("position.ini %1번째 줄").arg(badLine)),
-                 qPrintable(f.message()));
-        QVERIFY2(f.message().contains(QStringLiteral("줄바꿈")), qPrintable(f.message()));
-    }
+    const QString message = failureOf([&] { WriteSettingsFile(app.file("position.ini"), lines); });
+    QVERIFY2(message.contains(QStringLiteral("position.ini %1번째 줄").arg(badLine)) &&
+                 message.contains(QStringLiteral("줄바꿈")),
+             qPrintable(message));
     QCOMPARE(app.readBytes("position.ini"), before);
     QVERIFY_THROWS_EXCEPTION(Failure, WriteSettingsFile(app.file("new.ini"), lines));
     QVERIFY(!QFile::exists(app.file("new.ini")));
@@ -263,13 +259,8 @@ void TestSettingsFile::unreadableLineNamed() {
     QFETCH(int, badLine);
     AppFolderFixture app;
     app.writeBytes("DPOS.ini", content);
-    try {
-        ReadSettingsFile(app.file("DPOS.ini"), 5);
-        QFAIL("no failure");
-    } catch (const Failure& f) {
-        QVERIFY2(f.message().contains(QStringLiteral("DPOS.ini %1번째 줄").arg(badLine)),
-                 qPrintable(f.message()));
-    }
+    const QString message = failureOf([&] { ReadSettingsFile(app.file("DPOS.ini"), 5); });
+    QVERIFY2(message.contains(QStringLiteral("DPOS.ini %1번째 줄").arg(badLine)), qPrintable(message));
     // Lines past those asked for are not read.
     app.writeBytes("DPOS.ini", "1\r\n2\r\n\xFF");
     QCOMPARE(ReadSettingsFile(app.file("DPOS.ini"), 2), (QStringList{"1", "2"}));
