@@ -71,6 +71,29 @@ int columnIndex(MdbTableDef* table, const char* name) {
     return -1;
 }
 
+// Why libmdb must not be given this file, checked without trusting it; empty when it may be opened.
+QString refusalBeforeOpening(const QFileInfo& info) {
+    const QString shown = nativePath(info.filePath());
+    if (!info.exists())
+        return QStringLiteral("글자 데이터베이스 파일이 없습니다: %1").arg(shown);
+    // A pipe or device could block the start-up for ever; only a regular file is opened.
+    if (!info.isFile())
+        return QStringLiteral("글자 데이터베이스를 열 수 없습니다 (일반 파일이 아님): %1").arg(shown);
+    switch (accessFileKind(info.filePath())) {
+    case FileKind::NotAccess:
+        return QStringLiteral("글자 데이터베이스를 열 수 없습니다 (Access 파일이 아님): %1").arg(shown);
+    case FileKind::Jet3:
+        return QStringLiteral("글자 데이터베이스를 열 수 없습니다 (Access 2000 이후 형식이 아님): %1")
+            .arg(shown);
+    case FileKind::Jet4OrLater:
+        break;
+    }
+    // A database is a whole number of pages; anything else was cut short or grown by accident.
+    if (info.size() % kPageSize != 0)
+        return damagedMessage(info.filePath());
+    return {};
+}
+
 // The catalog entry of the table with this name; nothing when the catalog has none.
 std::optional<MdbCatalogEntry*> findTable(GPtrArray* catalog, const char* name) {
     for (unsigned int i = 0; i < catalog->len; ++i) {
@@ -141,32 +164,9 @@ void GlyphSource::bind(const QString& databasePath) {
 std::unique_ptr<GlyphSource::OpenedTable> GlyphSource::openTable(const QString& databasePath) {
     const QString shown = nativePath(databasePath);
     const QFileInfo info(databasePath);
-    if (!info.exists()) {
-        m_openError = QStringLiteral("글자 데이터베이스 파일이 없습니다: %1").arg(shown);
+    m_openError = refusalBeforeOpening(info);
+    if (!m_openError.isEmpty())
         return nullptr;
-    }
-    // A pipe or device could block the start-up for ever; only a regular file is opened.
-    if (!info.isFile()) {
-        m_openError = QStringLiteral("글자 데이터베이스를 열 수 없습니다 (일반 파일이 아님): %1").arg(shown);
-        return nullptr;
-    }
-    switch (accessFileKind(databasePath)) {
-    case FileKind::NotAccess:
-        m_openError =
-            QStringLiteral("글자 데이터베이스를 열 수 없습니다 (Access 파일이 아님): %1").arg(shown);
-        return nullptr;
-    case FileKind::Jet3:
-        m_openError = QStringLiteral("글자 데이터베이스를 열 수 없습니다 (Access 2000 이후 형식이 아님): %1")
-                          .arg(shown);
-        return nullptr;
-    case FileKind::Jet4OrLater:
-        break;
-    }
-    // A database is a whole number of pages; anything else was cut short or grown by accident.
-    if (info.size() % kPageSize != 0) {
-        m_openError = damagedMessage(databasePath);
-        return nullptr;
-    }
     auto opened = std::make_unique<OpenedTable>();
     opened->pageCount = info.size() / kPageSize;
     opened->mdb.reset(mdb_open(QFile::encodeName(databasePath).constData(), MDB_NOFLAGS));
