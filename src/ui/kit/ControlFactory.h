@@ -51,8 +51,9 @@ inline const QColor LightCyan(128, 255, 255);
 inline const QColor LightYellow(255, 255, 128);
 inline const QColor BannerBlue(0, 0, 255);
 
-// Chains the focus order in the given sequence (the controls' tab indexes). Tabbing into a group
-// of options lands on its selected option, as the keyboard order of option groups goes.
+// Chains the focus order in the given sequence (the controls' tab indexes). The options of each
+// frame form one tab stop, entered at the selected option from either side; the arrow keys move
+// the selection round the group.
 void SetTabOrder(const QList<QWidget*>& order);
 
 // A style for one text box that masks its password display with "*", whatever the platform's

@@ -1,0 +1,255 @@
+// The label windows and the position dialogs used from the keyboard alone, with real key events:
+// option groups as single tab stops, arrow keys in the groups, Enter on the focused button, the
+// port box and the star mask of the member number.
+
+#include "LabelWindows.h"
+#include "ModalBoxes.h"
+#include "WindowFixture.h"
+
+#include "app/WindowManager.h"
+#include "glyphs/GlyphSource.h"
+#include "jobs/BookLabelJob.h"
+#include "settings/SettingsFile.h"
+#include "ui/dialogs/PositionDialogs.h"
+#include "ui/kit/FormKit.h"
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QFile>
+#include <QGroupBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPointer>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QSignalSpy>
+#include <QTest>
+
+#include <algorithm>
+#include <memory>
+
+using namespace hanlabel;
+using hanlabel::test::AppFolderFixture;
+using hanlabel::test::FillEntries;
+using hanlabel::test::FocusAfter;
+using hanlabel::test::FocusName;
+using hanlabel::test::ModalBoxes;
+using hanlabel::test::PtyCapture;
+using hanlabel::test::ShownLoaded;
+using hanlabel::test::TabTo;
+
+namespace {
+
+using TabIndexTable = QList<std::pair<QString, int>>;
+
+// The tab indexes of the book label window's controls.
+const TabIndexTable BookTabIndexes{
+    {"Command2", 0}, {"Text1", 1},    {"UpDown1", 2}, {"Text3", 3},     {"Text4", 4},    {"UpDown2", 5},
+    {"Frame1", 6},   {"Option1", 7},  {"Option2", 8}, {"Text5", 9},     {"Text2", 10},   {"Frame2", 11},
+    {"Option3", 12}, {"Option4", 13}, {"Frame3", 14}, {"Option5", 15},  {"Option6", 16}, {"Combo1", 17},
+    {"Label1", 18},  {"Label2", 19},  {"Label3", 20}, {"Command1", 21}, {"Label4", 22}};
+
+// The member card window's keyboard order, numbered from 0.
+const TabIndexTable MemberTabIndexes{
+    {"Frame2", 0},   {"Option4", 1},  {"Option3", 2},  {"Text1", 3},   {"Text2", 4},    {"Text3", 5},
+    {"Text4", 6},    {"Command1", 7}, {"Command2", 8}, {"Check1", 9},  {"Text5", 10},   {"Text6", 11},
+    {"UpDown1", 12}, {"UpDown2", 13}, {"Combo1", 14},  {"Frame3", 15}, {"Option6", 16}, {"Option5", 17}};
+
+// Where Tab stops, by tab index: frames and labels never take the focus, and of the options in a
+// frame only the selected one does.
+QStringList TabStops(const QWidget* window, TabIndexTable table) {
+    std::stable_sort(table.begin(), table.end(),
+                     [](const auto& a, const auto& b) { return a.second < b.second; });
+    QStringList stops;
+    for (const auto& [name, index] : table) {
+        const QWidget* control = window->findChild<QWidget*>(name);
+        if (!control || qobject_cast<const QLabel*>(control) || qobject_cast<const QGroupBox*>(control))
+            continue;
+        if (const auto* option = qobject_cast<const QRadioButton*>(control); option && !option->isChecked())
+            continue;
+        stops << name;
+    }
+    return stops;
+}
+
+} // namespace
+
+class TestKeyboard : public QObject {
+    Q_OBJECT
+
+  private:
+    std::unique_ptr<AppFolderFixture> m_folder;
+    QString m_lpt;
+
+    QByteArray printed() const { return test::ReadFileBytes(m_lpt); }
+
+  private slots:
+    void initTestCase() { InstallKoreanFontSubstitutions(); }
+    void init() {
+        m_folder = std::make_unique<AppFolderFixture>();
+        m_lpt = m_folder->file(QStringLiteral("lpt1.out"));
+        qputenv("HANLABEL_HOME", m_folder->path().toLocal8Bit());
+        qputenv("HANLABEL_LPT1", m_lpt.toLocal8Bit());
+        qunsetenv("HANLABEL_COM1");
+    }
+
+    void tabOrderBothWays_data() {
+        QTest::addColumn<QString>("kind");
+        QTest::addColumn<QStringList>("movedByArrow");
+        QTest::addColumn<QStringList>("selected");
+        QTest::newRow("book, as loaded")
+            << "mainfrm" << QStringList() << QStringList{"Option1", "Option3", "Option6"};
+        QTest::newRow("book, order and framing moved by arrows")
+            << "mainfrm" << QStringList{"Option1", "Option6"} << QStringList{"Option2", "Option3", "Option5"};
+        QTest::newRow("member, as loaded")
+            << "main1frm" << QStringList() << QStringList{"Option4", "Option6"};
+        QTest::newRow("member, framing moved by an arrow")
+            << "main1frm" << QStringList{"Option6"} << QStringList{"Option4", "Option5"};
+    }
+    // Back and forth across every stop, then the whole order backwards and forwards: the focus
+    // follows the tab indexes and enters each option group at its selected option.
+    void tabOrderBothWays() {
+        QFETCH(QString, kind);
+        QFETCH(QStringList, movedByArrow);
+        QFETCH(QStringList, selected);
+        auto w = ShownLoaded(kind);
+        QVERIFY(w);
+        const QString start = FocusName();
+        for (const QString& option : movedByArrow) {
+            QVERIFY2(TabTo(option), qPrintable(option));
+            QTest::keyClick(QApplication::focusWidget(), Qt::Key_Down);
+        }
+        for (const QString& option : selected)
+            QVERIFY2(w->findChild<QRadioButton*>(option)->isChecked(), qPrintable(option));
+        QVERIFY(TabTo(start));
+
+        const QStringList stops = TabStops(w.get(), kind == "mainfrm" ? BookTabIndexes : MemberTabIndexes);
+        QCOMPARE(stops.first(), start);
+        const qsizetype n = stops.size();
+        const auto at = [&](qsizetype i) { return stops[((i % n) + n) % n]; };
+        QList<bool> keys;
+        QStringList expected;
+        for (qsizetype i = 0; i < n; ++i) {
+            keys << false << true << true;
+            expected << at(i - 1) << at(i) << at(i + 1);
+        }
+        for (qsizetype i = 1; i <= n; ++i) {
+            keys << false;
+            expected << at(-i);
+        }
+        for (qsizetype i = 1; i <= n; ++i) {
+            keys << true;
+            expected << at(i);
+        }
+        QCOMPARE(FocusAfter(keys), expected);
+    }
+
+    // From a fresh book window, four times Shift+Tab and three times Tab lead to the print button,
+    // which the space bar presses.
+    void backAcrossGroupsAndOnToPrint() {
+        auto w = ShownLoaded(QStringLiteral("mainfrm"));
+        QVERIFY(w);
+        FillEntries(w.get());
+        QCOMPARE(FocusAfter({false, false, false, false, true, true, true}),
+                 (QStringList{"Command1", "Combo1", "Option6", "Option3", "Option6", "Combo1", "Command1"}));
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Space);
+        QVERIFY(printed().endsWith("^XZ\r\n"));
+    }
+
+    void arrowsMoveTheSelection_data() {
+        QTest::addColumn<QString>("kind");
+        QTest::addColumn<QString>("from");
+        QTest::addColumn<int>("key");
+        QTest::addColumn<int>("presses");
+        QTest::addColumn<QString>("focused");
+        QTest::addColumn<QString>("checked");
+        QTest::addColumn<int>("switches");
+        QTest::newRow("book order, Down") << "mainfrm"
+                                          << "Option1" << int(Qt::Key_Down) << 1 << "Option2"
+                                          << "Option2" << 0;
+        QTest::newRow("book order, Right") << "mainfrm"
+                                           << "Option1" << int(Qt::Key_Right) << 1 << "Option2"
+                                           << "Option2" << 0;
+        QTest::newRow("book order, Up goes round") << "mainfrm"
+                                                   << "Option1" << int(Qt::Key_Up) << 1 << "Option2"
+                                                   << "Option2" << 0;
+        QTest::newRow("book order, Down twice comes back") << "mainfrm"
+                                                           << "Option1" << int(Qt::Key_Down) << 2 << "Option1"
+                                                           << "Option1" << 0;
+        QTest::newRow("book framing, Up") << "mainfrm"
+                                          << "Option6" << int(Qt::Key_Up) << 1 << "Option5"
+                                          << "Option5" << 0;
+        QTest::newRow("book framing, Left") << "mainfrm"
+                                            << "Option6" << int(Qt::Key_Left) << 1 << "Option5"
+                                            << "Option5" << 0;
+        QTest::newRow("book switch, Down") << "mainfrm"
+                                           << "Option3" << int(Qt::Key_Down) << 1 << "Option4"
+                                           << "Option3" << 1;
+        QTest::newRow("book switch, Up") << "mainfrm"
+                                         << "Option3" << int(Qt::Key_Up) << 1 << "Option4"
+                                         << "Option3" << 1;
+        QTest::newRow("member framing, Down") << "main1frm"
+                                              << "Option6" << int(Qt::Key_Down) << 1 << "Option5"
+                                              << "Option5" << 0;
+        QTest::newRow("member framing, Up twice") << "main1frm"
+                                                  << "Option6" << int(Qt::Key_Up) << 2 << "Option6"
+                                                  << "Option6" << 0;
+        QTest::newRow("member switch, Down") << "main1frm"
+                                             << "Option4" << int(Qt::Key_Down) << 1 << "Option3"
+                                             << "Option4" << 1;
+        QTest::newRow("member switch, Left") << "main1frm"
+                                             << "Option4" << int(Qt::Key_Left) << 1 << "Option3"
+                                             << "Option4" << 1;
+    }
+    // The arrow keys select the next option of the group round and round; in the window-switch
+    // group that asks for the other window (none answers here, so the window's own kind stays).
+    void arrowsMoveTheSelection() {
+        QFETCH(QString, kind);
+        QFETCH(QString, from);
+        QFETCH(int, key);
+        QFETCH(int, presses);
+        QFETCH(QString, focused);
+        QFETCH(QString, checked);
+        QFETCH(int, switches);
+        auto w = ShownLoaded(kind);
+        QVERIFY(w);
+        QSignalSpy switching(w.get(), &LabelWindow::switchRequested);
+        QVERIFY(TabTo(from));
+        for (int i = 0; i < presses; ++i)
+            QTest::keyClick(QApplication::focusWidget(), Qt::Key(key));
+        QCOMPARE(FocusName(), focused);
+        auto* option = w->findChild<QRadioButton*>(checked);
+        QVERIFY(option->isChecked());
+        const auto siblings = option->parentWidget()->findChildren<QRadioButton*>();
+        QCOMPARE(std::count_if(siblings.begin(), siblings.end(), [](auto* o) { return o->isChecked(); }), 1);
+        QCOMPARE(switching.size(), switches);
+        QVERIFY(printed().isEmpty());
+    }
+
+    // With the window manager, an arrow key in the window-switch group changes windows both ways.
+    void arrowsSwitchWindows() {
+        m_folder->writeLines(QStringLiteral("OH1.ini"), {QStringLiteral("LPT1"), QStringLiteral("2")});
+        WindowManager windows;
+        windows.start();
+        QPointer<mainfrm> book = windows.bookWindow();
+        QVERIFY(QTest::qWaitForWindowActive(book));
+        QCOMPARE(FocusAfter({false, false, false, false}),
+                 (QStringList{"Command1", "Combo1", "Option6", "Option3"}));
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Down);
+        QPointer<main1frm> member = windows.memberWindow();
+        QVERIFY(member);
+        QTRY_VERIFY(book.isNull());
+        member->activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(member));
+        QCOMPARE(FocusName(), QStringLiteral("Option4"));
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Up);
+        QVERIFY(windows.bookWindow());
+        QTRY_VERIFY(member.isNull());
+        QVERIFY(windows.bookWindow()->Option3->isChecked());
+        windows.bookWindow()->close();
+    }
+
+};
+
+QTEST_MAIN(TestKeyboard)
+#include "tst_keyboard.moc"
