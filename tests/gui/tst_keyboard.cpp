@@ -249,6 +249,140 @@ class TestKeyboard : public QObject {
         windows.bookWindow()->close();
     }
 
+    void enterPressesTheFocusedButton_data() {
+        QTest::addColumn<QString>("kind");
+        QTest::addColumn<QString>("button");
+        QTest::addColumn<int>("key");
+        QTest::addColumn<int>("modifiers");
+        const int keypad = int(Qt::KeypadModifier);
+        for (const char* kind : {"mainfrm", "main1frm"}) {
+            const QString k = QString::fromLatin1(kind);
+            QTest::addRow("%s: Return on Command1", kind) << k << "Command1" << int(Qt::Key_Return) << 0;
+            QTest::addRow("%s: keypad Enter on Command1", kind)
+                << k << "Command1" << int(Qt::Key_Enter) << keypad;
+            QTest::addRow("%s: space on Command1", kind) << k << "Command1" << int(Qt::Key_Space) << 0;
+            QTest::addRow("%s: Return on Command2", kind) << k << "Command2" << int(Qt::Key_Return) << 0;
+            QTest::addRow("%s: keypad Enter on Command2", kind)
+                << k << "Command2" << int(Qt::Key_Enter) << keypad;
+        }
+    }
+    // Reached by Tab, the print button prints the same bytes as a click, once; the exit button asks.
+    void enterPressesTheFocusedButton() {
+        QFETCH(QString, kind);
+        QFETCH(QString, button);
+        QFETCH(int, key);
+        QFETCH(int, modifiers);
+        auto w = ShownLoaded(kind);
+        QVERIFY(w);
+        FillEntries(w.get());
+        QByteArray byClick;
+        if (button == QLatin1String("Command1")) {
+            QTest::mouseClick(w->Command1, Qt::LeftButton);
+            byClick = printed();
+            QVERIFY(byClick.endsWith("^XZ\r\n"));
+            QFile::remove(m_lpt);
+            FillEntries(w.get());
+        }
+        QSignalSpy jobs(w.get(), &LabelWindow::layoutLinesRead);
+        QSignalSpy exits(w.get(), &LabelWindow::exitRequested);
+        QVERIFY(TabTo(button));
+        ModalBoxes boxes(QMessageBox::No);
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key(key), Qt::KeyboardModifiers(modifiers));
+        if (button == QLatin1String("Command1")) {
+            QCOMPARE(jobs.size(), 1);
+            QCOMPARE(printed(), byClick);
+            QVERIFY(boxes.seen.isEmpty());
+        } else {
+            QCOMPARE(boxes.seen.size(), 1);
+            QCOMPARE(boxes.seen[0].text, QStringLiteral("정말로 종료 하시겠습니까?"));
+            QCOMPARE(jobs.size(), 0);
+            QCOMPARE(exits.size(), 0);
+            QVERIFY(!QFile::exists(m_lpt));
+        }
+    }
+
+    void enterInABoxPrintsOnceOrNot_data() {
+        QTest::addColumn<QString>("box");
+        QTest::addColumn<int>("key");
+        QTest::addColumn<int>("modifiers");
+        QTest::addColumn<int>("jobs");
+        const int keypad = int(Qt::KeypadModifier);
+        QTest::newRow("Return in Text2") << "Text2" << int(Qt::Key_Return) << 0 << 1;
+        QTest::newRow("keypad Enter in Text2") << "Text2" << int(Qt::Key_Enter) << keypad << 1;
+        QTest::newRow("Return in Text5") << "Text5" << int(Qt::Key_Return) << 0 << 1;
+        QTest::newRow("keypad Enter in Text5") << "Text5" << int(Qt::Key_Enter) << keypad << 1;
+        QTest::newRow("Return in Text1") << "Text1" << int(Qt::Key_Return) << 0 << 0;
+        QTest::newRow("keypad Enter in Text1") << "Text1" << int(Qt::Key_Enter) << keypad << 0;
+    }
+    // Enter in the serial number or the quantity box of the book window runs exactly one job.
+    void enterInABoxPrintsOnceOrNot() {
+        QFETCH(QString, box);
+        QFETCH(int, key);
+        QFETCH(int, modifiers);
+        QFETCH(int, jobs);
+        auto w = ShownLoaded(QStringLiteral("mainfrm"));
+        QVERIFY(w);
+        FillEntries(w.get());
+        QSignalSpy ran(w.get(), &LabelWindow::layoutLinesRead);
+        QVERIFY(TabTo(box));
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key(key), Qt::KeyboardModifiers(modifiers));
+        QCOMPARE(ran.size(), jobs);
+        QCOMPARE(QFile::exists(m_lpt), jobs > 0);
+    }
+
+    void dialogEnterPressesTheFocusedButton_data() {
+        QTest::addColumn<QString>("kind");
+        QTest::addColumn<QString>("button");
+        QTest::addColumn<int>("key");
+        QTest::addColumn<int>("modifiers");
+        const int keypad = int(Qt::KeypadModifier);
+        for (const char* kind : {"defrm", "de1frm"}) {
+            const QString k = QString::fromLatin1(kind);
+            QTest::addRow("%s: Return on Command1", kind) << k << "Command1" << int(Qt::Key_Return) << 0;
+            QTest::addRow("%s: keypad Enter on Command1", kind)
+                << k << "Command1" << int(Qt::Key_Enter) << keypad;
+            QTest::addRow("%s: Return on Command2", kind) << k << "Command2" << int(Qt::Key_Return) << 0;
+            QTest::addRow("%s: keypad Enter on Command2", kind)
+                << k << "Command2" << int(Qt::Key_Enter) << keypad;
+        }
+    }
+    // In the position dialogs Enter presses the button that has the focus: save or close.
+    void dialogEnterPressesTheFocusedButton() {
+        QFETCH(QString, kind);
+        QFETCH(QString, button);
+        QFETCH(int, key);
+        QFETCH(int, modifiers);
+        const QString file =
+            kind == QLatin1String("defrm") ? QStringLiteral("DPOS.ini") : QStringLiteral("DPOS1.ini");
+        const QByteArray before = m_folder->readBytes(file);
+        QPointer<PositionDialog> dialog;
+        if (kind == QLatin1String("defrm"))
+            dialog = new defrm;
+        else
+            dialog = new de1frm;
+        dialog->Form_Load();
+        QStringList lines = dialog->layoutLines();
+        lines[0] = QStringLiteral("77");
+        dialog->setLayoutLines(lines);
+        dialog->show();
+        QVERIFY(QTest::qWaitForWindowActive(dialog));
+        QCOMPARE(FocusName(), QStringLiteral("Command1"));
+        QVERIFY(TabTo(button));
+        ModalBoxes boxes;
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key(key), Qt::KeyboardModifiers(modifiers));
+        if (button == QLatin1String("Command1")) {
+            QCOMPARE(boxes.seen.size(), 1);
+            QCOMPARE(boxes.seen[0].text, QStringLiteral("저장되었습니다."));
+            QVERIFY(m_folder->readBytes(file).startsWith("77\r\n"));
+            QVERIFY(dialog && dialog->isVisible());
+            delete dialog;
+        } else {
+            QTRY_VERIFY(dialog.isNull());
+            QVERIFY(boxes.seen.isEmpty());
+            QCOMPARE(m_folder->readBytes(file), before);
+        }
+    }
+
 };
 
 QTEST_MAIN(TestKeyboard)

@@ -3,6 +3,7 @@
 #include "core/AppFolder.h"
 #include "core/Failure.h"
 #include "settings/SettingsFile.h"
+#include "ui/kit/ControlFactory.h"
 #include "ui/kit/FormKit.h"
 
 #include <QKeyEvent>
@@ -53,12 +54,8 @@ QLineEdit* PositionDialog::addRow(QLabel*& label, const QString& labelName, cons
 
 QPushButton* PositionDialog::addButton(const QString& name, const QString& caption, int left, int top,
                                        int width) {
-    auto* button = new QPushButton(caption, this);
-    button->setObjectName(name);
-    // Enter in a box must not press a button, as no button is the default.
-    button->setAutoDefault(false);
-    PlaceTwips(button, left, top, width, ButtonHeight);
-    return button;
+    // Enter presses the focused button; in a box it presses none, as no button is the default.
+    return MakeButton(this, name, caption, left, top, width, ButtonHeight);
 }
 
 void PositionDialog::Form_Load() {
@@ -103,12 +100,7 @@ void PositionDialog::keyPressEvent(QKeyEvent* event) {
         return;
     case Qt::Key_Return:
     case Qt::Key_Enter:
-        // Enter presses the button that has the focus and nothing else.
-        if (auto* button = qobject_cast<QPushButton*>(focusWidget()); button && event->modifiers() == 0) {
-            button->click();
-            event->accept();
-            return;
-        }
+        // A focused button takes Enter itself; from a box it reaches no button.
         event->accept();
         return;
     default:

@@ -1,6 +1,7 @@
 #include "ui/kit/ControlFactory.h"
 
 #include "ui/kit/FormKit.h"
+#include "ui/kit/Keys.h"
 #include "ui/kit/UpDown.h"
 
 #include <QCheckBox>
@@ -144,6 +145,24 @@ class OptionGroup : public QObject {
     QList<QRadioButton*> m_options;
 };
 
+// A push button that Return and the keypad's Enter press while it has the focus, as on Windows;
+// the space bar still presses it too. A held Enter presses it once.
+class FormButton : public QPushButton {
+  public:
+    using QPushButton::QPushButton;
+
+  protected:
+    void keyPressEvent(QKeyEvent* event) override {
+        if (!IsEnterKey(*event)) {
+            QPushButton::keyPressEvent(event);
+            return;
+        }
+        event->accept();
+        if (!event->isAutoRepeat())
+            click();
+    }
+};
+
 } // namespace
 
 QLineEdit* MakeTextBox(QWidget* parent, const QString& name, int left, int top, int width, int height,
@@ -181,7 +200,7 @@ QGroupBox* MakeFrame(QWidget* parent, const QString& name, const QString& captio
 
 QPushButton* MakeButton(QWidget* parent, const QString& name, const QString& caption, int left, int top,
                         int width, int height) {
-    auto* button = Placed(new QPushButton(caption, parent), name, left, top, width, height, false);
+    auto* button = Placed(new FormButton(caption, parent), name, left, top, width, height, false);
     button->setAutoDefault(false);
     return button;
 }

@@ -32,6 +32,7 @@ QRadioButton* MakeOption(QWidget* parent, const QString& name, const QString& ca
                          int width, int height, bool bold);
 QGroupBox* MakeFrame(QWidget* parent, const QString& name, const QString& caption, int left, int top,
                      int width, int height, bool bold);
+// A push button that Return, the keypad's Enter and the space bar press while it has the focus.
 QPushButton* MakeButton(QWidget* parent, const QString& name, const QString& caption, int left, int top,
                         int width, int height);
 QCheckBox* MakeCheckBox(QWidget* parent, const QString& name, const QString& caption, int left, int top,
