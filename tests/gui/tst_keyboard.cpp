@@ -72,6 +72,10 @@ QStringList TabStops(const QWidget* window, TabIndexTable table) {
     return stops;
 }
 
+QString ChannelFile(const QString& kind) {
+    return kind == QLatin1String("mainfrm") ? QStringLiteral("OH.ini") : QStringLiteral("OH1.ini");
+}
+
 } // namespace
 
 class TestKeyboard : public QObject {
@@ -381,6 +385,125 @@ class TestKeyboard : public QObject {
             QVERIFY(boxes.seen.isEmpty());
             QCOMPARE(m_folder->readBytes(file), before);
         }
+    }
+
+    void portBoxKeepsTypedText_data() {
+        QTest::addColumn<QString>("kind");
+        QTest::addColumn<QString>("typed");
+        QTest::addColumn<bool>("forward");
+        QTest::newRow("book, lpt1, Tab") << "mainfrm"
+                                         << "lpt1" << true;
+        QTest::newRow("book, lpt, Tab") << "mainfrm"
+                                        << "lpt" << true;
+        QTest::newRow("book, LPT, Shift+Tab") << "mainfrm"
+                                              << "LPT" << false;
+        QTest::newRow("book, L, Tab") << "mainfrm"
+                                      << "L" << true;
+        QTest::newRow("book, com1, Shift+Tab") << "mainfrm"
+                                               << "com1" << false;
+        QTest::newRow("book, C, Tab") << "mainfrm"
+                                      << "C" << true;
+        QTest::newRow("member, lpt1, Tab") << "main1frm"
+                                           << "lpt1" << true;
+        QTest::newRow("member, Lpt1, Shift+Tab") << "main1frm"
+                                                 << "Lpt1" << false;
+        QTest::newRow("member, com1, Tab") << "main1frm"
+                                           << "com1" << true;
+    }
+    // What is typed into the port box stays as typed when the box is left: no completion, no case
+    // change, nothing added to the list.
+    void portBoxKeepsTypedText() {
+        QFETCH(QString, kind);
+        QFETCH(QString, typed);
+        QFETCH(bool, forward);
+        auto w = ShownLoaded(kind);
+        QVERIFY(w);
+        QVERIFY(TabTo(QStringLiteral("Combo1")));
+        QTest::keyClick(w->Combo1, Qt::Key_A, Qt::ControlModifier);
+        QTest::keyClicks(w->Combo1, typed);
+        QCOMPARE(w->Combo1->currentText(), typed);
+        test::PressTab(forward);
+        QVERIFY(FocusName() != QLatin1String("Combo1"));
+        QCOMPARE(w->Combo1->currentText(), typed);
+        test::PressTab(!forward);
+        QCOMPARE(FocusName(), QStringLiteral("Combo1"));
+        test::PressTab(!forward);
+        QCOMPARE(w->Combo1->currentText(), typed);
+        QCOMPARE(w->Combo1->count(), 2);
+        QCOMPARE(w->Combo1->itemText(0), QStringLiteral("COM1"));
+        QCOMPARE(w->Combo1->itemText(1), QStringLiteral("LPT1"));
+    }
+
+    // Choosing from the list with the arrow keys replaces the typed text with that item's text.
+    void portBoxChoosingFromTheList() {
+        auto w = ShownLoaded(QStringLiteral("mainfrm"));
+        QVERIFY(w);
+        QVERIFY(TabTo(QStringLiteral("Combo1")));
+        QTest::keyClick(w->Combo1, Qt::Key_A, Qt::ControlModifier);
+        QTest::keyClicks(w->Combo1, "com");
+        QTest::keyClick(w->Combo1, Qt::Key_Down);
+        QCOMPARE(w->Combo1->currentText(), QStringLiteral("LPT1"));
+        QTest::keyClick(w->Combo1, Qt::Key_Up);
+        QCOMPARE(w->Combo1->currentText(), QStringLiteral("COM1"));
+        QCOMPARE(w->Combo1->count(), 2);
+    }
+
+    // "lpt1" typed is not "LPT1": the job goes to serial port 1 and "lpt1" is saved as typed.
+    void portBoxTypedLowerCasePrintsToSerialPort() {
+        PtyCapture port;
+        QVERIFY(!port.slavePath().isEmpty());
+        qputenv("HANLABEL_COM1", port.slavePath().toLocal8Bit());
+        auto w = ShownLoaded(QStringLiteral("mainfrm"));
+        QVERIFY(w);
+        FillEntries(w.get());
+        QVERIFY(TabTo(QStringLiteral("Combo1")));
+        QTest::keyClick(w->Combo1, Qt::Key_A, Qt::ControlModifier);
+        QTest::keyClicks(w->Combo1, "lpt1");
+        QVERIFY(TabTo(QStringLiteral("Command1")));
+        QTest::keyClick(w->Command1, Qt::Key_Return);
+
+        BookLabelInputs in;
+        in.portText = QStringLiteral("lpt1");
+        in.originX = QStringLiteral("0");
+        in.originY = QStringLiteral("0");
+        in.labelText = QStringLiteral("A1");
+        in.firstSerial = QStringLiteral("0001");
+        in.quantity = QStringLiteral("2");
+        GlyphSource glyphs;
+        glyphs.bind(m_folder->file(QStringLiteral("견고딕24X24.mdb")));
+        const QByteArray expected = ComposeBookLabel(
+            in, ReadSettingsFile(m_folder->file(QStringLiteral("DPOS.ini")), 5), ChannelKind::Serial, glyphs);
+        QCOMPARE(port.waitFor(expected.size()), expected);
+        QVERIFY(!QFile::exists(m_lpt));
+        QCOMPARE(m_folder->readBytes(QStringLiteral("OH.ini")), QByteArray("lpt1\r\n2\r\n"));
+        QCOMPARE(w->Combo1->currentText(), QStringLiteral("lpt1"));
+    }
+
+    void portBoxLoadedLowerCaseSurvivesTabbing_data() {
+        QTest::addColumn<QString>("kind");
+        QTest::newRow("book") << "mainfrm";
+        QTest::newRow("member") << "main1frm";
+    }
+    // A port text loaded in lower case stays as it is through tabbing in and out, and a print
+    // saves it back unchanged.
+    void portBoxLoadedLowerCaseSurvivesTabbing() {
+        QFETCH(QString, kind);
+        PtyCapture port;
+        QVERIFY(!port.slavePath().isEmpty());
+        qputenv("HANLABEL_COM1", port.slavePath().toLocal8Bit());
+        m_folder->writeLines(ChannelFile(kind), {QStringLiteral("lpt1"), QStringLiteral("2")});
+        auto w = ShownLoaded(kind);
+        QVERIFY(w);
+        FillEntries(w.get());
+        QCOMPARE(w->Combo1->currentText(), QStringLiteral("lpt1"));
+        QVERIFY(TabTo(QStringLiteral("Combo1")));
+        QCOMPARE(FocusAfter({true, false, false, true, true}).count(QStringLiteral("Combo1")), 2);
+        QCOMPARE(w->Combo1->currentText(), QStringLiteral("lpt1"));
+        QVERIFY(TabTo(QStringLiteral("Command1")));
+        QTest::keyClick(w->Command1, Qt::Key_Enter, Qt::KeypadModifier);
+        QVERIFY(port.waitFor(5).startsWith("^XA"));
+        QVERIFY(!QFile::exists(m_lpt));
+        QCOMPARE(m_folder->readBytes(ChannelFile(kind)), QByteArray("lpt1\r\n2\r\n"));
     }
 
 };

@@ -213,6 +213,9 @@ QCheckBox* MakeCheckBox(QWidget* parent, const QString& name, const QString& cap
 QComboBox* MakePortCombo(QWidget* parent, const QString& name, int left, int top, int width, int height) {
     auto* combo = Placed(new QComboBox(parent), name, left, top, width, height, false);
     combo->setEditable(true);
+    // The text stays as typed or loaded: no completion, no case change on leaving the box, and
+    // nothing typed is added to the list.
+    combo->setCompleter(nullptr);
     combo->setInsertPolicy(QComboBox::NoInsert);
     combo->addItems({QStringLiteral("COM1"), QStringLiteral("LPT1")});
     combo->setEditText(QStringLiteral("COM1"));

@@ -37,7 +37,8 @@ QPushButton* MakeButton(QWidget* parent, const QString& name, const QString& cap
                         int width, int height);
 QCheckBox* MakeCheckBox(QWidget* parent, const QString& name, const QString& caption, int left, int top,
                         int width, int height, bool bold);
-// The port choice: editable, list "COM1" and "LPT1", text "COM1", light yellow.
+// The port choice: editable, list "COM1" and "LPT1", text "COM1", light yellow. Its text stays
+// exactly as typed or set (no completion).
 QComboBox* MakePortCombo(QWidget* parent, const QString& name, int left, int top, int width, int height);
 // A spin control; it takes the font of its parent.
 UpDown* MakeSpin(QWidget* parent, const QString& name, int left, int top, int width, int height);
