@@ -506,6 +506,40 @@ class TestKeyboard : public QObject {
         QCOMPARE(m_folder->readBytes(ChannelFile(kind)), QByteArray("lpt1\r\n2\r\n"));
     }
 
+    void starDisplayOnlyOnTypedKeys_data() {
+        QTest::addColumn<int>("key");
+        QTest::addColumn<int>("modifiers");
+        QTest::addColumn<QString>("shown");
+        QTest::newRow("Tab") << int(Qt::Key_Tab) << 0 << "****";
+        QTest::newRow("Shift+Tab") << int(Qt::Key_Backtab) << int(Qt::ShiftModifier) << "****";
+        QTest::newRow("Return") << int(Qt::Key_Return) << 0 << "****";
+        QTest::newRow("keypad Enter") << int(Qt::Key_Enter) << int(Qt::KeypadModifier) << "****";
+        QTest::newRow("Left") << int(Qt::Key_Left) << 0 << "****";
+        QTest::newRow("Home") << int(Qt::Key_Home) << 0 << "****";
+        QTest::newRow("Shift alone") << int(Qt::Key_Shift) << int(Qt::ShiftModifier) << "****";
+        QTest::newRow("Ctrl alone") << int(Qt::Key_Control) << int(Qt::ControlModifier) << "****";
+        QTest::newRow("Ctrl+A") << int(Qt::Key_A) << int(Qt::ControlModifier) << "****";
+        QTest::newRow("Escape") << int(Qt::Key_Escape) << 0 << "****";
+        QTest::newRow("Backspace") << int(Qt::Key_Backspace) << 0 << "***";
+        QTest::newRow("digit 5") << int(Qt::Key_5) << 0 << "01235";
+    }
+    // After the mask switch is turned off, the stars stay until a key types a character in Text4.
+    void starDisplayOnlyOnTypedKeys() {
+        QFETCH(int, key);
+        QFETCH(int, modifiers);
+        QFETCH(QString, shown);
+        auto w = ShownLoaded(QStringLiteral("main1frm"));
+        QVERIFY(w);
+        auto* member = static_cast<main1frm*>(w.get());
+        QVERIFY(TabTo(QStringLiteral("Text4")));
+        QTest::keyClicks(member->Text4, "0123");
+        QCOMPARE(member->Text4->displayText(), QStringLiteral("****"));
+        QTest::mouseClick(member->Check1, Qt::LeftButton);
+        QVERIFY(!member->Check1->isChecked());
+        QCOMPARE(FocusName(), QStringLiteral("Text4"));
+        QTest::keyClick(member->Text4, Qt::Key(key), Qt::KeyboardModifiers(modifiers));
+        QCOMPARE(member->Text4->displayText(), shown);
+    }
 };
 
 QTEST_MAIN(TestKeyboard)

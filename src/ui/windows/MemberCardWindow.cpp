@@ -4,6 +4,7 @@
 #include "ui/kit/ControlFactory.h"
 #include "ui/kit/Decoration.h"
 #include "ui/kit/FormKit.h"
+#include "ui/kit/Keys.h"
 #include "ui/kit/UpDown.h"
 
 #include <QAction>
@@ -94,13 +95,14 @@ main1frm::main1frm(QWidget* parent)
 
 main1frm::~main1frm() = default;
 
-// Key releases in Text3 and typed characters in Text4 (keys or composed input).
+// Key releases in Text3 and characters typed into Text4 (keys or composed input); Tab, Enter,
+// arrows and modifiers type nothing.
 bool main1frm::eventFilter(QObject* watched, QEvent* event) {
     if (watched == Text3 && event->type() == QEvent::KeyRelease &&
         !static_cast<QKeyEvent*>(event)->isAutoRepeat())
         Text3_KeyUp();
     if (watched == Text4) {
-        if (event->type() == QEvent::KeyPress && !static_cast<QKeyEvent*>(event)->text().isEmpty())
+        if (event->type() == QEvent::KeyPress && TypesCharacter(*static_cast<QKeyEvent*>(event)))
             Text4_KeyPress();
         else if (event->type() == QEvent::InputMethod &&
                  !static_cast<QInputMethodEvent*>(event)->commitString().isEmpty())
