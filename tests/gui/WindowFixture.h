@@ -3,6 +3,7 @@
 #include "TestSupport.h"
 
 #include <QApplication>
+#include <QClipboard>
 #include <QFile>
 #include <QList>
 #include <QString>
@@ -53,6 +54,12 @@ inline QStringList FocusAfter(const QList<bool>& forwardKeys) {
         names << FocusName();
     }
     return names;
+}
+
+// Puts text on the clipboard and pastes it into the control with Ctrl+V.
+inline void Paste(QWidget* control, const QString& text) {
+    QApplication::clipboard()->setText(text);
+    QTest::keyClick(control, Qt::Key_V, Qt::ControlModifier);
 }
 
 // A fresh application folder for a label window, with "LPT1" mapped to a file in it.

@@ -5,6 +5,7 @@
 #include "settings/SettingsFile.h"
 #include "ui/kit/ControlFactory.h"
 #include "ui/kit/FormKit.h"
+#include "ui/kit/OneLineText.h"
 
 #include <QKeyEvent>
 #include <QLabel>
@@ -49,6 +50,7 @@ QLineEdit* PositionDialog::addRow(QLabel*& label, const QString& labelName, cons
     box->setObjectName(boxName);
     SetBackground(box, BoxColour);
     PlaceTwips(box, BoxLeft, boxTop, boxWidth, boxHeight);
+    MakeOneLine(box, PastedBreaks::KeepFirstLine);
     return box;
 }
 
@@ -126,6 +128,9 @@ defrm::defrm()
     Command1 = addButton(QStringLiteral("Command1"), QStringLiteral("저장하기"), 960, 2880, 1215);
     Command2 = addButton(QStringLiteral("Command2"), QStringLiteral("종  료"), 2760, 2880, 1335);
     setLineOrder({Text4, Text5, Text1, Text2, Text3});
+    // A printer ignores line breaks between commands: the fragment boxes leave them out.
+    for (QLineEdit* fragment : {Text1, Text2, Text3})
+        MakeOneLine(fragment, PastedBreaks::Drop);
     // Tab indexes: Command1 0, Text1 1, Text2 2, Text3 3, Command2 7, Text4 8, Text5 10.
     ChainTabOrder({Command1, Text1, Text2, Text3, Command2, Text4, Text5});
     connect(Command1, &QPushButton::clicked, this, &PositionDialog::Command1_Click);
@@ -154,6 +159,8 @@ de1frm::de1frm()
     Command1 = addButton(QStringLiteral("Command1"), QStringLiteral("저장하기"), 960, 3840, 1215);
     Command2 = addButton(QStringLiteral("Command2"), QStringLiteral("종  료"), 2640, 3840, 1335);
     setLineOrder({Text1, Text2, Text3, Text4, Text5, Text6, Text7});
+    for (QLineEdit* fragment : {Text1, Text6, Text7})
+        MakeOneLine(fragment, PastedBreaks::Drop);
     // Tab indexes: Command1 0, Command2 1, then Text1 to Text7 at 2, 4, ..., 14.
     ChainTabOrder({Command1, Command2, Text1, Text2, Text3, Text4, Text5, Text6, Text7});
     connect(Command1, &QPushButton::clicked, this, &PositionDialog::Command1_Click);

@@ -2,6 +2,7 @@
 
 #include "ui/kit/FormKit.h"
 #include "ui/kit/Keys.h"
+#include "ui/kit/OneLineText.h"
 #include "ui/kit/UpDown.h"
 
 #include <QCheckBox>
@@ -169,6 +170,7 @@ QLineEdit* MakeTextBox(QWidget* parent, const QString& name, int left, int top, 
                        const QColor& colour) {
     auto* box = Placed(new QLineEdit(parent), name, left, top, width, height, false);
     box->setTextMargins(0, 0, 0, 0);
+    MakeOneLine(box, PastedBreaks::KeepFirstLine);
     SetBackground(box, colour);
     return box;
 }
@@ -217,6 +219,7 @@ QComboBox* MakePortCombo(QWidget* parent, const QString& name, int left, int top
     // nothing typed is added to the list.
     combo->setCompleter(nullptr);
     combo->setInsertPolicy(QComboBox::NoInsert);
+    MakeOneLine(combo->lineEdit(), PastedBreaks::KeepFirstLine);
     combo->addItems({QStringLiteral("COM1"), QStringLiteral("LPT1")});
     combo->setEditText(QStringLiteral("COM1"));
     SetBackground(combo, LightYellow);

@@ -20,7 +20,8 @@ namespace hanlabel {
 class UpDown;
 
 // The controls the two label windows are built from, each placed at a twips rectangle of its
-// parent and named (objectName); all but the spin control are set in "굴림" 9 pt.
+// parent and named (objectName); all but the spin control are set in "굴림" 9 pt. Text boxes hold
+// one line: pasted or dropped text is kept up to its first line break.
 QLineEdit* MakeTextBox(QWidget* parent, const QString& name, int left, int top, int width, int height,
                        const QColor& colour);
 QLabel* MakeLabel(QWidget* parent, const QString& name, const QString& caption, int left, int top, int width,
@@ -38,7 +39,7 @@ QPushButton* MakeButton(QWidget* parent, const QString& name, const QString& cap
 QCheckBox* MakeCheckBox(QWidget* parent, const QString& name, const QString& caption, int left, int top,
                         int width, int height, bool bold);
 // The port choice: editable, list "COM1" and "LPT1", text "COM1", light yellow. Its text stays
-// exactly as typed or set (no completion).
+// exactly as typed or set (no completion) and holds no line break.
 QComboBox* MakePortCombo(QWidget* parent, const QString& name, int left, int top, int width, int height);
 // A spin control; it takes the font of its parent.
 UpDown* MakeSpin(QWidget* parent, const QString& name, int left, int top, int width, int height);

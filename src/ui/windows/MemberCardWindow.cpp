@@ -5,6 +5,7 @@
 #include "ui/kit/Decoration.h"
 #include "ui/kit/FormKit.h"
 #include "ui/kit/Keys.h"
+#include "ui/kit/OneLineText.h"
 #include "ui/kit/UpDown.h"
 
 #include <QAction>
@@ -39,9 +40,9 @@ main1frm::main1frm(QWidget* parent)
     Text1 = MakeTextBox(client, QStringLiteral("Text1"), 4560, 720, 2175, 285, Pink);
     Text2 = MakeTextBox(client, QStringLiteral("Text2"), 4560, 1080, 2175, 285, Pink);
     Text3 = MakeTextBox(client, QStringLiteral("Text3"), 4560, 1440, 855, 285, Pink);
-    Text3->setMaxLength(6);
+    SetCharacterLimit(Text3, 6);
     Text4 = MakeTextBox(client, QStringLiteral("Text4"), 5760, 1440, 975, 285, Pink);
-    Text4->setMaxLength(7);
+    SetCharacterLimit(Text4, 7);
     Text4->setStyle(MakeStarEchoStyle(Text4));
 
     Command1 = makePrintButton();
@@ -112,7 +113,7 @@ bool main1frm::eventFilter(QObject* watched, QEvent* event) {
 }
 
 void main1frm::Text3_KeyUp() {
-    if (Text3->text().length() >= 6)
+    if (CharacterCount(Text3->text()) >= 6)
         Text4->setFocus();
 }
 
@@ -126,6 +127,11 @@ void main1frm::Check1_Click() { Text4->setFocus(); }
 // The print button: runs the member card job on the boxes; a card sent whole empties the entries
 // of the next member.
 void main1frm::Command1_Click() {
+    if (holdsHalfCharacter({{Text1, QStringLiteral("소속")},
+                            {Text2, QStringLiteral("성명")},
+                            {Text3, QStringLiteral("회원번호 앞부분")},
+                            {Text4, QStringLiteral("회원번호 뒷부분")}}))
+        return;
     MemberCardInputs in;
     in.portText = Combo1->currentText();
     in.framing = Option5->isChecked() ? SerialFraming::Even7 : SerialFraming::None8;
