@@ -50,6 +50,7 @@ class TestEndToEnd : public QObject {
     void cleanup();
 
     void bookRunOnParallelFile();
+    void bookPrintByTabAndEnter();
     void memberCardOnSerialPort();
     void startUpFailureShowsMessageAndExitsNonZero();
 
@@ -62,6 +63,10 @@ class TestEndToEnd : public QObject {
     void click(const QString& window, Point p);
     void type(const QString& text) { xdotool({"type", "--delay", "40", text}); }
     void key(const QString& keys) { xdotool({"key", keys}); }
+    // Presses a key a number of times.
+    void keyTimes(const QString& name, int times) {
+        xdotool(QStringList{"key", "--delay", "60"} + QStringList(times, name));
+    }
     void startApplication(const AppFolderFixture& app, const QProcessEnvironment& extra);
     // Presses "종  료" and answers Yes; the program must end with 0.
     void exitWithYes(const QString& window);
@@ -198,6 +203,45 @@ void TestEndToEnd::bookRunOnParallelFile() {
         ComposeBookLabel(in, ReadSettingsFile(app.file("DPOS.ini"), 5), ChannelKind::Parallel, glyphs);
     QCOMPARE(CompareGolden("e2e_book_lpt1.zpl", expected), QString());
 
+    QTRY_COMPARE_WITH_TIMEOUT(QFileInfo(lpt).size(), qint64(expected.size()), StepTimeoutMs);
+    QCOMPARE(hanlabel::test::ReadFileBytes(lpt), expected);
+    QCOMPARE(app.readBytes("OH.ini"), QByteArray("LPT1\r\n2\r\n"));
+    exitWithYes(window);
+}
+
+// The same kind of run from the keyboard alone: the focus starts on "종  료", Tab reaches every box
+// and then the print button, which Enter presses.
+void TestEndToEnd::bookPrintByTabAndEnter() {
+    AppFolderFixture app;
+    app.writeLines("OH.ini", {"LPT1", "2"});
+    const QString lpt = app.file("LPT1.zpl");
+    QProcessEnvironment extra;
+    extra.insert("HANLABEL_LPT1", lpt);
+    startApplication(app, extra);
+    const QString window = waitForWindow(QStringLiteral("도서 바코드"));
+    QVERIFY2(!window.isEmpty(), "the book label window did not come up");
+    xdotool({"windowfocus", "--sync", window});
+
+    key("Tab"); // Text1
+    type(QStringLiteral("가A"));
+    keyTimes("Tab", 6); // UpDown1, Text3, Text4, UpDown2, Option1, Text5 (its text selected)
+    type(QStringLiteral("2"));
+    key("Tab"); // Text2
+    type(QStringLiteral("0007"));
+    keyTimes("Tab", 4); // Option3, Option6, Combo1, Command1
+    key("Return");
+
+    BookLabelInputs in;
+    in.portText = "LPT1";
+    in.originX = "0";
+    in.originY = "0";
+    in.labelText = QStringLiteral("가A");
+    in.firstSerial = "0007";
+    in.quantity = "2";
+    GlyphSource glyphs;
+    glyphs.bind(app.file(QStringLiteral("견고딕24X24.mdb")));
+    const QByteArray expected =
+        ComposeBookLabel(in, ReadSettingsFile(app.file("DPOS.ini"), 5), ChannelKind::Parallel, glyphs);
     QTRY_COMPARE_WITH_TIMEOUT(QFileInfo(lpt).size(), qint64(expected.size()), StepTimeoutMs);
     QCOMPARE(hanlabel::test::ReadFileBytes(lpt), expected);
     QCOMPARE(app.readBytes("OH.ini"), QByteArray("LPT1\r\n2\r\n"));
