@@ -1,5 +1,6 @@
 // Prints figures for the book label print path: opening the glyph database and answering the
 // first lookup, composing a 13-syllable book job, and peak resident memory.
+#include "core/Signals.h"
 #include "glyphs/GlyphSource.h"
 #include "jobs/BookLabelJob.h"
 
@@ -24,6 +25,7 @@ double median(std::vector<double> v) {
 } // namespace
 
 int main(int argc, char** argv) {
+    hanlabel::IgnoreChannelSignals();
     qputenv("QT_QPA_PLATFORM", "offscreen");
     QGuiApplication app(argc, argv);
     const QString database = QStringLiteral(HANLABEL_SAMPLE_APP "/견고딕24X24.mdb");

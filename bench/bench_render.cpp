@@ -1,5 +1,6 @@
 // Prints the time the virtual printer takes to render one book label and one member card (the
 // sample layouts with Hangul text), and to add the caption and encode the PNG file.
+#include "core/Signals.h"
 #include "glyphs/GlyphSource.h"
 #include "jobs/BookLabelJob.h"
 #include "jobs/MemberCardJob.h"
@@ -52,6 +53,7 @@ void Report(const char* what, const QByteArray& stream) {
 } // namespace
 
 int main(int argc, char** argv) {
+    hanlabel::IgnoreChannelSignals();
     qputenv("QT_QPA_PLATFORM", "offscreen");
     QGuiApplication app(argc, argv);
     GlyphSource glyphs;

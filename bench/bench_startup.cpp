@@ -4,6 +4,7 @@
 // The benchmark runs itself as a child process for each measurement.
 
 #include "app/WindowManager.h"
+#include "core/Signals.h"
 #include "ui/kit/FormKit.h"
 #include "ui/windows/BookLabelWindow.h"
 
@@ -102,6 +103,7 @@ ChildRun RunChild(const QString& self, const QString& mode, const QProcessEnviro
 } // namespace
 
 int main(int argc, char** argv) {
+    hanlabel::IgnoreChannelSignals();
     if (argc > 1 && std::strcmp(argv[1], "--child-start") == 0)
         return Child(argc, argv, false);
     if (argc > 1 && std::strcmp(argv[1], "--child-print") == 0)

@@ -1,16 +1,16 @@
 #include "channels/CupsTransport.h"
 
-#include "core/Failure.h"
+#include "channels/Link.h"
+
+#include <QDeadlineTimer>
 
 #include <cups/cups.h>
 
-#include <algorithm>
 #include <cerrno>
-#include <cstring>
 #include <memory>
 
+#include <poll.h>
 #include <sys/socket.h>
-#include <sys/time.h>
 #include <unistd.h>
 
 namespace hanlabel {
@@ -21,6 +21,10 @@ const QString kPrefix = QStringLiteral("cups:");
 constexpr qint64 kChunk = 16384;
 
 constexpr int kConnectTimeoutMs = 5000;
+// How long libcups waits before it asks the loop again, and how long a cancel may spend telling
+// the server.
+constexpr double kSliceSeconds = 0.05;
+constexpr int kCancelTimeMs = 150;
 
 QString LastError() { return QString::fromUtf8(cupsLastErrorString()); }
 
@@ -31,27 +35,35 @@ QString Server() {
 }
 
 // Why the server cannot be reached: libcups closes its socket before the reason can be read, so
-// one more bare connection attempt asks the system.
-QString ConnectError() {
+// one more bare connection attempt asks the system, within the connect time and the send's cancel.
+QString ConnectError(SendPump& pump) {
     const QByteArray port = QByteArray::number(ippPort());
     http_addrlist_t* list = httpAddrGetList(cupsServer(), AF_UNSPEC, port.constData());
     if (!list)
         return QStringLiteral("주소를 찾을 수 없습니다");
     QString reason = QStringLiteral("응답이 없습니다");
-    for (http_addrlist_t* a = list; a; a = a->next) {
-        const int fd = ::socket(a->addr.addr.sa_family, SOCK_STREAM | SOCK_CLOEXEC, 0);
+    QDeadlineTimer deadline(kConnectTimeoutMs);
+    for (http_addrlist_t* a = list; a && !pump.cancelled(); a = a->next) {
+        const int fd = ::socket(a->addr.addr.sa_family, SOCK_STREAM | SOCK_NONBLOCK | SOCK_CLOEXEC, 0);
         if (fd < 0)
             continue;
-        const timeval limit{kConnectTimeoutMs / 1000, 0};
-        ::setsockopt(fd, SOL_SOCKET, SO_SNDTIMEO, &limit, sizeof limit);
-        const int rc = ::connect(fd, &a->addr.addr, socklen_t(httpAddrLength(&a->addr)));
-        const int error = errno;
+        int error = 0;
+        if (::connect(fd, &a->addr.addr, socklen_t(httpAddrLength(&a->addr))) != 0) {
+            error = errno;
+            while (error == EINPROGRESS && !deadline.hasExpired() && !pump.cancelled()) {
+                if (pump.wait({fd, POLLOUT}, 50) == 0)
+                    continue;
+                socklen_t len = sizeof error;
+                ::getsockopt(fd, SOL_SOCKET, SO_ERROR, &error, &len);
+            }
+        }
         ::close(fd);
-        if (rc == 0) {
+        if (error == 0) {
             reason = QStringLiteral("연결이 끊어졌습니다");
             break;
         }
-        reason = QString::fromLocal8Bit(std::strerror(error));
+        if (error != EINPROGRESS)
+            reason = SystemReason(error);
     }
     httpAddrFreeList(list);
     return reason;
@@ -60,70 +72,127 @@ QString ConnectError() {
 // Never ask for a password on a terminal the operator cannot see.
 const char* NoPassword(const char*, http_t*, const char*, const char*, void*) { return nullptr; }
 
+// Called by libcups whenever the server has taken or sent nothing for a short while: keeps the
+// stall clock going and gives up once the send is cancelled.
+int KeepWaiting(http_t*, void* pump) { return static_cast<SendPump*>(pump)->idle() ? 1 : 0; }
+
+// Gives up once a deadline has passed.
+int BeforeDeadline(http_t*, void* deadline) {
+    return static_cast<QDeadlineTimer*>(deadline)->hasExpired() ? 0 : 1;
+}
+
+using Connection = std::unique_ptr<http_t, void (*)(http_t*)>;
+
+// A raw job on a queue: the library blocks inside its calls, so the loop keeps watch through its
+// timeout callback instead of a descriptor.
+class CupsLink final : public Link {
+  public:
+    explicit CupsLink(QString queue) : m_name(std::move(queue)), m_queue(m_name.toUtf8()) {}
+
+    bool open(SendPump& pump) override {
+        cupsSetPasswordCB2(NoPassword, nullptr);
+        // An own connection, so that a server that is down fails within the timeout with the
+        // system's reason.
+        m_http.reset(httpConnect2(cupsServer(), ippPort(), nullptr, AF_UNSPEC, cupsEncryption(), 1,
+                                  kConnectTimeoutMs, pump.libraryCancelFlag()));
+        http_t* http = m_http.get();
+        if (pump.cancelled())
+            return false;
+        if (!http)
+            fail(QStringLiteral("서버에 연결할 수 없습니다"), ConnectError(pump));
+        httpSetTimeout(http, kSliceSeconds, KeepWaiting, &pump);
+        if (m_queue.isEmpty()) {
+            m_queue = QByteArray(cupsGetDefault2(http));
+            if (pump.cancelled())
+                return false;
+            if (m_queue.isEmpty())
+                throw Failure(
+                    QStringLiteral("CUPS (서버 %1): 기본 프린터 큐가 없습니다. cups:큐이름으로 지정하세요.")
+                        .arg(Server()));
+            m_name = QString::fromUtf8(m_queue);
+        }
+        m_job = cupsCreateJob(http, m_queue.constData(), "hanlabel", 0, nullptr);
+        if (pump.cancelled())
+            return false;
+        if (m_job == 0)
+            fail(QStringLiteral("작업을 만들 수 없습니다"), LastError());
+        if (cupsStartDocument(http, m_queue.constData(), m_job, "label", CUPS_FORMAT_RAW, 1) !=
+            HTTP_STATUS_CONTINUE) {
+            if (pump.cancelled())
+                return false;
+            abandonWith(QStringLiteral("작업을 보낼 수 없습니다"));
+        }
+        m_pump = &pump;
+        return true;
+    }
+
+    qint64 chunk() const override { return kChunk; }
+
+    qint64 write(const char* data, qint64 size) override {
+        if (cupsWriteRequestData(m_http.get(), data, size_t(size)) == HTTP_STATUS_CONTINUE)
+            return size;
+        if (m_pump->cancelled())
+            return 0;
+        abandonWith(QStringLiteral("작업을 보낼 수 없습니다"));
+    }
+
+    bool complete() override {
+        if (cupsFinishDocument(m_http.get(), m_queue.constData()) <= IPP_STATUS_OK_EVENTS_COMPLETE)
+            return true;
+        if (m_pump->cancelled())
+            return false;
+        fail(QStringLiteral("작업을 받지 않았습니다"), LastError());
+    }
+
+    LinkWait wait() const override { return {}; }
+
+    // The connection is in the middle of a request, so the job is cancelled on a new one, with
+    // little time: the operator is waiting.
+    void abandon() override {
+        m_http.reset();
+        if (m_job == 0)
+            return;
+        Connection http(httpConnect2(cupsServer(), ippPort(), nullptr, AF_UNSPEC, cupsEncryption(), 1,
+                                     kCancelTimeMs, nullptr),
+                        httpClose);
+        if (!http)
+            return;
+        QDeadlineTimer deadline(kCancelTimeMs);
+        httpSetTimeout(http.get(), kSliceSeconds, BeforeDeadline, &deadline);
+        cupsCancelJob2(http.get(), m_queue.constData(), m_job, 0);
+    }
+
+  private:
+    [[noreturn]] void fail(const QString& what, const QString& reason) const {
+        throw Failure(QStringLiteral("CUPS 프린터 큐 %1 (서버 %2): %3: %4")
+                          .arg(m_name.isEmpty() ? QStringLiteral("(기본)") : m_name, Server(), what, reason));
+    }
+
+    // Cancels a job that could not be sent whole, so the printer never gets half of it.
+    [[noreturn]] void abandonWith(const QString& what) {
+        const QString reason = LastError();
+        cupsCancelJob2(m_http.get(), m_queue.constData(), m_job, 0);
+        fail(what, reason);
+    }
+
+    QString m_name;
+    QByteArray m_queue;
+    Connection m_http{nullptr, httpClose};
+    int m_job = 0;
+    SendPump* m_pump = nullptr;
+};
+
 class CupsTransport final : public Transport {
   public:
     explicit CupsTransport(QString queue) : m_queue(std::move(queue)) {}
 
     QString description() const override { return kPrefix + m_queue; }
 
-    void send(const QByteArray& stream, const ProgressFn& progress) override {
-        cupsSetPasswordCB2(NoPassword, nullptr);
-        // An own connection, so that a server that is down fails within the timeout with the
-        // system's reason.
-        std::unique_ptr<http_t, void (*)(http_t*)> connection(httpConnect2(cupsServer(), ippPort(), nullptr,
-                                                                           AF_UNSPEC, cupsEncryption(), 1,
-                                                                           kConnectTimeoutMs, nullptr),
-                                                              httpClose);
-        http_t* http = connection.get();
-        QByteArray queue = m_queue.toUtf8();
-        if (!http)
-            fail(queue.isEmpty() ? QStringLiteral("(기본)") : m_queue,
-                 QStringLiteral("서버에 연결할 수 없습니다"), ConnectError());
-        if (queue.isEmpty()) {
-            queue = QByteArray(cupsGetDefault2(http));
-            if (queue.isEmpty())
-                throw Failure(
-                    QStringLiteral("CUPS (서버 %1): 기본 프린터 큐가 없습니다. cups:큐이름으로 지정하세요.")
-                        .arg(Server()));
-        }
-        const QString name = QString::fromUtf8(queue);
-        const int job = cupsCreateJob(http, queue.constData(), "hanlabel", 0, nullptr);
-        if (job == 0)
-            fail(name, QStringLiteral("작업을 만들 수 없습니다"), LastError());
-        if (cupsStartDocument(http, queue.constData(), job, "label", CUPS_FORMAT_RAW, 1) !=
-            HTTP_STATUS_CONTINUE)
-            abandon(http, name, queue, job, QStringLiteral("작업을 보낼 수 없습니다"));
-        const qint64 total = stream.size();
-        qint64 sent = 0;
-        while (sent < total) {
-            const qint64 size = std::min(kChunk, total - sent);
-            if (cupsWriteRequestData(http, stream.constData() + sent, size_t(size)) != HTTP_STATUS_CONTINUE)
-                abandon(http, name, queue, job,
-                        QStringLiteral("작업을 보낼 수 없습니다 (%1/%2바이트 보냄)").arg(sent).arg(total));
-            sent += size;
-            if (progress)
-                progress(sent, total);
-        }
-        if (cupsFinishDocument(http, queue.constData()) > IPP_STATUS_OK_EVENTS_COMPLETE)
-            fail(name, QStringLiteral("작업을 받지 않았습니다"), LastError());
-        if (total == 0 && progress)
-            progress(0, 0);
-    }
+  protected:
+    std::unique_ptr<Link> link() const override { return std::make_unique<CupsLink>(m_queue); }
+    StallAdvice advice() const override { return StallAdvice::PrintQueue; }
 
   private:
-    [[noreturn]] static void fail(const QString& queue, const QString& what, const QString& reason) {
-        throw Failure(
-            QStringLiteral("CUPS 프린터 큐 %1 (서버 %2): %3: %4").arg(queue, Server(), what, reason));
-    }
-
-    // Cancels a job that could not be sent whole, so the printer never gets half of it.
-    [[noreturn]] static void abandon(http_t* http, const QString& name, const QByteArray& queue, int job,
-                                     const QString& what) {
-        const QString reason = LastError();
-        cupsCancelJob2(http, queue.constData(), job, 0);
-        fail(name, what, reason);
-    }
-
     QString m_queue;
 };
 

@@ -1,10 +1,12 @@
 #include "channels/PreviewTransport.h"
 
-#include "core/Failure.h"
+#include "channels/Link.h"
 
 #include <QImageWriter>
 #include <QMutex>
 #include <QSaveFile>
+
+#include <limits>
 
 namespace hanlabel {
 
@@ -22,22 +24,26 @@ PreviewPresenter& Presenter() {
     return presenter;
 }
 
-class PreviewTransport final : public Transport {
+// The virtual printer takes the whole job at once and shows or writes its picture at the end.
+class PreviewLink final : public Link {
   public:
-    explicit PreviewTransport(QString path) : m_path(std::move(path)) {}
+    explicit PreviewLink(QString path) : m_path(std::move(path)) {}
 
-    QString description() const override {
-        return m_path.isEmpty() ? QStringLiteral("미리보기") : QStringLiteral("미리보기 (%1)").arg(m_path);
+    bool open(SendPump&) override { return true; }
+    qint64 chunk() const override { return std::numeric_limits<qint64>::max(); }
+    qint64 write(const char* data, qint64 size) override {
+        m_stream.append(data, size);
+        return size;
     }
+    LinkWait wait() const override { return {}; }
 
-    void send(const QByteArray& stream, const ProgressFn& progress) override {
-        const PreviewResult result = RenderZpl(stream);
+    bool complete() override {
+        const PreviewResult result = RenderZpl(m_stream);
         if (m_path.isEmpty())
             present(result);
         else
             write(result);
-        if (progress)
-            progress(stream.size(), stream.size());
+        return true;
     }
 
   private:
@@ -68,6 +74,22 @@ class PreviewTransport final : public Transport {
                 QStringLiteral("미리보기 파일 %1에 쓸 수 없습니다: %2").arg(m_path, file.errorString()));
     }
 
+    QString m_path;
+    QByteArray m_stream;
+};
+
+class PreviewTransport final : public Transport {
+  public:
+    explicit PreviewTransport(QString path) : m_path(std::move(path)) {}
+
+    QString description() const override {
+        return m_path.isEmpty() ? QStringLiteral("미리보기") : QStringLiteral("미리보기 (%1)").arg(m_path);
+    }
+
+  protected:
+    std::unique_ptr<Link> link() const override { return std::make_unique<PreviewLink>(m_path); }
+
+  private:
     QString m_path;
 };
 

@@ -1,21 +1,15 @@
 #include "channels/SerialTransport.h"
 
-#include "core/Failure.h"
+#include "channels/DescriptorLink.h"
 
-#include <QElapsedTimer>
 #include <QSerialPort>
-#include <QThread>
 
 #include <algorithm>
-
-#ifdef Q_OS_WIN
-#include <windows.h>
-#else
 #include <cerrno>
-#include <cstring>
+
+#include <fcntl.h>
 #include <sys/ioctl.h>
 #include <termios.h>
-#endif
 
 namespace hanlabel {
 
@@ -23,57 +17,70 @@ namespace {
 
 // Small enough that progress moves visibly at 9600 baud (about 960 bytes a second).
 constexpr qint64 kSerialChunk = 256;
-constexpr int kWaitSliceMs = 200;
 const QString kSerialPortName = QStringLiteral("COM1");
 
-// Sends the stream through a serial device at 9600 baud and returns once every byte has left.
-class SerialTransport final : public Transport {
+// Serial port 1: opened and set up through QSerialPort, then written without blocking. Bytes
+// count as reached once the driver no longer queues them.
+class SerialLink final : public DescriptorLink {
   public:
-    SerialTransport(QString device, SerialFraming framing, std::chrono::milliseconds stallLimit)
-        : m_device(std::move(device)), m_framing(framing), m_stallLimit(stallLimit) {}
+    SerialLink(const QString& device, SerialFraming framing)
+        : DescriptorLink(kSerialPortName, device), m_framing(framing) {}
 
-    QString description() const override {
-        return QStringLiteral("%1 (%2, %3)").arg(kSerialPortName, m_device, FramingText(m_framing));
+    ~SerialLink() override {
+        // QSerialPort closes its own descriptor.
+        m_fd = -1;
     }
 
-    void send(const QByteArray& stream, const ProgressFn& progress) override {
-        QSerialPort port;
-        port.setPortName(m_device);
-        if (!port.open(QIODevice::WriteOnly))
-            fail(QStringLiteral("를 열 수 없습니다"), port.errorString());
-        applyFraming(port);
-
-        const qint64 total = stream.size();
-        qint64 sent = 0;
-        while (sent < total) {
-            const qint64 size = std::min(kSerialChunk, total - sent);
-            if (port.write(stream.constData() + sent, size) != size)
-                fail(QStringLiteral("에 쓸 수 없습니다"), port.errorString());
-            waitUntilHandedOver(port);
-            sent += size;
-            if (progress)
-                progress(sent, total);
+    bool open(SendPump&) override {
+        if (!m_serial.isOpen()) {
+            m_serial.setPortName(m_path);
+            if (!m_serial.open(QIODevice::WriteOnly))
+                fail(QStringLiteral("를 열 수 없습니다"), m_serial.errorString());
+            m_fd = int(m_serial.handle());
+            ::fcntl(m_fd, F_SETFL, ::fcntl(m_fd, F_GETFL) | O_NONBLOCK);
+            applyFraming();
         }
-        drain(port);
-        // close() restores the earlier line settings at once, so it must come after the drain.
-        port.close();
-        if (total == 0 && progress)
-            progress(0, 0);
+        return lock();
+    }
+
+    qint64 chunk() const override { return kSerialChunk; }
+
+    qint64 reached(qint64 written) override { return std::max<qint64>(0, written - queued()); }
+
+    bool complete() override {
+        if (queued() > 0)
+            return false;
+        // Only the last few bytes in the chip remain; close() restores the earlier line settings
+        // at once, so it must come after them.
+        while (::tcdrain(m_fd) != 0 && errno == EINTR) {
+        }
+        m_serial.close();
+        m_fd = -1;
+        return true;
+    }
+
+    void abandon() override {
+        ::tcflush(m_fd, TCOFLUSH);
+        m_serial.close();
+        m_fd = -1;
     }
 
   private:
-    [[noreturn]] void fail(const QString& what, const QString& reason) const {
-        throw Failure(QStringLiteral("%1 포트(%2)%3: %4").arg(kSerialPortName, m_device, what, reason));
+    // Bytes the driver still holds for the line.
+    int queued() const {
+        int count = 0;
+        return m_fd >= 0 && ::ioctl(m_fd, TIOCOUTQ, &count) == 0 ? count : 0;
     }
 
     [[noreturn]] void refuse(const QString& setting, const QString& reason) const {
         throw Failure(QStringLiteral("%1 포트(%2)에 통신 설정 %3을 적용할 수 없습니다 (%4): %5")
-                          .arg(kSerialPortName, m_device, FramingText(m_framing), setting, reason));
+                          .arg(kSerialPortName, m_path, FramingText(m_framing), setting, reason));
     }
 
     // Applies 9600 baud and the framing to the open port; a setting the device refuses, or does
     // not keep, stops the job before any byte is written.
-    void applyFraming(QSerialPort& port) const {
+    void applyFraming() {
+        QSerialPort& port = m_serial;
         const bool even7 = m_framing == SerialFraming::Even7;
         const QString baudText = QStringLiteral("속도 9600");
         const QString bitsText = even7 ? QStringLiteral("데이터 비트 7") : QStringLiteral("데이터 비트 8");
@@ -92,12 +99,11 @@ class SerialTransport final : public Transport {
         if (!port.setFlowControl(QSerialPort::NoFlowControl))
             refuse(flowText, port.errorString());
 
-#ifndef Q_OS_WIN
         // A device may accept a setting and silently keep another (a pseudo-terminal always
         // holds 8 data bits without parity), so read the line settings back.
         termios tio{};
         if (::tcgetattr(static_cast<int>(port.handle()), &tio) != 0)
-            fail(QStringLiteral("를 설정할 수 없습니다"), QString::fromLocal8Bit(std::strerror(errno)));
+            fail(QStringLiteral("를 설정할 수 없습니다"), SystemReason(errno));
         const QString kept = QStringLiteral("장치가 이 값을 유지하지 않습니다");
         if (::cfgetospeed(&tio) != B9600)
             refuse(baudText, kept);
@@ -110,80 +116,34 @@ class SerialTransport final : public Transport {
             refuse(stopText, kept);
         if ((tio.c_cflag & CRTSCTS) != 0 || (tio.c_iflag & (IXON | IXOFF)) != 0)
             refuse(flowText, kept);
-#endif
     }
 
-    [[noreturn]] void stalled() const {
-        fail(QStringLiteral("를 통해 보낼 수 없습니다"),
-             QStringLiteral("%1초 동안 한 바이트도 나가지 않았습니다")
-                 .arg(QString::number(m_stallLimit.count() / 1000.0)));
+    SerialFraming m_framing;
+    QSerialPort m_serial;
+};
+
+// Serial port 1 at 9600 baud with the framing applied after the port has opened.
+class SerialTransport final : public Transport {
+  public:
+    SerialTransport(QString device, SerialFraming framing)
+        : m_device(std::move(device)), m_framing(framing) {}
+
+    QString description() const override {
+        return QStringLiteral("%1 (%2, %3)").arg(kSerialPortName, m_device, FramingText(m_framing));
     }
 
-    // Waits until the port has handed every written byte to the system.
-    void waitUntilHandedOver(QSerialPort& port) const {
-        QElapsedTimer idle;
-        idle.start();
-        qint64 pending = port.bytesToWrite();
-        while (pending > 0) {
-            if (!port.waitForBytesWritten(kWaitSliceMs)) {
-                const QSerialPort::SerialPortError error = port.error();
-                if (error != QSerialPort::NoError && error != QSerialPort::TimeoutError)
-                    fail(QStringLiteral("에 쓸 수 없습니다"), port.errorString());
-                port.clearError();
-            }
-            const qint64 now = port.bytesToWrite();
-            if (now < pending) {
-                pending = now;
-                idle.restart();
-            } else if (idle.hasExpired(m_stallLimit.count())) {
-                stalled();
-            }
-        }
-    }
+  protected:
+    std::unique_ptr<Link> link() const override { return std::make_unique<SerialLink>(m_device, m_framing); }
 
-    // Waits until the system has put every byte on the line.
-    void drain(QSerialPort& port) const {
-#ifdef Q_OS_WIN
-        if (!::FlushFileBuffers(reinterpret_cast<HANDLE>(port.handle())))
-            fail(QStringLiteral("에 쓸 수 없습니다"),
-                 QStringLiteral("FlushFileBuffers 오류 %1").arg(::GetLastError()));
-#else
-        const int fd = static_cast<int>(port.handle());
-        // tcdrain() has no limit of its own; watch the output queue first so a dead line fails.
-        QElapsedTimer idle;
-        idle.start();
-        int queued = 0;
-        int last = -1;
-        while (::ioctl(fd, TIOCOUTQ, &queued) == 0 && queued > 0) {
-            if (last < 0 || queued < last) {
-                last = queued;
-                idle.restart();
-            } else if (idle.hasExpired(m_stallLimit.count())) {
-                stalled();
-            }
-            QThread::msleep(10);
-        }
-        while (::tcdrain(fd) != 0) {
-            if (errno != EINTR)
-                fail(QStringLiteral("에 쓸 수 없습니다"), QString::fromLocal8Bit(std::strerror(errno)));
-        }
-#endif
-    }
-
+  private:
     QString m_device;
     SerialFraming m_framing;
-    std::chrono::milliseconds m_stallLimit;
 };
 
 } // namespace
 
 std::unique_ptr<Transport> MakeSerialTransport(const QString& device, SerialFraming framing) {
-    return MakeSerialTransport(device, framing, kSerialStallLimit);
-}
-
-std::unique_ptr<Transport> MakeSerialTransport(const QString& device, SerialFraming framing,
-                                               std::chrono::milliseconds stallLimit) {
-    return std::make_unique<SerialTransport>(device, framing, stallLimit);
+    return std::make_unique<SerialTransport>(device, framing);
 }
 
 } // namespace hanlabel

@@ -1,16 +1,14 @@
 #include "channels/TcpTransport.h"
 
-#include "core/Failure.h"
+#include "channels/Link.h"
 
 #include <QElapsedTimer>
 
 #include <algorithm>
 #include <cerrno>
-#include <cstring>
 #include <memory>
 #include <utility>
 
-#include <fcntl.h>
 #include <linux/sockios.h>
 #include <netdb.h>
 #include <poll.h>
@@ -26,190 +24,207 @@ const QString kPrefix = QStringLiteral("tcp://");
 constexpr quint16 kRawPort = 9100;
 constexpr qint64 kChunk = 4096;
 
-QString SystemReason(int error) { return QString::fromLocal8Bit(std::strerror(error)); }
-
 QString Seconds(std::chrono::milliseconds ms) { return QString::number(ms.count() / 1000.0, 'g', 3); }
 
-// Closes the socket on every way out of send().
-class Socket {
+[[noreturn]] void Fail(const QString& target, const QString& what) {
+    throw Failure(QStringLiteral("프린터 %1%2").arg(target, what));
+}
+
+// Host and port of "tcp://HOST:PORT", "tcp://HOST" or "tcp://[v6 address]:PORT".
+std::pair<QByteArray, QByteArray> Address(const QString& target) {
+    const QString malformed = QStringLiteral(": 주소가 틀립니다 (tcp://호스트:포트)");
+    const QString rest = target.mid(kPrefix.size());
+    QString host = rest;
+    QString port;
+    if (rest.startsWith(u'[')) {
+        const qsizetype close = rest.indexOf(u']');
+        if (close < 0)
+            Fail(target, malformed);
+        host = rest.mid(1, close - 1);
+        if (rest.mid(close + 1).startsWith(u':'))
+            port = rest.mid(close + 2);
+        else if (close + 1 != rest.size())
+            Fail(target, malformed);
+    } else if (const qsizetype colon = rest.lastIndexOf(u':'); colon >= 0) {
+        host = rest.left(colon);
+        port = rest.mid(colon + 1);
+    }
+    if (port.isNull())
+        port = QString::number(kRawPort);
+    bool ok = false;
+    const uint number = port.toUInt(&ok);
+    if (host.isEmpty() || !ok || number == 0 || number > 65535)
+        Fail(target, malformed);
+    return {host.toUtf8(), QByteArray::number(number)};
+}
+
+// One connection to the printer. Connecting, sending and the wait for acknowledgements never
+// block; the socket is closed on every way out.
+class TcpLink final : public Link {
   public:
-    explicit Socket(int fd) : m_fd(fd) {}
-    ~Socket() {
+    TcpLink(QString target, std::chrono::milliseconds connectLimit)
+        : m_target(std::move(target)), m_connectLimit(connectLimit), m_addresses(nullptr, ::freeaddrinfo) {}
+
+    ~TcpLink() override {
         if (m_fd >= 0)
             ::close(m_fd);
     }
-    Socket(const Socket&) = delete;
-    Socket& operator=(const Socket&) = delete;
-    int fd() const { return m_fd; }
-    int release() { return std::exchange(m_fd, -1); }
 
-  private:
-    int m_fd;
-};
-
-// Waits for an event on the socket; false when the time ran out first.
-bool WaitFor(int fd, short events, qint64 ms) {
-    pollfd p{fd, events, 0};
-    QElapsedTimer clock;
-    clock.start();
-    for (;;) {
-        const qint64 left = std::max<qint64>(0, ms - clock.elapsed());
-        const int rc = ::poll(&p, 1, int(std::min<qint64>(left, 60000)));
-        if (rc > 0)
-            return true;
-        if (rc == 0 && clock.elapsed() >= ms)
-            return false;
-        if (rc < 0 && errno != EINTR)
-            return true; // let the following call report the error
-    }
-}
-
-class TcpTransport final : public Transport {
-  public:
-    TcpTransport(QString target, TcpTimeouts timeouts) : m_target(std::move(target)), m_timeouts(timeouts) {}
-
-    QString description() const override { return m_target; }
-
-    void send(const QByteArray& stream, const ProgressFn& progress) override {
-        const auto [host, port] = address();
-        Socket socket(connectTo(host, port));
-        const int fd = socket.fd();
-
-        const qint64 total = stream.size();
-        qint64 sent = 0;
-        while (sent < total) {
-            const ssize_t n =
-                ::send(fd, stream.constData() + sent, size_t(std::min(kChunk, total - sent)), MSG_NOSIGNAL);
-            if (n < 0 && (errno == EAGAIN || errno == EWOULDBLOCK || errno == EINTR)) {
-                if (!WaitFor(fd, POLLOUT, m_timeouts.stall.count()))
-                    fail(QStringLiteral("가 %1초 동안 데이터를 받지 않습니다 (%2/%3바이트 보냄)")
-                             .arg(Seconds(m_timeouts.stall))
-                             .arg(sent)
-                             .arg(total));
+    // Tries the addresses in turn, each within the connect limit.
+    bool open(SendPump&) override {
+        if (!m_addresses)
+            resolve();
+        for (;;) {
+            if (m_fd >= 0) {
+                pollfd p{m_fd, POLLOUT, 0};
+                if (::poll(&p, 1, 0) == 0) {
+                    if (!m_clock.hasExpired(m_connectLimit.count()))
+                        return false;
+                    m_reason = QStringLiteral("%1초 안에 응답이 없습니다").arg(Seconds(m_connectLimit));
+                } else if (const int error = socketError(); error != 0) {
+                    m_reason = SystemReason(error);
+                } else {
+                    return true;
+                }
+                ::close(std::exchange(m_fd, -1));
+            }
+            if (!m_next)
+                Fail(m_target, QStringLiteral("에 연결할 수 없습니다: %1").arg(m_reason));
+            const addrinfo* a = std::exchange(m_next, m_next->ai_next);
+            m_fd = ::socket(a->ai_family, a->ai_socktype | SOCK_NONBLOCK | SOCK_CLOEXEC, a->ai_protocol);
+            if (m_fd < 0) {
+                m_reason = SystemReason(errno);
                 continue;
             }
-            if (n < 0)
-                fail(QStringLiteral("에 보낼 수 없습니다 (%1/%2바이트 보냄): %3")
-                         .arg(sent)
-                         .arg(total)
-                         .arg(SystemReason(errno)));
-            sent += n;
-            if (progress)
-                progress(sent, total);
+            if (::connect(m_fd, a->ai_addr, a->ai_addrlen) == 0)
+                return true;
+            if (errno == EINPROGRESS) {
+                m_clock.start();
+                return false;
+            }
+            m_reason = SystemReason(errno);
+            ::close(std::exchange(m_fd, -1));
         }
-        if (total == 0 && progress)
-            progress(0, 0);
-        ::shutdown(fd, SHUT_WR);
-        awaitClose(fd, total);
+    }
+
+    QString waitingFor() const override {
+        return QStringLiteral("프린터가 연결을 받지 않아 %1초까지 기다립니다.").arg(Seconds(m_connectLimit));
+    }
+
+    qint64 chunk() const override { return kChunk; }
+
+    qint64 write(const char* data, qint64 size) override {
+        const ssize_t n = ::send(m_fd, data, size_t(size), MSG_NOSIGNAL | MSG_DONTWAIT);
+        if (n >= 0)
+            return n;
+        if (errno == EAGAIN || errno == EWOULDBLOCK || errno == EINTR)
+            return 0;
+        Fail(m_target, QStringLiteral("에 보낼 수 없습니다: %1").arg(SystemReason(errno)));
+    }
+
+    // What the printer has acknowledged. After the shutdown the queue also holds the closing
+    // mark until that is acknowledged.
+    qint64 reached(qint64 written) override {
+        const int queued = unacknowledged();
+        if (queued < 0)
+            return 0;
+        return std::clamp<qint64>(written - std::max(0, queued - (m_shut ? 1 : 0)), 0, written);
+    }
+
+    // Every byte acknowledged, or the printer closed after reading everything. Whatever it sends
+    // back is read and dropped; a reset is a failure.
+    bool complete() override {
+        if (!m_shut) {
+            ::shutdown(m_fd, SHUT_WR);
+            m_shut = true;
+        }
+        char buffer[512];
+        while (!m_peerClosed) {
+            const ssize_t n = ::recv(m_fd, buffer, sizeof buffer, MSG_DONTWAIT);
+            if (n == 0)
+                m_peerClosed = true;
+            else if (n < 0 && (errno == EAGAIN || errno == EWOULDBLOCK))
+                break;
+            else if (n < 0 && errno != EINTR)
+                Fail(m_target,
+                     QStringLiteral("가 작업을 다 받기 전에 연결을 끊었습니다: %1").arg(SystemReason(errno)));
+        }
+        const int queued = unacknowledged();
+        return queued == 0 || (m_peerClosed && queued <= 1);
+    }
+
+    LinkWait wait() const override { return {m_fd, POLLOUT}; }
+
+    // Drops what the printer has not acknowledged: a reset instead of an orderly close.
+    void abandon() override {
+        if (m_fd < 0)
+            return;
+        const linger now{1, 0};
+        ::setsockopt(m_fd, SOL_SOCKET, SO_LINGER, &now, sizeof now);
+        ::close(std::exchange(m_fd, -1));
     }
 
   private:
-    [[noreturn]] void fail(const QString& what) const {
-        throw Failure(QStringLiteral("프린터 %1%2").arg(m_target, what));
-    }
-
-    // Host and port of "tcp://HOST:PORT", "tcp://HOST" or "tcp://[v6 address]:PORT".
-    std::pair<QByteArray, QByteArray> address() const {
-        const QString rest = m_target.mid(kPrefix.size());
-        QString host = rest;
-        QString port;
-        if (rest.startsWith(u'[')) {
-            const qsizetype close = rest.indexOf(u']');
-            if (close < 0)
-                fail(QStringLiteral(": 주소가 틀립니다 (tcp://호스트:포트)"));
-            host = rest.mid(1, close - 1);
-            if (rest.mid(close + 1).startsWith(u':'))
-                port = rest.mid(close + 2);
-            else if (close + 1 != rest.size())
-                fail(QStringLiteral(": 주소가 틀립니다 (tcp://호스트:포트)"));
-        } else if (const qsizetype colon = rest.lastIndexOf(u':'); colon >= 0) {
-            host = rest.left(colon);
-            port = rest.mid(colon + 1);
-        }
-        if (port.isNull())
-            port = QString::number(kRawPort);
-        bool ok = false;
-        const uint number = port.toUInt(&ok);
-        if (host.isEmpty() || !ok || number == 0 || number > 65535)
-            fail(QStringLiteral(": 주소가 틀립니다 (tcp://호스트:포트)"));
-        return {host.toUtf8(), QByteArray::number(number)};
-    }
-
-    // A connected, non-blocking socket to the first address that answers in time.
-    int connectTo(const QByteArray& host, const QByteArray& port) const {
+    void resolve() {
+        const auto [host, port] = Address(m_target);
         addrinfo hints{};
         hints.ai_family = AF_UNSPEC;
         hints.ai_socktype = SOCK_STREAM;
         addrinfo* found = nullptr;
         if (const int rc = ::getaddrinfo(host.constData(), port.constData(), &hints, &found); rc != 0)
-            fail(QStringLiteral("의 주소를 찾을 수 없습니다: %1")
-                     .arg(QString::fromLocal8Bit(::gai_strerror(rc))));
-        std::unique_ptr<addrinfo, void (*)(addrinfo*)> list(found, ::freeaddrinfo);
-        QString reason;
-        for (const addrinfo* a = found; a; a = a->ai_next) {
-            Socket socket(
-                ::socket(a->ai_family, a->ai_socktype | SOCK_NONBLOCK | SOCK_CLOEXEC, a->ai_protocol));
-            if (socket.fd() < 0) {
-                reason = SystemReason(errno);
-                continue;
-            }
-            int error = 0;
-            if (::connect(socket.fd(), a->ai_addr, a->ai_addrlen) < 0) {
-                if (errno != EINPROGRESS) {
-                    reason = SystemReason(errno);
-                    continue;
-                }
-                if (!WaitFor(socket.fd(), POLLOUT, m_timeouts.connect.count())) {
-                    reason = QStringLiteral("%1초 안에 응답이 없습니다").arg(Seconds(m_timeouts.connect));
-                    continue;
-                }
-                socklen_t len = sizeof error;
-                ::getsockopt(socket.fd(), SOL_SOCKET, SO_ERROR, &error, &len);
-            }
-            if (error != 0) {
-                reason = SystemReason(error);
-                continue;
-            }
-            return socket.release();
-        }
-        fail(QStringLiteral("에 연결할 수 없습니다: %1").arg(reason));
+            Fail(m_target, QStringLiteral("의 주소를 찾을 수 없습니다: %1")
+                               .arg(QString::fromLocal8Bit(::gai_strerror(rc))));
+        m_addresses.reset(found);
+        m_next = found;
     }
 
-    // After the last byte: the printer closes its side once it has read the job. A reset means it
-    // dropped part of it; a printer that stays open must at least have acknowledged every byte.
-    void awaitClose(int fd, qint64 total) const {
-        QElapsedTimer clock;
-        clock.start();
-        char buffer[512];
-        for (;;) {
-            const qint64 left = m_timeouts.linger.count() - clock.elapsed();
-            if (left <= 0 || !WaitFor(fd, POLLIN, left))
-                break;
-            const ssize_t n = ::recv(fd, buffer, sizeof buffer, 0);
-            if (n == 0)
-                return;
-            if (n < 0 && errno != EAGAIN && errno != EWOULDBLOCK && errno != EINTR)
-                fail(QStringLiteral("가 작업을 다 받기 전에 연결을 끊었습니다 (%1바이트 중): %2")
-                         .arg(total)
-                         .arg(SystemReason(errno)));
-        }
-        int unacknowledged = 0;
-        if (::ioctl(fd, SIOCOUTQ, &unacknowledged) == 0 && unacknowledged > 0)
-            fail(QStringLiteral("가 %1초 안에 작업을 다 받지 않았습니다 (%2바이트 남음)")
-                     .arg(Seconds(m_timeouts.linger))
-                     .arg(unacknowledged));
+    int socketError() const {
+        int error = 0;
+        socklen_t len = sizeof error;
+        return ::getsockopt(m_fd, SOL_SOCKET, SO_ERROR, &error, &len) == 0 ? error : errno;
+    }
+
+    // Bytes sent but not yet acknowledged by the printer, -1 without a connection.
+    int unacknowledged() const {
+        int queued = 0;
+        return m_fd >= 0 && ::ioctl(m_fd, SIOCOUTQ, &queued) == 0 ? queued : -1;
     }
 
     QString m_target;
-    TcpTimeouts m_timeouts;
+    std::chrono::milliseconds m_connectLimit;
+    std::unique_ptr<addrinfo, void (*)(addrinfo*)> m_addresses;
+    const addrinfo* m_next = nullptr;
+    int m_fd = -1;
+    QElapsedTimer m_clock;
+    QString m_reason;
+    bool m_shut = false;
+    bool m_peerClosed = false;
+};
+
+class TcpTransport final : public Transport {
+  public:
+    TcpTransport(QString target, std::chrono::milliseconds connectLimit)
+        : m_target(std::move(target)), m_connectLimit(connectLimit) {}
+
+    QString description() const override { return m_target; }
+
+  protected:
+    std::unique_ptr<Link> link() const override {
+        return std::make_unique<TcpLink>(m_target, m_connectLimit);
+    }
+    StallAdvice advice() const override { return StallAdvice::NetworkPrinter; }
+
+  private:
+    QString m_target;
+    std::chrono::milliseconds m_connectLimit;
 };
 
 } // namespace
 
 bool IsTcpTarget(const QString& target) { return target.startsWith(kPrefix); }
 
-std::unique_ptr<Transport> MakeTcpTransport(const QString& target, TcpTimeouts timeouts) {
-    return std::make_unique<TcpTransport>(target, timeouts);
+std::unique_ptr<Transport> MakeTcpTransport(const QString& target, std::chrono::milliseconds connectLimit) {
+    return std::make_unique<TcpTransport>(target, connectLimit);
 }
 
 } // namespace hanlabel

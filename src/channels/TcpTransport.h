@@ -6,19 +6,18 @@
 
 namespace hanlabel {
 
-// How long a network printer may take at each stage of a job.
-struct TcpTimeouts {
-    std::chrono::milliseconds connect{5000}; // to accept the connection
-    std::chrono::milliseconds stall{10000};  // to take the next bytes of the job
-    std::chrono::milliseconds linger{3000};  // to acknowledge the job and close after the last byte
-};
+// How long a network printer may take to accept the connection.
+inline constexpr std::chrono::milliseconds kTcpConnectLimit{5000};
 
 // True for "tcp://HOST:PORT" targets.
 bool IsTcpTarget(const QString& target);
 
-// Raw TCP to a network printer (port 9100 when none is given): connects with a timeout, writes
-// the stream as it is, shuts down the sending side and waits until the printer has taken every
-// byte. A refused, silent or early-closing printer is a Failure naming the address and reason.
-std::unique_ptr<Transport> MakeTcpTransport(const QString& target, TcpTimeouts timeouts = {});
+// Raw TCP to a network printer (port 9100 when none is given): connects within the limit, writes
+// the stream as it is, shuts down the sending side and completes once the printer has
+// acknowledged every byte (or closed after reading everything). Acknowledgements count as
+// progress; a printer that takes nothing is a stall, never a failure. A refused or silent
+// connection, a reset or an early close is a Failure naming the address and the system's reason.
+std::unique_ptr<Transport> MakeTcpTransport(const QString& target,
+                                            std::chrono::milliseconds connectLimit = kTcpConnectLimit);
 
 } // namespace hanlabel

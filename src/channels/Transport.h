@@ -1,25 +1,39 @@
 #pragma once
 
+#include "channels/SendControl.h"
 #include "core/Channel.h"
 
 #include <QByteArray>
 #include <QString>
 
-#include <functional>
 #include <memory>
 
 namespace hanlabel {
 
-// Called while a job is sent: bytes that have left so far, of the total.
-using ProgressFn = std::function<void(qint64 sent, qint64 total)>;
+class Link;
+enum class StallAdvice;
 
-// Where a composed job goes. send() opens, writes every byte and closes; it returns only when
-// every byte has left, and throws Failure naming the port and the system's reason otherwise.
+// Where a composed job goes. send() opens, writes every byte and closes; it returns only once
+// every byte has reached the channel, and throws Failure naming the port and the system's reason
+// when the channel reports an error. A channel that is alive but takes no data is never a failure:
+// it is reported as a stall and waited for until it takes data again or the send is cancelled.
+// A send blocks its thread, so an application runs it on a worker thread (see SendJob).
 class Transport {
   public:
-    virtual ~Transport() = default;
+    virtual ~Transport();
     virtual QString description() const = 0;
-    virtual void send(const QByteArray& stream, const ProgressFn& progress) = 0;
+
+    // Sends under the watch of `control`: progress and stall reports through its callbacks;
+    // its cancel() ends the send with SendCancelled.
+    void send(const QByteArray& stream, SendControl& control);
+    // Sends with the default stall time, progress reports only and no way to cancel.
+    void send(const QByteArray& stream, const ProgressFn& progress);
+
+  protected:
+    // A fresh link for one job.
+    virtual std::unique_ptr<Link> link() const = 0;
+    // What the stall notice asks the operator to check.
+    virtual StallAdvice advice() const;
 };
 
 } // namespace hanlabel

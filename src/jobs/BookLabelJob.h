@@ -16,7 +16,9 @@ struct BookLabelInputs : LabelJobInputs {
 // What the book label window shows after the job.
 struct BookLabelOutcome : LabelJobOutcome {};
 
-// The serial mask for a first serial number: n "d" and ",1" or ",-1" for 2 <= n <= 13, else empty.
+// The serial mask for a first serial number of 2 to 13 characters holding a digit, else empty:
+// "d" under each ASCII digit, "%" under each code page 949 byte of any other character, then
+// ",1" or ",-1" and one "%" per "%" after the last "d" ("0012A": "dddd%,1%").
 QString SerialMask(const QString& serialNumber, bool ascending);
 
 // The complete stream of a book label job from its inputs and the five layout lines.
@@ -25,7 +27,7 @@ QByteArray ComposeBookLabel(const BookLabelInputs& in, const QStringList& layout
                             GlyphSource& glyphs);
 
 // The print button of the book label window: records the channel choice and the origin, then
-// prints the run of labels unless the quantity is empty.
+// prints the run of labels unless the quantity is empty or holds more than digits and blanks.
 class BookLabelJob final : public LabelJob<BookLabelInputs, BookLabelOutcome> {
   public:
     using LabelJob::LabelJob;

@@ -23,6 +23,22 @@ QStringList SaveAndReadSettings(const QString& folder, const JobFiles& files, La
     return layout;
 }
 
+bool OriginAccepted(const LabelJobInputs& in, const OriginBoxNames& boxes, LabelJobOutcome& out) {
+    const auto holdsCommandPrefix = [](const QString& text) {
+        return text.contains(u'^') || text.contains(u'~');
+    };
+    if (holdsCommandPrefix(in.originX))
+        out.rejectedOrigin = OriginBox::X;
+    else if (holdsCommandPrefix(in.originY))
+        out.rejectedOrigin = OriginBox::Y;
+    else
+        return true;
+    out.status = JobStatus::OriginRejected;
+    out.failure = QStringLiteral("%1에 ^ 또는 ~ 를 쓸 수 없습니다: 프린터 명령의 시작으로 읽힙니다.")
+                      .arg(out.rejectedOrigin == OriginBox::X ? boxes.x : boxes.y);
+    return false;
+}
+
 void SaveChannelSettings(const QString& path, const QString& portText, SerialFraming framing) {
     WriteSettingsFile(path, {portText, FramingCode(framing == SerialFraming::Even7)});
 }

@@ -27,6 +27,17 @@ struct JobFiles {
 QStringList SaveAndReadSettings(const QString& folder, const JobFiles& files, LabelJobInputs& in,
                                 LabelJobOutcome& out);
 
+// How a window's two origin boxes are named to the operator: caption and control.
+struct OriginBoxNames {
+    QString x;
+    QString y;
+};
+
+// The step after the settings: an origin holding "^" or "~" (as read back) would start a printer
+// command inside "^LH", so it sets the outcome to OriginRejected with a message naming the box.
+// Returns whether the job may go on.
+bool OriginAccepted(const LabelJobInputs& in, const OriginBoxNames& boxes, LabelJobOutcome& out);
+
 // Saves the channel settings file: the port text and the framing code.
 void SaveChannelSettings(const QString& path, const QString& portText, SerialFraming framing);
 

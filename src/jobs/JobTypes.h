@@ -28,14 +28,19 @@ struct LabelJobInputs {
 
 enum class JobStatus {
     Printed,         // the whole job has left for the printer
-    QuantityMissing, // book job: the quantity was empty; nothing sent
+    QuantityMissing, // book job: the quantity was empty or not digits and blanks; nothing sent
+    OriginRejected,  // an origin box holds "^" or "~"; nothing sent, failure names the box
     Failed,          // failure holds the message for the operator
 };
+
+// One of the two origin boxes of a label window.
+enum class OriginBox { X, Y };
 
 // What every label job reports back to its window.
 struct LabelJobOutcome {
     JobStatus status = JobStatus::Failed;
-    QString failure;                         // the message when status is Failed
+    QString failure;                         // the message when status is Failed or OriginRejected
+    OriginBox rejectedOrigin = OriginBox::X; // the box to correct when status is OriginRejected
     std::optional<QString> originX, originY; // the origin as saved and read back
     std::optional<QStringList> layoutLines;  // the layout file's lines, for the position dialog
 };

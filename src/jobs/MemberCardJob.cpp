@@ -33,13 +33,17 @@ QByteArray ComposeMemberCard(const MemberCardInputs& in, const QStringList& layo
     return out.bytes();
 }
 
-// Saves channel and origin, reads the layout, then prints the card and asks for empty entries.
+// Saves channel and origin, reads the layout, then prints the card and asks for empty entries,
+// unless the origin cannot go into the stream.
 void MemberCardJob::print(MemberCardOutcome& out) {
     const QStringList layout =
         JobSteps::SaveAndReadSettings(m_env.folder,
                                       {SettingsFiles::MemberChannel, SettingsFiles::MemberOrigin,
                                        SettingsFiles::MemberLayout, kLayoutLines},
                                       m_in, out);
+    if (!JobSteps::OriginAccepted(
+            m_in, {QStringLiteral("좌측위치(Text6)"), QStringLiteral("상하위치(Text5)")}, out))
+        return;
 
     // Composed completely first: nothing is sent unless the whole card can be.
     const ChannelKind kind = ChooseChannel(m_in.portText);

@@ -1,5 +1,6 @@
 #include "preview/Barcodes.h"
 
+#include "preview/Code128.h"
 #include "preview/ZplTokenizer.h"
 
 #include <QFontMetricsF>
@@ -66,23 +67,8 @@ void PaintLine(QPainter& painter, const PrinterFont& font, int x, int top, int s
     painter.restore();
 }
 
-} // namespace
-
-BarcodeLook ReadBarcodeLook(const QList<QByteArray>& p, bool code39, const BarDefaults& defaults) {
-    // The height and the line flags stand one place later in "^B3", after its check-digit flag.
-    const int heightIndex = code39 ? 2 : 1;
-    BarcodeLook look;
-    look.code39 = code39;
-    look.checkDigit = code39 && CharParam(p, 1, 'N') == 'Y';
-    look.narrow = defaults.moduleWidth;
-    look.wide = int(std::lround(defaults.ratio * defaults.moduleWidth));
-    look.barHeight = IntParam(p, heightIndex, defaults.barHeight);
-    look.line = CharParam(p, heightIndex + 1, 'Y') == 'Y';
-    look.above = CharParam(p, heightIndex + 2, 'N') == 'Y';
-    return look;
-}
-
-Bars EncodeBars(const QByteArray& data, const BarcodeLook& look) {
+// The bars of a symbology or mode the printer packs itself, from libzint's vector output.
+Bars EncodeWithZint(const QByteArray& data, const BarcodeLook& look) {
     Bars bars;
     std::unique_ptr<zint_symbol, void (*)(zint_symbol*)> symbol(ZBarcode_Create(), ZBarcode_Delete);
     symbol->symbology = look.code39 ? BARCODE_CODE39 : BARCODE_CODE128;
@@ -98,6 +84,35 @@ Bars EncodeBars(const QByteArray& data, const BarcodeLook& look) {
     }
     bars.text = QString::fromLatin1(reinterpret_cast<const char*>(symbol->text));
     bars.modules = ModulesOf(*symbol);
+    return bars;
+}
+
+} // namespace
+
+BarcodeLook ReadBarcodeLook(const QList<QByteArray>& p, bool code39, const BarDefaults& defaults) {
+    // The height and the line flags stand one place later in "^B3", after its check-digit flag.
+    const int heightIndex = code39 ? 2 : 1;
+    BarcodeLook look;
+    look.code39 = code39;
+    look.checkDigit = code39 && CharParam(p, 1, 'N') == 'Y';
+    look.narrow = defaults.moduleWidth;
+    look.wide = int(std::lround(defaults.ratio * defaults.moduleWidth));
+    look.barHeight = IntParam(p, heightIndex, defaults.barHeight);
+    look.line = CharParam(p, heightIndex + 1, 'Y') == 'Y';
+    look.above = CharParam(p, heightIndex + 2, 'N') == 'Y';
+    look.mode = code39 ? 'N' : CharParam(p, 5, 'N');
+    return look;
+}
+
+Bars EncodeBars(const QByteArray& data, const BarcodeLook& look) {
+    if (look.code39 || look.mode != 'N')
+        return EncodeWithZint(data, look);
+    const Code128Symbol symbol = EncodeCode128(data);
+    Bars bars;
+    if (symbol.values.empty())
+        bars.error = QStringLiteral("데이터가 없습니다");
+    bars.modules = Code128Modules(symbol.values);
+    bars.text = symbol.text;
     return bars;
 }
 

@@ -11,7 +11,7 @@
 
 namespace hanlabel::zpl {
 
-// A symbol as libzint encodes it.
+// A symbol as the printer encodes it: widths in modules and the interpretation line.
 struct Bars {
     std::vector<int> modules; // bar, space, bar, ... in modules
     QString text;             // the interpretation line
@@ -28,6 +28,7 @@ struct BarDefaults {
 // How one barcode field is encoded and drawn.
 struct BarcodeLook {
     bool code39 = false;     // Code 39 ("^B3"), else Code 128 ("^BC")
+    char mode = 'N';         // Code 128's mode: N reads subsets from the data, A (U, D) packs automatically
     bool checkDigit = false; // Code 39's modulo-43 check digit
     int narrow = 2;          // dots of a module, and of a narrow Code 39 element
     int wide = 6;            // dots of a wide Code 39 element
@@ -39,7 +40,8 @@ struct BarcodeLook {
 // The look of a field from the parameters of "^BCo,h,f,g,e,m" or "^B3o,e,h,f,g" and the "^BY" defaults.
 BarcodeLook ReadBarcodeLook(const QList<QByteArray>& params, bool code39, const BarDefaults& defaults);
 
-// The bars of the data in the look's symbology: widths in modules, read from libzint's vector output.
+// The bars of the data in the look's symbology: Code 128 in mode N by the printer's own rules
+// (subset B unless the data invokes another), anything else through libzint.
 Bars EncodeBars(const QByteArray& data, const BarcodeLook& look);
 
 // Paints the symbol with its top left at `at`; returns the area it covers.

@@ -30,7 +30,7 @@ void LabelRenderer::finishField() {
             drawText(x, y, data, h, w);
         }
         if (m_field.serial)
-            m_serials.push_back({m_originX, m_originY, data, m_field.serialMask, m_field.serialIncrement});
+            m_serials.push_back({m_originX, m_originY, bytes, m_field.serialMask, m_field.serialIncrement});
     }
     m_field = Field();
 }
@@ -65,11 +65,12 @@ void LabelRenderer::drawText(int x, int y, const QString& text, int height, int 
     mark(QRect(x, y, std::max(1, advance), height));
 }
 
-// A Code 128 or Code 39 symbol of the field; a symbol libzint refuses is a warning.
+// A Code 128 or Code 39 symbol of the field; a symbol that cannot be encoded is a warning.
 void LabelRenderer::drawBarcode(int x, int y, const QByteArray& data) {
     const BarcodeLook look =
         ReadBarcodeLook(m_field.barcodeParams, m_field.kind == FieldKind::Code39, m_bars);
-    if (!look.code39 && data.contains('>'))
+    // In mode N the invocation codes are read; the automatic modes draw ">" as data.
+    if (!look.code39 && look.mode != 'N' && data.contains('>'))
         m_result.warnings << QStringLiteral("%1: 코드 128 전환 문자(>)를 데이터로 그렸습니다.")
                                  .arg(Note(m_field.barcodeRaw));
     const Bars bars = EncodeBars(data, look);

@@ -1,5 +1,6 @@
 #include "preview/SerialNumbers.h"
 
+#include "core/Cp949.h"
 #include "preview/ZplRenderer.h"
 
 #include <QStringList>
@@ -10,6 +11,9 @@
 namespace hanlabel {
 
 namespace {
+
+// Whether a byte is an ASCII small letter.
+bool IsLower(char c) { return c >= 'a' && c <= 'z'; }
 
 // Radix of one "^SF" mask character; 0 for a position that does not count.
 int MaskRadix(QChar m) {
@@ -29,9 +33,9 @@ int MaskRadix(QChar m) {
     }
 }
 
-// The value of a character as a digit of the radix; 0 for a character that is no such digit.
-int DigitValue(QChar c, int radix) {
-    const ushort u = c.toUpper().unicode();
+// The value of a byte as a digit of the radix; 0 for a byte that is no such digit.
+int DigitValue(char c, int radix) {
+    const char u = IsLower(c) ? char(c - 'a' + 'A') : c;
     int v = -1;
     if (radix == 26)
         v = u >= 'A' && u <= 'Z' ? u - 'A' : -1;
@@ -42,10 +46,10 @@ int DigitValue(QChar c, int radix) {
     return v >= 0 && v < radix ? v : 0;
 }
 
-// The character of a digit value, lower case where the data had a lower-case letter.
-QChar DigitChar(int v, int radix, bool lower) {
+// The byte of a digit value, lower case where the data had a lower-case letter.
+char DigitChar(int v, int radix, bool lower) {
     const char c = radix == 26 ? char('A' + v) : v < 10 ? char('0' + v) : char('A' + v - 10);
-    return lower ? QChar(c).toLower() : QChar(c);
+    return lower && c >= 'A' ? char(c - 'A' + 'a') : c;
 }
 
 // The increment times the step, in the mixed radix of the mask; the increment is aligned with its end.
@@ -57,7 +61,7 @@ std::vector<int> ScaledIncrement(const QString& inc, const std::vector<int>& rad
         if (!radix[i])
             continue;
         const qsizetype j = i - (n - inc.size());
-        const qint64 unit = j >= 0 ? DigitValue(inc[j], radix[i]) : 0;
+        const qint64 unit = j >= 0 ? DigitValue(inc[j].toLatin1(), radix[i]) : 0;
         const qint64 v = unit * step + carry;
         delta[i] = int(v % radix[i]);
         carry = v / radix[i];
@@ -87,13 +91,14 @@ void AddDigits(std::vector<int>& digit, const std::vector<int>& delta, const std
 
 } // namespace
 
-QString SerialValue(const QString& data, const QString& mask, const QString& increment, qint64 step) {
+QString SerialValue(const QByteArray& data, const QString& mask, const QString& increment, qint64 step) {
     if (mask.isEmpty() || step <= 0)
-        return data;
+        return DecodeCp949(data);
     const bool down = increment.startsWith(u'-');
     QString inc = down ? increment.mid(1) : increment;
     if (inc.trimmed().isEmpty())
         inc = QStringLiteral("1");
+    // The mask covers bytes, not characters: a double-byte character takes two positions.
     const qsizetype n = mask.size();
     const qsizetype offset = data.size() - n;
     std::vector<int> radix(n), digit(n);
@@ -102,11 +107,11 @@ QString SerialValue(const QString& data, const QString& mask, const QString& inc
         digit[i] = radix[i] ? DigitValue(data[offset + i], radix[i]) : 0;
     }
     AddDigits(digit, ScaledIncrement(inc, radix, step), radix, down);
-    QString out = data;
+    QByteArray out = data;
     for (qsizetype i = 0; i < n; ++i)
         if (radix[i])
-            out[offset + i] = DigitChar(digit[i], radix[i], data[offset + i].isLower());
-    return out;
+            out[offset + i] = DigitChar(digit[i], radix[i], IsLower(data[offset + i]));
+    return DecodeCp949(out);
 }
 
 namespace zpl {
@@ -119,8 +124,9 @@ QString DescribeSerial(const SerialField& s, qint64 count) {
         values << QStringLiteral("…");
     if (count > 3)
         values << SerialValue(s.data, s.mask, s.increment, count - 1);
-    const QString how = s.mask.isEmpty() ? QStringLiteral("마스크가 비어 모든 라벨이 %1").arg(s.data)
-                                         : values.join(QStringLiteral(" → "));
+    const QString how = s.mask.isEmpty()
+                            ? QStringLiteral("마스크가 비어 모든 라벨이 %1").arg(DecodeCp949(s.data))
+                            : values.join(QStringLiteral(" → "));
     return QStringLiteral("일련번호 ^FO%1,%2 ^SF%3,%4: %5").arg(s.x).arg(s.y).arg(s.mask, s.increment, how);
 }
 

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QByteArray>
 #include <QString>
 
 namespace hanlabel::zpl {
@@ -7,7 +8,8 @@ namespace hanlabel::zpl {
 // A serialized field ("^SF") as the caption describes it: its origin, first data and counting.
 struct SerialField {
     int x, y;
-    QString data, mask, increment;
+    QByteArray data; // the field data as the printer holds it: "^FH" resolved, code page 949
+    QString mask, increment;
 };
 
 // How a serialized field counts over `count` labels: the first values and the last of the run.

@@ -1,11 +1,11 @@
 #include "settings/SettingsFile.h"
 
+#include "core/AtomicFile.h"
 #include "core/Cp949.h"
 #include "core/Failure.h"
 
 #include <QFile>
 #include <QFileInfo>
-#include <QSaveFile>
 
 namespace hanlabel {
 
@@ -53,16 +53,7 @@ void WriteSettingsFile(const QString& path, const QStringList& lines) {
     const auto anyWrite = QFileDevice::WriteOwner | QFileDevice::WriteGroup | QFileDevice::WriteOther;
     if (info.exists() && (!info.isWritable() || !(info.permissions() & anyWrite)))
         throw Failure(QStringLiteral("설정 파일이 읽기 전용이라 쓸 수 없습니다: %1").arg(shownName(path)));
-    // Unbuffered: a buffered QSaveFile can commit a partly written file when the final flush falls short.
-    QSaveFile file(path);
-    QString reason;
-    if (!file.open(QIODevice::WriteOnly | QIODevice::Unbuffered))
-        reason = file.errorString();
-    else if (file.write(content) != content.size())
-        reason = QStringLiteral("내용을 끝까지 쓰지 못했습니다");
-    else if (!file.commit())
-        reason = file.errorString();
-    if (!reason.isEmpty())
+    if (const QString reason = WriteFileAtomically(path, content); !reason.isEmpty())
         throw Failure(QStringLiteral("설정 파일에 쓸 수 없습니다: %1\n(%2)").arg(shownName(path), reason));
 }
 

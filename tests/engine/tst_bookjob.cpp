@@ -1,5 +1,6 @@
 #include "glyphs/GlyphSource.h"
 #include "jobs/BookLabelJob.h"
+#include "preview/ZplRenderer.h"
 
 #include "TestSupport.h"
 
@@ -38,13 +39,20 @@ class TestBookJob : public QObject {
     void workedExampleRows();
     void serialMask_data();
     void serialMask();
+    void serialMaskKeepsOtherCharacters_data();
+    void serialMaskKeepsOtherCharacters();
+    void previewCountsSerials_data();
+    void previewCountsSerials();
     void stepsAndSideEffects();
-    void emptyQuantitySendsNothing();
+    void quantity_data();
+    void quantity();
     void serialChannel();
     void portTextChoosesChannel_data();
     void portTextChoosesChannel();
     void failuresSendNothing_data();
     void failuresSendNothing();
+    void originWithCommandPrefix_data();
+    void originWithCommandPrefix();
     void glyphDatabaseFailures();
     void typedCaretIsPrintedNotExecuted();
 
@@ -76,20 +84,34 @@ BookLabelOutcome TestBookJob::run(const BookLabelInputs& in) {
 
 void TestBookJob::goldenStreams_data() {
     QTest::addColumn<QString>("labelText");
+    QTest::addColumn<QString>("firstSerial");
+    QTest::addColumn<bool>("ascending");
     QTest::addColumn<QString>("golden");
     QTest::newRow("ascii") << "A1"
-                           << "book-example";
+                           << "00012" << true << "book-example";
     QTest::newRow("hangul") << "한국도서관"
-                            << "book-hangul";
+                            << "00012" << true << "book-hangul";
     QTest::newRow("thirteen syllables") << "대한민국국립중앙도서관본관"
-                                        << "book-13-syllables";
+                                        << "00012" << true << "book-13-syllables";
+    QTest::newRow("serial with letters") << "A1"
+                                         << "EM0000012345" << true << "book-serial-letters";
+    QTest::newRow("serial with letters, descending") << "A1"
+                                                     << "EM0000012345" << false << "book-serial-letters-down";
+    QTest::newRow("hangul in the serial") << "A1"
+                                          << "12가34" << true << "book-serial-hangul";
+    QTest::newRow("serial without digits") << "A1"
+                                           << "ABC" << true << "book-serial-no-digits";
 }
 
 void TestBookJob::goldenStreams() {
     QFETCH(QString, labelText);
+    QFETCH(QString, firstSerial);
+    QFETCH(bool, ascending);
     QFETCH(QString, golden);
     BookLabelInputs in = workedExample();
     in.labelText = labelText;
+    in.firstSerial = firstSerial;
+    in.ascending = ascending;
     const BookLabelOutcome outcome = run(in);
     QCOMPARE(outcome.status, JobStatus::Printed);
     const QByteArray lpt = test::ReadFileBytes(m_lpt);
@@ -133,8 +155,8 @@ void TestBookJob::serialMask() {
     const QString ds = (length >= 2 && length <= 13) ? QString(length, u'd') : QString();
     QCOMPARE(SerialMask(number, true), ds.isEmpty() ? QString() : ds + ",1");
     QCOMPARE(SerialMask(number, false), ds.isEmpty() ? QString() : ds + ",-1");
-    // Letters count as characters too.
-    QCOMPARE(SerialMask(QString(length, u'x'), true), SerialMask(number, true));
+    // Without a digit there is nothing to count.
+    QCOMPARE(SerialMask(QString(length, u'x'), true), QString());
     BookLabelInputs in = workedExample();
     in.firstSerial = number;
     in.ascending = length % 2 == 0;
@@ -142,6 +164,64 @@ void TestBookJob::serialMask() {
     const QByteArray field =
         "^FD" + number.toLatin1() + "^SF" + SerialMask(number, in.ascending).toLatin1() + "^FS";
     QCOMPARE(stream.count(field), 2);
+}
+
+void TestBookJob::serialMaskKeepsOtherCharacters_data() {
+    QTest::addColumn<QString>("serial");
+    QTest::addColumn<bool>("ascending");
+    QTest::addColumn<QString>("mask");
+    QTest::newRow("letters in front") << "EM0000012345" << true << "%%dddddddddd,1";
+    QTest::newRow("letters in front, descending") << "EM0000012345" << false << "%%dddddddddd,-1";
+    QTest::newRow("letter at the end") << "0012A" << true << "dddd%,1%";
+    QTest::newRow("letter at the end, descending") << "0012A" << false << "dddd%,-1%";
+    QTest::newRow("letters between digits") << "A1B2C" << true << "%d%d%,1%";
+    QTest::newRow("hangul, two bytes") << "12가34" << true << "dd%%dd,1";
+    QTest::newRow("hangul at the end") << "1가" << false << "d%%,-1%%";
+    QTest::newRow("blank") << "1 2" << true << "d%d,1";
+    QTest::newRow("full-width digit is no digit") << "1２" << true << "d%%,1%%";
+    QTest::newRow("caret counted as printed, not escaped") << "1^A" << true << "d%%,1%%";
+    QTest::newRow("letters only") << "ABC" << true << "";
+    QTest::newRow("hangul only") << "가나" << true << "";
+    QTest::newRow("one digit") << "7" << true << "";
+    QTest::newRow("fourteen characters") << "EM000001234567" << true << "";
+}
+
+// Only ASCII digits count; every byte of any other character is kept with "%", and the
+// increment ends with as many "%" as the mask has after its last "d".
+void TestBookJob::serialMaskKeepsOtherCharacters() {
+    QFETCH(QString, serial);
+    QFETCH(bool, ascending);
+    QFETCH(QString, mask);
+    QCOMPARE(SerialMask(serial, ascending), mask);
+}
+
+void TestBookJob::previewCountsSerials_data() {
+    QTest::addColumn<QString>("serial");
+    QTest::addColumn<bool>("ascending");
+    QTest::addColumn<QString>("counting");
+    QTest::newRow("letters in front")
+        << "EM0000012345" << true << "EM0000012345 → EM0000012346 → EM0000012347";
+    QTest::newRow("letters in front, descending")
+        << "EM0000012345" << false << "EM0000012345 → EM0000012344 → EM0000012343";
+    QTest::newRow("letter at the end") << "0012A" << true << "0012A → 0013A → 0014A";
+    QTest::newRow("hangul inside") << "19가99" << true << "19가99 → 20가00 → 20가01";
+    QTest::newRow("escaped caret") << "0012^" << true << "0012^ → 0013^ → 0014^";
+    QTest::newRow("letters only") << "ABC" << true << QStringLiteral("마스크가 비어 모든 라벨이 ABC");
+}
+
+// The virtual printer counts both serial fields of the job as the printer would.
+void TestBookJob::previewCountsSerials() {
+    QFETCH(QString, serial);
+    QFETCH(bool, ascending);
+    QFETCH(QString, counting);
+    BookLabelInputs in = workedExample();
+    in.firstSerial = serial;
+    in.ascending = ascending;
+    const PreviewResult result = RenderZpl(ComposeBookLabel(in, kLayout, ChannelKind::Serial, m_glyphs));
+    QCOMPARE(result.labelCount, 3);
+    QCOMPARE(result.serials.size(), 2);
+    for (const QString& line : result.serials)
+        QVERIFY2(line.endsWith(": " + counting), qPrintable(line));
 }
 
 void TestBookJob::stepsAndSideEffects() {
@@ -161,22 +241,38 @@ void TestBookJob::stepsAndSideEffects() {
     QVERIFY(test::ReadFileBytes(m_lpt).startsWith("^XA^PR3^LH12a,\r\n"));
 }
 
-void TestBookJob::emptyQuantitySendsNothing() {
+void TestBookJob::quantity_data() {
+    QTest::addColumn<QString>("quantity");
+    QTest::addColumn<bool>("printed");
+    QTest::newRow("empty") << "" << false;
+    QTest::newRow("one blank") << " " << true;
+    QTest::newRow("letter after digit") << "2x" << false;
+    QTest::newRow("letter O for zero") << "1O" << false;
+    QTest::newRow("printer command") << "^XA" << false;
+    QTest::newRow("digits") << "10" << true;
+    QTest::newRow("digit between blanks") << " 3 " << true;
+}
+
+// Digits and blanks follow "^PQ" as typed; anything else is asked for again, as an empty
+// quantity is: nothing is sent, yet the settings files are rewritten.
+void TestBookJob::quantity() {
+    QFETCH(QString, quantity);
+    QFETCH(bool, printed);
     BookLabelInputs in = workedExample();
-    in.quantity = "";
+    in.quantity = quantity;
     in.originX = "7";
     in.framing = SerialFraming::Even7;
     const BookLabelOutcome outcome = run(in);
-    QCOMPARE(outcome.status, JobStatus::QuantityMissing);
-    QVERIFY(!QFile::exists(m_lpt));
     QCOMPARE(m_app->readBytes("OH.ini"), QByteArray("LPT1\r\n1\r\n"));
     QCOMPARE(m_app->readBytes("position.ini"), QByteArray("7\r\n10\r\n"));
     QCOMPARE(outcome.layoutLines.value(), kLayout);
-
-    // A blank is a quantity.
-    in.quantity = " ";
-    QCOMPARE(run(in).status, JobStatus::Printed);
-    QVERIFY(test::ReadFileBytes(m_lpt).endsWith("^PQ ^XZ\r\n"));
+    if (printed) {
+        QCOMPARE(outcome.status, JobStatus::Printed);
+        QVERIFY(test::ReadFileBytes(m_lpt).endsWith("^PQ" + quantity.toLatin1() + "^XZ\r\n"));
+    } else {
+        QCOMPARE(outcome.status, JobStatus::QuantityMissing);
+        QVERIFY(!QFile::exists(m_lpt));
+    }
 }
 
 void TestBookJob::serialChannel() {
@@ -251,6 +347,22 @@ void TestBookJob::failuresSendNothing() {
     QCOMPARE(m_app->readBytes("OH.ini"), QByteArray("LPT1\r\n2\r\n"));
 }
 
+void TestBookJob::originWithCommandPrefix_data() {
+    test::OriginRejectionRows(QStringLiteral("좌측위치(Text3)"), QStringLiteral("상하위치(Text4)"));
+}
+
+// A "^" or "~" in an origin box would start a printer command inside "^LH": the job stops
+// before sending with a message naming the box, after rewriting the settings files.
+void TestBookJob::originWithCommandPrefix() {
+    QFETCH(QString, x);
+    QFETCH(QString, y);
+    BookLabelInputs in = workedExample();
+    in.originX = x;
+    in.originY = y;
+    const BookLabelOutcome outcome = run(in);
+    test::VerifyOriginRejected(outcome, *m_app, m_lpt, "OH.ini", "position.ini", kLayout);
+}
+
 void TestBookJob::glyphDatabaseFailures() {
     GlyphSource missing;
     missing.bind(m_out.filePath("nowhere.mdb"));
@@ -280,7 +392,7 @@ void TestBookJob::typedCaretIsPrintedNotExecuted() {
     BookLabelInputs in = workedExample();
     in.firstSerial = "1^XZ~JA_";
     const QByteArray stream = ComposeBookLabel(in, kLayout, ChannelKind::Serial, m_glyphs);
-    QCOMPARE(stream.count("^FH^FD1_5EXZ_7EJA_5F^SFdddddddd,1^FS"), 2);
+    QCOMPARE(stream.count("^FH^FD1_5EXZ_7EJA_5F^SFd%%%%%%%,1%%%%%%%^FS"), 2);
     QCOMPARE(stream.count("^XZ"), 1);
 }
 

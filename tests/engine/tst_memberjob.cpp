@@ -45,6 +45,8 @@ class TestMemberJob : public QObject {
     void layoutNumbers();
     void failuresKeepEntries_data();
     void failuresKeepEntries();
+    void originWithCommandPrefix_data();
+    void originWithCommandPrefix();
     void serialChannel();
     void typedCaretIsPrintedNotExecuted();
 
@@ -214,6 +216,23 @@ void TestMemberJob::failuresKeepEntries() {
     QVERIFY(!QFile::exists(m_lpt));
     QCOMPARE(m_app->readBytes("OH1.ini"), QByteArray("LPT1\r\n2\r\n"));
     QCOMPARE(m_app->readBytes("position1.ini"), QByteArray("3\r\n10\r\n"));
+}
+
+void TestMemberJob::originWithCommandPrefix_data() {
+    test::OriginRejectionRows(QStringLiteral("좌측위치(Text6)"), QStringLiteral("상하위치(Text5)"));
+}
+
+// A "^" or "~" in an origin box would start a printer command inside "^LH": the job stops
+// before sending with a message naming the box, after rewriting the settings files.
+void TestMemberJob::originWithCommandPrefix() {
+    QFETCH(QString, x);
+    QFETCH(QString, y);
+    MemberCardInputs in = workedExample();
+    in.originX = x;
+    in.originY = y;
+    const MemberCardOutcome outcome = run(in);
+    test::VerifyOriginRejected(outcome, *m_app, m_lpt, "OH1.ini", "position1.ini", kLayout);
+    QVERIFY(!outcome.clearEntries);
 }
 
 void TestMemberJob::serialChannel() {

@@ -1,3 +1,4 @@
+#include "core/Cp949.h"
 #include "preview/ZplRenderer.h"
 
 #include "TestSupport.h"
@@ -99,6 +100,8 @@ class TestRenderer : public QObject {
     void asciiFieldsLandAtTheirOrigin();
     void barcodesDecode_data();
     void barcodesDecode();
+    void code128Widths_data();
+    void code128Widths();
     void graphicDownloads_data();
     void graphicDownloads();
     void labelSizeAndCount_data();
@@ -223,6 +226,38 @@ void TestRenderer::barcodesDecode() {
     QCOMPARE(ink.left(), 40);
 }
 
+void TestRenderer::code128Widths_data() {
+    QTest::addColumn<QByteArray>("field");
+    QTest::addColumn<int>("width");
+    QTest::addColumn<QString>("decoded");
+    // Mode N: subset B, 11 modules a character, start, check and a 13-module stop.
+    QTest::newRow("digits in subset B") << QByteArray("^BY2^BCN,60,N^FD0000123") << 224 << "0000123";
+    QTest::newRow("mode N named") << QByteArray("^BY2^BCN,60,N,N,N,N^FD0000123") << 224 << "0000123";
+    QTest::newRow("module 3") << QByteArray("^BY3^BCN,60,N^FD0000123") << 336 << "0000123";
+    QTest::newRow("start code B") << QByteArray("^BY2^BCN,60,N^FD>:0000123") << 224 << "0000123";
+    QTest::newRow("start code C") << QByteArray("^BY2^BCN,60,N^FD>;000012") << 136 << "000012";
+    QTest::newRow("C to B to A") << QByteArray("^BY2^BCN,60,N^FD>;382436>6CODE128>752375152")
+                                 << 2 * (11 * 18 + 13) << "382436CODE128TEST";
+    QTest::newRow("escaped greater-than") << QByteArray("^BY2^BCN,60,N^FDA>0B") << 2 * (11 * 5 + 13) << "A>B";
+    // Mode A packs digits into subset C as the printer's automatic mode does.
+    QTest::newRow("automatic mode") << QByteArray("^BY2^BCN,60,N,N,N,A^FD0000123") << 180 << "0000123";
+}
+
+void TestRenderer::code128Widths() {
+    QFETCH(QByteArray, field);
+    QFETCH(int, width);
+    QFETCH(QString, decoded);
+    const PreviewResult result = RenderZpl("^XA^PW600^LL200^FO40,40" + field + "^FS^XZ");
+    QVERIFY2(result.warnings.isEmpty(), qPrintable(result.warnings.join('\n')));
+    const QRect ink = InkBox(result.label, result.label.rect());
+    QCOMPARE(ink.left(), 40);
+    QCOMPARE(ink.width(), width);
+    if (!haveZbar())
+        QSKIP("zbarimg (zbar-tools) is not installed");
+    const QString file = m_dir.filePath(QStringLiteral("width-%1.png").arg(QTest::currentDataTag()));
+    QCOMPARE(Decode(result.label, file), QStringList{"CODE-128:" + decoded});
+}
+
 void TestRenderer::graphicDownloads_data() {
     QTest::addColumn<QByteArray>("download");
     QTest::addColumn<QByteArray>("recall");
@@ -309,51 +344,54 @@ void TestRenderer::strayBytesStillRender() {
 }
 
 void TestRenderer::serialValues_data() {
-    QTest::addColumn<QString>("data");
+    QTest::addColumn<QByteArray>("data");
     QTest::addColumn<QString>("mask");
     QTest::addColumn<QString>("increment");
     QTest::addColumn<qint64>("step");
     QTest::addColumn<QString>("value");
-    QTest::newRow("first label as given") << "00012"
-                                          << "ddddd"
+    QTest::newRow("first label as given") << QByteArray("00012") << "ddddd"
                                           << "1" << qint64(0) << "00012";
-    QTest::newRow("up") << "00012"
-                        << "ddddd"
+    QTest::newRow("up") << QByteArray("00012") << "ddddd"
                         << "1" << qint64(2) << "00014";
-    QTest::newRow("down") << "00012"
-                          << "ddddd"
+    QTest::newRow("down") << QByteArray("00012") << "ddddd"
                           << "-1" << qint64(3) << "00009";
-    QTest::newRow("carry") << "00099"
-                           << "ddddd"
+    QTest::newRow("carry") << QByteArray("00099") << "ddddd"
                            << "1" << qint64(1) << "00100";
-    QTest::newRow("wraps up") << "99"
-                              << "dd"
+    QTest::newRow("wraps up") << QByteArray("99") << "dd"
                               << "1" << qint64(1) << "00";
-    QTest::newRow("wraps down") << "00"
-                                << "dd"
+    QTest::newRow("wraps down") << QByteArray("00") << "dd"
                                 << "-1" << qint64(1) << "99";
-    QTest::newRow("mask covers the end") << "AB0998"
-                                         << "dddd"
+    QTest::newRow("mask covers the end") << QByteArray("AB0998") << "dddd"
                                          << "1" << qint64(5) << "AB1003";
-    QTest::newRow("empty mask") << "00012"
-                                << ""
+    QTest::newRow("empty mask") << QByteArray("00012") << ""
                                 << "1" << qint64(7) << "00012";
-    QTest::newRow("letters under d count as 0") << "ab"
-                                                << "dd"
+    QTest::newRow("letters under d count as 0") << QByteArray("ab") << "dd"
                                                 << "1" << qint64(1) << "01";
-    QTest::newRow("thirteen digits, many labels") << "0000000000001"
-                                                  << "ddddddddddddd"
+    QTest::newRow("thirteen digits, many labels") << QByteArray("0000000000001") << "ddddddddddddd"
                                                   << "1" << qint64(99999999) << "0000100000000";
-    QTest::newRow("hex") << "0F"
-                         << "hh"
+    QTest::newRow("hex") << QByteArray("0F") << "hh"
                          << "1" << qint64(1) << "10";
-    QTest::newRow("increment 10") << "100"
-                                  << "ddd"
+    QTest::newRow("increment 10") << QByteArray("100") << "ddd"
                                   << "10" << qint64(2) << "120";
+    QTest::newRow("letters kept in front") << QByteArray("EM0000012345") << "%%dddddddddd"
+                                           << "1" << qint64(1) << "EM0000012346";
+    QTest::newRow("letters kept in front, down") << QByteArray("EM0000012345") << "%%dddddddddd"
+                                                 << "-1" << qint64(2) << "EM0000012343";
+    QTest::newRow("letter kept at the end") << QByteArray("0012A") << "dddd%"
+                                            << "1%" << qint64(1) << "0013A";
+    QTest::newRow("letter kept at the end, down") << QByteArray("0010A") << "dddd%"
+                                                  << "-1%" << qint64(1) << "0009A";
+    QTest::newRow("increment not aligned with a kept end") << QByteArray("0012A") << "dddd%"
+                                                           << "1" << qint64(1) << "0012A";
+    QTest::newRow("letters between digits") << QByteArray("1A9B") << "d%d%"
+                                            << "1%" << qint64(1) << "2A0B";
+    // A Hangul syllable is two bytes in code page 949 and so two mask positions.
+    QTest::newRow("hangul between digits, carry over it") << EncodeCp949(QStringLiteral("19가99")) << "dd%%dd"
+                                                          << "1" << qint64(1) << QStringLiteral("20가00");
 }
 
 void TestRenderer::serialValues() {
-    QFETCH(QString, data);
+    QFETCH(QByteArray, data);
     QFETCH(QString, mask);
     QFETCH(QString, increment);
     QFETCH(qint64, step);

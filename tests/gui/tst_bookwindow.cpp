@@ -258,18 +258,26 @@ class TestBookWindow : public QObject {
         QCOMPARE(m_fixture.folder().readBytes(QStringLiteral("OH.ini")), ohBefore);
     }
 
-    void emptyQuantity_data() {
+    // An empty quantity, or one with more than digits and blanks, is asked for again.
+    void quantityMissing_data() {
         QTest::addColumn<QString>("trigger");
-        QTest::newRow("button") << "Command1";
-        QTest::newRow("Enter in Text5") << "Text5";
-        QTest::newRow("Enter in Text2") << "Text2";
+        QTest::addColumn<QString>("quantity");
+        QTest::newRow("button") << "Command1"
+                                << "";
+        QTest::newRow("Enter in Text5") << "Text5"
+                                        << "";
+        QTest::newRow("Enter in Text2") << "Text2"
+                                        << "";
+        QTest::newRow("letter, Enter in Text5") << "Text5"
+                                                << "2x";
     }
-    void emptyQuantity() {
+    void quantityMissing() {
         QFETCH(QString, trigger);
+        QFETCH(QString, quantity);
         auto w = shownLoaded();
         QVERIFY(w);
         w->Text1->setText(QStringLiteral("A1"));
-        w->Text5->clear();
+        w->Text5->setText(quantity);
         w->Combo1->setEditText(QStringLiteral("COM7"));
         w->Text3->setText(QStringLiteral("12.5"));
         ModalBoxes boxes;
@@ -297,6 +305,17 @@ class TestBookWindow : public QObject {
         QCOMPARE(m_fixture.folder().readBytes(QStringLiteral("OH.ini")), QByteArray("COM7\r\n2\r\n"));
         QCOMPARE(m_fixture.folder().readBytes(QStringLiteral("position.ini")), QByteArray("12.5\r\n0\r\n"));
         QCOMPARE(w->Text1->text(), QStringLiteral("A1"));
+        QCOMPARE(w->Text5->text(), quantity);
+    }
+
+    // A "^" or "~" in an origin box is refused with a message naming the box, which gets the
+    // focus; the box keeps its text as the origin file now holds it, and nothing is sent.
+    void originWithCommandPrefix_data() {
+        test::OriginRejectionRows(QStringLiteral("Text3"), QStringLiteral("Text4"));
+    }
+    void originWithCommandPrefix() {
+        m_fixture.expectOriginRejected(QStringLiteral("Text3"), QStringLiteral("Text4"),
+                                       QStringLiteral("position.ini"));
     }
 
     void spinButtons_data() {

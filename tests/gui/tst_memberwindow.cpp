@@ -385,6 +385,16 @@ class TestMemberWindow : public QObject {
         QVERIFY(!QFile::exists(m_fixture.lptPath()));
     }
 
+    // A "^" or "~" in an origin box is refused with a message naming the box, which gets the
+    // focus; the box keeps its text as the origin file now holds it, and nothing is sent.
+    void originWithCommandPrefix_data() {
+        test::OriginRejectionRows(QStringLiteral("Text6"), QStringLiteral("Text5"));
+    }
+    void originWithCommandPrefix() {
+        m_fixture.expectOriginRejected(QStringLiteral("Text6"), QStringLiteral("Text5"),
+                                       QStringLiteral("position1.ini"));
+    }
+
     void switchAndMenuSignals() {
         auto w = shownLoaded();
         QVERIFY(w);

@@ -5,6 +5,7 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QTest>
 
 #include <atomic>
 #include <chrono>
@@ -18,6 +19,33 @@
 #include <unistd.h>
 
 namespace hanlabel::test {
+
+void OriginRejectionRows(const QString& xName, const QString& yName) {
+    QTest::addColumn<QString>("x");
+    QTest::addColumn<QString>("y");
+    QTest::addColumn<OriginBox>("box");
+    QTest::addColumn<QString>("named");
+    QTest::newRow("caret in x") << QStringLiteral("1^XA") << QStringLiteral("10") << OriginBox::X << xName;
+    QTest::newRow("tilde in y") << QStringLiteral("20") << QStringLiteral("~JR") << OriginBox::Y << yName;
+    QTest::newRow("both, x first") << QStringLiteral("^") << QStringLiteral("~") << OriginBox::X << xName;
+}
+
+void VerifyOriginRejected(const LabelJobOutcome& out, const AppFolderFixture& app, const QString& lptPath,
+                          const QString& channelFile, const QString& originFile, const QStringList& layout) {
+    QFETCH(QString, x);
+    QFETCH(QString, y);
+    QFETCH(OriginBox, box);
+    QFETCH(QString, named);
+    QCOMPARE(out.status, JobStatus::OriginRejected);
+    QCOMPARE(out.rejectedOrigin, box);
+    QVERIFY2(out.failure.contains(named), qPrintable(out.failure));
+    QVERIFY(!QFile::exists(lptPath));
+    QCOMPARE(app.readBytes(channelFile), QByteArray("LPT1\r\n2\r\n"));
+    QCOMPARE(app.readBytes(originFile), (x + "\r\n" + y + "\r\n").toLatin1());
+    QCOMPARE(out.originX.value(), x);
+    QCOMPARE(out.originY.value(), y);
+    QCOMPARE(out.layoutLines.value(), layout);
+}
 
 QString TestDataPath(const QString& name) { return QStringLiteral(HANLABEL_TEST_DATA "/") + name; }
 

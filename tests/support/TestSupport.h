@@ -1,5 +1,7 @@
 #pragma once
 
+#include "jobs/JobTypes.h"
+
 #include <QByteArray>
 #include <QString>
 #include <QStringList>
@@ -28,6 +30,16 @@ class AppFolderFixture {
   private:
     QTemporaryDir m_dir;
 };
+
+// Rows of an origin holding "^" or "~", for a job or a window: columns x and y (the origin
+// typed), box (the box refused) and named (what names it: xName or yName).
+void OriginRejectionRows(const QString& xName, const QString& yName);
+
+// Checks a job on such a row refused its origin: the box named in the message, nothing sent to
+// lptPath, the channel file rewritten ("LPT1", framing code 2, as the jobs' example inputs give)
+// and the origin file too, the origin and layout lines kept in the outcome.
+void VerifyOriginRejected(const LabelJobOutcome& out, const AppFolderFixture& app, const QString& lptPath,
+                          const QString& channelFile, const QString& originFile, const QStringList& layout);
 
 QString TestDataPath(const QString& name);
 QString SampleDatabasePath();

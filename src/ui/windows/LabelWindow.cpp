@@ -216,6 +216,11 @@ bool LabelWindow::showOutcome(const LabelJobOutcome& out) {
         ShowFailure(this, out.failure);
         return false;
     }
+    if (out.status == JobStatus::OriginRejected) {
+        ShowMessage(this, out.failure, QStringLiteral("입력오류"), QMessageBox::Critical);
+        (out.rejectedOrigin == OriginBox::X ? m_originX : m_originY)->setFocus();
+        return false;
+    }
     return true;
 }
 

@@ -109,7 +109,8 @@ class LabelWindow : public QMainWindow {
 
     // Runs a job on the inputs, one at a time: a press while a job runs (Enter in a box while the
     // progress dialog processes events) is ignored. Shows what every outcome carries, then hands an
-    // outcome that is not a failure to the window's own part, still within the guard.
+    // outcome that is neither a failure nor a rejected origin to the window's own part, still
+    // within the guard.
     template <typename Job, typename Inputs, typename OwnPart> void print(Inputs inputs, OwnPart ownPart) {
         if (m_printing)
             return;
@@ -127,7 +128,7 @@ class LabelWindow : public QMainWindow {
     // A job's environment: the application folder, the bound glyph database, the progress callback.
     JobEnvironment jobEnvironment(JobProgress& progress) const;
     // The origin as the job saved and read it back, the layout lines for the position dialog, and a
-    // failure in a message box; false after a failure.
+    // failure or a rejected origin box in a message box (focus to that box); false after either.
     bool showOutcome(const LabelJobOutcome& out);
     // Option3 in the book label window, Option4 in the member card window.
     QRadioButton* ownKindOption() const;
