@@ -26,10 +26,10 @@
 #include <QTest>
 
 #include <algorithm>
+#include <initializer_list>
 #include <memory>
 
 using namespace hanlabel;
-using hanlabel::test::AppFolderFixture;
 using hanlabel::test::FillEntries;
 using hanlabel::test::FocusAfter;
 using hanlabel::test::FocusName;
@@ -72,6 +72,25 @@ QStringList TabStops(const QWidget* window, TabIndexTable table) {
     return stops;
 }
 
+// Rows of windows, buttons and keys: Return and keypad Enter (with the keypad flag a real keypad
+// sets) on Command1 and Command2, and the space bar on Command1 when asked for.
+void EnterOnButtonRows(std::initializer_list<const char*> kinds, bool withSpace) {
+    QTest::addColumn<QString>("kind");
+    QTest::addColumn<QString>("button");
+    QTest::addColumn<int>("key");
+    QTest::addColumn<int>("modifiers");
+    const int keypad = int(Qt::KeypadModifier);
+    for (const char* kind : kinds)
+        for (const char* button : {"Command1", "Command2"}) {
+            const QString k = QString::fromLatin1(kind);
+            QTest::addRow("%s: Return on %s", kind, button) << k << button << int(Qt::Key_Return) << 0;
+            QTest::addRow("%s: keypad Enter on %s", kind, button)
+                << k << button << int(Qt::Key_Enter) << keypad;
+            if (withSpace && button == QLatin1String("Command1"))
+                QTest::addRow("%s: space on %s", kind, button) << k << button << int(Qt::Key_Space) << 0;
+        }
+}
+
 QString ChannelFile(const QString& kind) {
     return kind == QLatin1String("mainfrm") ? QStringLiteral("OH.ini") : QStringLiteral("OH1.ini");
 }
@@ -82,18 +101,12 @@ class TestKeyboard : public QObject {
     Q_OBJECT
 
   private:
-    std::unique_ptr<AppFolderFixture> m_folder;
-    QString m_lpt;
-
-    QByteArray printed() const { return test::ReadFileBytes(m_lpt); }
+    test::WindowFixture<LabelWindow> m_fixture;
 
   private slots:
     void initTestCase() { InstallKoreanFontSubstitutions(); }
     void init() {
-        m_folder = std::make_unique<AppFolderFixture>();
-        m_lpt = m_folder->file(QStringLiteral("lpt1.out"));
-        qputenv("HANLABEL_HOME", m_folder->path().toLocal8Bit());
-        qputenv("HANLABEL_LPT1", m_lpt.toLocal8Bit());
+        m_fixture.reset();
         qunsetenv("HANLABEL_COM1");
     }
 
@@ -157,7 +170,7 @@ class TestKeyboard : public QObject {
         QCOMPARE(FocusAfter({false, false, false, false, true, true, true}),
                  (QStringList{"Command1", "Combo1", "Option6", "Option3", "Option6", "Combo1", "Command1"}));
         QTest::keyClick(QApplication::focusWidget(), Qt::Key_Space);
-        QVERIFY(printed().endsWith("^XZ\r\n"));
+        QVERIFY(m_fixture.printed().endsWith("^XZ\r\n"));
     }
 
     void arrowsMoveTheSelection_data() {
@@ -227,12 +240,13 @@ class TestKeyboard : public QObject {
         const auto siblings = option->parentWidget()->findChildren<QRadioButton*>();
         QCOMPARE(std::count_if(siblings.begin(), siblings.end(), [](auto* o) { return o->isChecked(); }), 1);
         QCOMPARE(switching.size(), switches);
-        QVERIFY(printed().isEmpty());
+        QVERIFY(m_fixture.printed().isEmpty());
     }
 
     // With the window manager, an arrow key in the window-switch group changes windows both ways.
     void arrowsSwitchWindows() {
-        m_folder->writeLines(QStringLiteral("OH1.ini"), {QStringLiteral("LPT1"), QStringLiteral("2")});
+        m_fixture.folder().writeLines(QStringLiteral("OH1.ini"),
+                                      {QStringLiteral("LPT1"), QStringLiteral("2")});
         WindowManager windows;
         windows.start();
         QPointer<mainfrm> book = windows.bookWindow();
@@ -253,23 +267,7 @@ class TestKeyboard : public QObject {
         windows.bookWindow()->close();
     }
 
-    void enterPressesTheFocusedButton_data() {
-        QTest::addColumn<QString>("kind");
-        QTest::addColumn<QString>("button");
-        QTest::addColumn<int>("key");
-        QTest::addColumn<int>("modifiers");
-        const int keypad = int(Qt::KeypadModifier);
-        for (const char* kind : {"mainfrm", "main1frm"}) {
-            const QString k = QString::fromLatin1(kind);
-            QTest::addRow("%s: Return on Command1", kind) << k << "Command1" << int(Qt::Key_Return) << 0;
-            QTest::addRow("%s: keypad Enter on Command1", kind)
-                << k << "Command1" << int(Qt::Key_Enter) << keypad;
-            QTest::addRow("%s: space on Command1", kind) << k << "Command1" << int(Qt::Key_Space) << 0;
-            QTest::addRow("%s: Return on Command2", kind) << k << "Command2" << int(Qt::Key_Return) << 0;
-            QTest::addRow("%s: keypad Enter on Command2", kind)
-                << k << "Command2" << int(Qt::Key_Enter) << keypad;
-        }
-    }
+    void enterPressesTheFocusedButton_data() { EnterOnButtonRows({"mainfrm", "main1frm"}, true); }
     // Reached by Tab, the print button prints the same bytes as a click, once; the exit button asks.
     void enterPressesTheFocusedButton() {
         QFETCH(QString, kind);
@@ -282,9 +280,9 @@ class TestKeyboard : public QObject {
         QByteArray byClick;
         if (button == QLatin1String("Command1")) {
             QTest::mouseClick(w->Command1, Qt::LeftButton);
-            byClick = printed();
+            byClick = m_fixture.printed();
             QVERIFY(byClick.endsWith("^XZ\r\n"));
-            QFile::remove(m_lpt);
+            m_fixture.forgetPrinted();
             FillEntries(w.get());
         }
         QSignalSpy jobs(w.get(), &LabelWindow::layoutLinesRead);
@@ -294,14 +292,14 @@ class TestKeyboard : public QObject {
         QTest::keyClick(QApplication::focusWidget(), Qt::Key(key), Qt::KeyboardModifiers(modifiers));
         if (button == QLatin1String("Command1")) {
             QCOMPARE(jobs.size(), 1);
-            QCOMPARE(printed(), byClick);
+            QCOMPARE(m_fixture.printed(), byClick);
             QVERIFY(boxes.seen.isEmpty());
         } else {
             QCOMPARE(boxes.seen.size(), 1);
             QCOMPARE(boxes.seen[0].text, QStringLiteral("정말로 종료 하시겠습니까?"));
             QCOMPARE(jobs.size(), 0);
             QCOMPARE(exits.size(), 0);
-            QVERIFY(!QFile::exists(m_lpt));
+            QVERIFY(!QFile::exists(m_fixture.lptPath()));
         }
     }
 
@@ -331,25 +329,10 @@ class TestKeyboard : public QObject {
         QVERIFY(TabTo(box));
         QTest::keyClick(QApplication::focusWidget(), Qt::Key(key), Qt::KeyboardModifiers(modifiers));
         QCOMPARE(ran.size(), jobs);
-        QCOMPARE(QFile::exists(m_lpt), jobs > 0);
+        QCOMPARE(QFile::exists(m_fixture.lptPath()), jobs > 0);
     }
 
-    void dialogEnterPressesTheFocusedButton_data() {
-        QTest::addColumn<QString>("kind");
-        QTest::addColumn<QString>("button");
-        QTest::addColumn<int>("key");
-        QTest::addColumn<int>("modifiers");
-        const int keypad = int(Qt::KeypadModifier);
-        for (const char* kind : {"defrm", "de1frm"}) {
-            const QString k = QString::fromLatin1(kind);
-            QTest::addRow("%s: Return on Command1", kind) << k << "Command1" << int(Qt::Key_Return) << 0;
-            QTest::addRow("%s: keypad Enter on Command1", kind)
-                << k << "Command1" << int(Qt::Key_Enter) << keypad;
-            QTest::addRow("%s: Return on Command2", kind) << k << "Command2" << int(Qt::Key_Return) << 0;
-            QTest::addRow("%s: keypad Enter on Command2", kind)
-                << k << "Command2" << int(Qt::Key_Enter) << keypad;
-        }
-    }
+    void dialogEnterPressesTheFocusedButton_data() { EnterOnButtonRows({"defrm", "de1frm"}, false); }
     // In the position dialogs Enter presses the button that has the focus: save or close.
     void dialogEnterPressesTheFocusedButton() {
         QFETCH(QString, kind);
@@ -358,7 +341,7 @@ class TestKeyboard : public QObject {
         QFETCH(int, modifiers);
         const QString file =
             kind == QLatin1String("defrm") ? QStringLiteral("DPOS.ini") : QStringLiteral("DPOS1.ini");
-        const QByteArray before = m_folder->readBytes(file);
+        const QByteArray before = m_fixture.folder().readBytes(file);
         QPointer<PositionDialog> dialog;
         if (kind == QLatin1String("defrm"))
             dialog = new defrm;
@@ -377,13 +360,13 @@ class TestKeyboard : public QObject {
         if (button == QLatin1String("Command1")) {
             QCOMPARE(boxes.seen.size(), 1);
             QCOMPARE(boxes.seen[0].text, QStringLiteral("저장되었습니다."));
-            QVERIFY(m_folder->readBytes(file).startsWith("77\r\n"));
+            QVERIFY(m_fixture.folder().readBytes(file).startsWith("77\r\n"));
             QVERIFY(dialog && dialog->isVisible());
             delete dialog;
         } else {
             QTRY_VERIFY(dialog.isNull());
             QVERIFY(boxes.seen.isEmpty());
-            QCOMPARE(m_folder->readBytes(file), before);
+            QCOMPARE(m_fixture.folder().readBytes(file), before);
         }
     }
 
@@ -470,12 +453,13 @@ class TestKeyboard : public QObject {
         in.firstSerial = QStringLiteral("0001");
         in.quantity = QStringLiteral("2");
         GlyphSource glyphs;
-        glyphs.bind(m_folder->file(QStringLiteral("견고딕24X24.mdb")));
-        const QByteArray expected = ComposeBookLabel(
-            in, ReadSettingsFile(m_folder->file(QStringLiteral("DPOS.ini")), 5), ChannelKind::Serial, glyphs);
+        glyphs.bind(m_fixture.folder().file(QStringLiteral("견고딕24X24.mdb")));
+        const QByteArray expected =
+            ComposeBookLabel(in, ReadSettingsFile(m_fixture.folder().file(QStringLiteral("DPOS.ini")), 5),
+                             ChannelKind::Serial, glyphs);
         QCOMPARE(port.waitFor(expected.size()), expected);
-        QVERIFY(!QFile::exists(m_lpt));
-        QCOMPARE(m_folder->readBytes(QStringLiteral("OH.ini")), QByteArray("lpt1\r\n2\r\n"));
+        QVERIFY(!QFile::exists(m_fixture.lptPath()));
+        QCOMPARE(m_fixture.folder().readBytes(QStringLiteral("OH.ini")), QByteArray("lpt1\r\n2\r\n"));
         QCOMPARE(w->Combo1->currentText(), QStringLiteral("lpt1"));
     }
 
@@ -491,7 +475,7 @@ class TestKeyboard : public QObject {
         PtyCapture port;
         QVERIFY(!port.slavePath().isEmpty());
         qputenv("HANLABEL_COM1", port.slavePath().toLocal8Bit());
-        m_folder->writeLines(ChannelFile(kind), {QStringLiteral("lpt1"), QStringLiteral("2")});
+        m_fixture.folder().writeLines(ChannelFile(kind), {QStringLiteral("lpt1"), QStringLiteral("2")});
         auto w = ShownLoaded(kind);
         QVERIFY(w);
         FillEntries(w.get());
@@ -502,8 +486,8 @@ class TestKeyboard : public QObject {
         QVERIFY(TabTo(QStringLiteral("Command1")));
         QTest::keyClick(w->Command1, Qt::Key_Enter, Qt::KeypadModifier);
         QVERIFY(port.waitFor(5).startsWith("^XA"));
-        QVERIFY(!QFile::exists(m_lpt));
-        QCOMPARE(m_folder->readBytes(ChannelFile(kind)), QByteArray("lpt1\r\n2\r\n"));
+        QVERIFY(!QFile::exists(m_fixture.lptPath()));
+        QCOMPARE(m_fixture.folder().readBytes(ChannelFile(kind)), QByteArray("lpt1\r\n2\r\n"));
     }
 
     void starDisplayOnlyOnTypedKeys_data() {

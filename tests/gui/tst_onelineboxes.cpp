@@ -23,7 +23,6 @@
 #include <memory>
 
 using namespace hanlabel;
-using hanlabel::test::AppFolderFixture;
 using hanlabel::test::ModalBoxes;
 
 namespace {
@@ -85,17 +84,11 @@ class TestOneLineBoxes : public QObject {
     Q_OBJECT
 
   private:
-    std::unique_ptr<AppFolderFixture> m_folder;
-    QString m_lpt;
+    test::WindowFixture<LabelWindow> m_fixture;
 
   private slots:
     void initTestCase() { InstallKoreanFontSubstitutions(); }
-    void init() {
-        m_folder = std::make_unique<AppFolderFixture>();
-        m_lpt = m_folder->file(QStringLiteral("lpt1.out"));
-        qputenv("HANLABEL_HOME", m_folder->path().toLocal8Bit());
-        qputenv("HANLABEL_LPT1", m_lpt.toLocal8Bit());
-    }
+    void init() { m_fixture.reset(); }
 
     void lineBreaksInPastedOrDroppedText_data() {
         QTest::addColumn<QString>("kind");
@@ -365,10 +358,10 @@ class TestOneLineBoxes : public QObject {
         // A key cannot type half a character; a paste can bring one.
         test::Paste(target, half);
         QVERIFY(Box(window.get(), box)->text().endsWith(half));
-        const QStringList files = QDir(m_folder->path()).entryList(QDir::Files);
+        const QStringList files = QDir(m_fixture.folder().path()).entryList(QDir::Files);
         QMap<QString, QByteArray> before;
         for (const QString& file : files)
-            before[file] = m_folder->readBytes(file);
+            before[file] = m_fixture.folder().readBytes(file);
         QSignalSpy jobs(window.get(), &LabelWindow::layoutLinesRead);
 
         window->Command1->setFocus();
@@ -381,9 +374,9 @@ class TestOneLineBoxes : public QObject {
                  qPrintable(boxes.seen[0].text));
         QCOMPARE(window->focusWidget()->objectName(), box);
         QCOMPARE(jobs.size(), 0);
-        QVERIFY(!QFile::exists(m_lpt));
+        QVERIFY(!QFile::exists(m_fixture.lptPath()));
         for (const QString& file : files)
-            QCOMPARE(m_folder->readBytes(file), before[file]);
+            QCOMPARE(m_fixture.folder().readBytes(file), before[file]);
     }
 
     void countingCharacters_data() {
