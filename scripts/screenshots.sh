@@ -1,13 +1,15 @@
 #!/usr/bin/env bash
-# Saves a screenshot of each label window (an offscreen grab made by the window tests) into docs/.
+# Saves a screenshot of each label window and of the printer connection dialog (offscreen grabs
+# made by their tests) into docs/.
 # Usage: scripts/screenshots.sh [build folder, default build-screenshots]
 set -euo pipefail
 cd "$(dirname "$0")/.."
 build=${1:-build-screenshots}
 cmake -S . -B "$build" -G Ninja >/dev/null
-cmake --build "$build" --target tst_bookwindow tst_memberwindow
+cmake --build "$build" --target tst_bookwindow tst_memberwindow tst_printerdialog
 mkdir -p docs
 export QT_QPA_PLATFORM=offscreen HANLABEL_SCREENSHOT_DIR="$PWD/docs"
 "$build/tests/tst_bookwindow" screenshot
 "$build/tests/tst_memberwindow" screenshot
-ls -l docs/book-label-window.png docs/member-card-window.png
+"$build/tests/tst_printerdialog" screenshot
+ls -l docs/book-label-window.png docs/member-card-window.png docs/printer-dialog.png

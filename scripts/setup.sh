@@ -5,10 +5,12 @@ packages=(
     build-essential cmake ninja-build pkgconf
     qt6-base-dev qt6-serialport-dev libgl-dev
     mdbtools mdbtools-dev
+    qt6-translations-l10n
     fonts-nanum fontconfig fonts-urw-base35
     libzint-dev zint zbar-tools
     libcups2-dev cups cups-client cups-bsd
     xvfb xauth xfonts-base xdotool x11-utils imagemagick
+    dpkg-dev file desktop-file-utils appstream
 )
 missing=()
 for p in "${packages[@]}"; do

@@ -1,13 +1,19 @@
 #include "app/WindowManager.h"
 
+#include "core/AppFolder.h"
 #include "core/Failure.h"
 #include "ui/dialogs/PositionDialogs.h"
+#include "ui/dialogs/PrinterDialog.h"
 #include "ui/kit/FormKit.h"
 #include "ui/windows/BookLabelWindow.h"
 #include "ui/windows/MemberCardWindow.h"
 
 #include <QApplication>
+#include <QMessageBox>
+#include <QRadioButton>
+#include <QTimer>
 
+#include <cstdio>
 #include <functional>
 #include <memory>
 
@@ -36,6 +42,7 @@ defrm* WindowManager::bookDialog() const { return m_bookDialog; }
 de1frm* WindowManager::memberDialog() const { return m_memberDialog; }
 
 void WindowManager::start() {
+    PrepareApplicationFolder();
     m_book = createBookWindow();
     m_book->show();
 }
@@ -46,7 +53,8 @@ namespace {
 template <typename Window>
 Window* CreateLabelWindow(WindowManager* manager, void (WindowManager::*switchOver)(),
                           void (WindowManager::*openDialog)(), void (WindowManager::*endProgram)(),
-                          void (WindowManager::*copyLayout)(const QStringList&)) {
+                          void (WindowManager::*copyLayout)(const QStringList&),
+                          void (WindowManager::*openPrinterDialog)(LabelWindow*)) {
     auto window = std::make_unique<Window>();
     window->setAttribute(Qt::WA_DeleteOnClose);
     window->Form_Load();
@@ -54,6 +62,8 @@ Window* CreateLabelWindow(WindowManager* manager, void (WindowManager::*switchOv
     QObject::connect(window.get(), &Window::positionDialogRequested, manager, openDialog);
     QObject::connect(window.get(), &Window::exitRequested, manager, endProgram);
     QObject::connect(window.get(), &Window::layoutLinesRead, manager, copyLayout);
+    QObject::connect(window.get(), &Window::printerDialogRequested, manager,
+                     [manager, openPrinterDialog, w = window.get()] { (manager->*openPrinterDialog)(w); });
     return window.release();
 }
 
@@ -111,13 +121,13 @@ template <typename Dialog> void CopyLayout(QPointer<Dialog>& dialog, const QStri
 mainfrm* WindowManager::createBookWindow() {
     return CreateLabelWindow<mainfrm>(this, &WindowManager::switchToMemberCards,
                                       &WindowManager::openBookDialog, &WindowManager::endProgram,
-                                      &WindowManager::copyBookLayout);
+                                      &WindowManager::copyBookLayout, &WindowManager::openPrinterDialog);
 }
 
 main1frm* WindowManager::createMemberWindow() {
     return CreateLabelWindow<main1frm>(this, &WindowManager::switchToBookLabels,
                                        &WindowManager::openMemberDialog, &WindowManager::endProgram,
-                                       &WindowManager::copyMemberLayout);
+                                       &WindowManager::copyMemberLayout, &WindowManager::openPrinterDialog);
 }
 
 void WindowManager::switchToMemberCards() {
@@ -133,6 +143,16 @@ void WindowManager::openMemberDialog() { OpenDialog(m_memberDialog, m_member); }
 void WindowManager::copyBookLayout(const QStringList& lines) { CopyLayout(m_bookDialog, lines); }
 void WindowManager::copyMemberLayout(const QStringList& lines) { CopyLayout(m_memberDialog, lines); }
 
+// The printer connection dialog over the label window, which shows the new mapping in its port
+// box's tooltip afterwards.
+void WindowManager::openPrinterDialog(LabelWindow* window) {
+    PrinterDialogSetup setup;
+    setup.framing = window->Option5->isChecked() ? SerialFraming::Even7 : SerialFraming::None8;
+    PrinterDialog dialog(std::move(setup), window);
+    dialog.exec();
+    window->updatePortTooltip();
+}
+
 void WindowManager::endProgram() {
     // Hidden at once and deleted later: the signal comes from inside a label window's handler.
     const QList<QWidget*> windows{m_book, m_member, m_bookDialog, m_memberDialog};
@@ -146,6 +166,25 @@ void WindowManager::endProgram() {
     emit programEnded(0);
 }
 
+namespace {
+
+// Set for the package test, which has no one to read or answer what the program shows: the first
+// window and any start-up message go to standard output, then the program ends by itself.
+bool Unattended() { return qEnvironmentVariableIsSet("HANLABEL_TEST_UNATTENDED"); }
+
+void ReportShown(const QWidget* window) {
+    const auto* box = qobject_cast<const QMessageBox*>(window);
+    const QString text =
+        box ? QStringLiteral("message: %1").arg(box->text())
+            : QStringLiteral("window: %1 \"%2\" %3")
+                  .arg(window->objectName(), window->windowTitle(),
+                       window->isVisible() ? QStringLiteral("shown") : QStringLiteral("hidden"));
+    std::printf("hanlabel %s\n", text.toUtf8().constData());
+    std::fflush(stdout);
+}
+
+} // namespace
+
 int RunApplication(QApplication& app) {
     InstallKoreanFontSubstitutions();
     // Ends when no label window and no shown dialog is left; a hidden dialog does not count.
@@ -154,10 +193,22 @@ int RunApplication(QApplication& app) {
     try {
         windows.start();
     } catch (const Failure& failure) {
+        if (Unattended())
+            QTimer::singleShot(0, [] {
+                if (QWidget* box = QApplication::activeModalWidget()) {
+                    ReportShown(box);
+                    box->close();
+                }
+            });
         ShowFailure(nullptr, failure.message());
         return 1;
     }
     QObject::connect(&windows, &WindowManager::programEnded, &app, &QCoreApplication::exit);
+    if (Unattended())
+        QTimer::singleShot(0, &app, [&windows] {
+            ReportShown(windows.bookWindow());
+            QCoreApplication::exit(0);
+        });
     return app.exec();
 }
 

@@ -13,6 +13,7 @@ class mainfrm;
 class main1frm;
 class defrm;
 class de1frm;
+class LabelWindow;
 
 // Owns the four windows of the program: at most one of each, created on first use and discarded
 // when closed. Wires the label windows' switch, menu, exit and layout signals.
@@ -44,6 +45,7 @@ class WindowManager : public QObject {
     void openMemberDialog();
     void copyBookLayout(const QStringList& lines);
     void copyMemberLayout(const QStringList& lines);
+    void openPrinterDialog(LabelWindow* window);
     void endProgram();
 
     QPointer<mainfrm> m_book;

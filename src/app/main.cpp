@@ -1,3 +1,4 @@
+#include "app/KoreanTranslation.h"
 #include "app/WindowManager.h"
 #include "core/Signals.h"
 #include "ui/windows/PreviewWindow.h"
@@ -8,7 +9,9 @@
 int main(int argc, char** argv) {
     hanlabel::IgnoreChannelSignals();
     QApplication app(argc, argv);
+    // Also names the per-user folder: ~/.local/share/hanlabel.
     QApplication::setApplicationName(QStringLiteral("hanlabel"));
+    hanlabel::InstallKoreanTranslation(app);
     hanlabel::InstallPreviewWindow();
     return hanlabel::RunApplication(app);
 }

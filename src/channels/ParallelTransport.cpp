@@ -1,6 +1,7 @@
 #include "channels/ParallelTransport.h"
 
 #include "channels/DescriptorLink.h"
+#include "channels/PrinterMapping.h"
 
 #include <QDir>
 #include <QFile>
@@ -82,7 +83,8 @@ class FileLink final : public DescriptorLink {
                  QStringLiteral(
                      "그런 장치가 없습니다 (%1). 프린터가 켜져 연결되어 있는지 확인하거나, 환경 변수 "
                      "HANLABEL_LPT1로 %2을(를) 있는 장치나 파일, tcp://, cups: 대상에 연결하세요.")
-                     .arg(SystemReason(error), kParallelPortName));
+                         .arg(SystemReason(error), kParallelPortName) +
+                     PrinterDialogHint());
         fail(QStringLiteral("를 열 수 없습니다"), SystemReason(error));
     }
 

@@ -1,6 +1,7 @@
 #include "channels/SerialTransport.h"
 
 #include "channels/DescriptorLink.h"
+#include "channels/PrinterMapping.h"
 
 #include <QSerialPort>
 
@@ -35,7 +36,10 @@ class SerialLink final : public DescriptorLink {
         if (!m_serial.isOpen()) {
             m_serial.setPortName(m_path);
             if (!m_serial.open(QIODevice::WriteOnly))
-                fail(QStringLiteral("를 열 수 없습니다"), m_serial.errorString());
+                fail(QStringLiteral("를 열 수 없습니다"),
+                     m_serial.errorString() + (m_serial.error() == QSerialPort::DeviceNotFoundError
+                                                   ? PrinterDialogHint()
+                                                   : QString()));
             m_fd = int(m_serial.handle());
             ::fcntl(m_fd, F_SETFL, ::fcntl(m_fd, F_GETFL) | O_NONBLOCK);
             applyFraming();

@@ -4,9 +4,11 @@
 
 namespace hanlabel {
 
-// The device that stands for "LPT1": $HANLABEL_LPT1, else /dev/lp0 (Windows: LPT1).
+// The target that stands for "LPT1": $HANLABEL_LPT1, else the printer connection's choice, else
+// /dev/lp0 (Windows: LPT1).
 QString ParallelPortTarget();
-// The device of serial port 1: $HANLABEL_COM1, else /dev/ttyS0 (Windows: COM1).
+// The device of serial port 1: $HANLABEL_COM1, else the printer connection's choice, else
+// /dev/ttyS0 (Windows: COM1).
 QString SerialPortTarget();
 
 // The transport for an "LPT1" target: a file or device path (/dev/usb/lp0), "tcp://HOST:PORT",

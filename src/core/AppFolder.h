@@ -1,14 +1,61 @@
 #pragma once
 
 #include <QString>
+#include <QStringList>
+
+#include <functional>
 
 namespace hanlabel {
 
-// The application folder: where the settings files and the glyph database live.
-// It is the executable's folder unless the environment variable HANLABEL_HOME names another.
+// Why the application folder is where it is.
+enum class FolderSource {
+    Variable,   // HANLABEL_HOME names it
+    Executable, // the executable's folder, whose settings files the operator can rewrite
+    PerUser,    // the operator's own folder, filled from the executable's
+};
+
+// The application folder in use, beside the folder the program and its default files came in.
+struct FolderChoice {
+    FolderSource source = FolderSource::Executable;
+    QString folder;
+    QString executableFolder;
+};
+
+// What the application folder is chosen from. SystemFolderPlaces() gives the real ones; tests
+// give temporary folders and their own idea of what is writable.
+struct FolderPlaces {
+    QString variable;          // the value of HANLABEL_HOME, empty when unset
+    QString executableFolder;  // where the executable and its default files are
+    QString userFolder;        // the per-user folder (~/.local/share/hanlabel)
+    QStringList settingsFiles; // the files every print may rewrite
+    std::function<bool(const QString& path)> writable;
+};
+
+FolderPlaces SystemFolderPlaces();
+
+// HANLABEL_HOME when set; else the executable's folder when the operator can rewrite its
+// settings files there (the folder is writable, or every one of the files is); else the per-user
+// folder.
+FolderChoice ChooseApplicationFolder(const FolderPlaces& places);
+
+// Copies into a per-user folder each settings file it lacks from the executable's folder; a file
+// already there is kept as it is. Throws Failure naming the folder or file that could not be made.
+void FillUserFolder(const FolderChoice& choice, const QStringList& settingsFiles);
+
+// Chooses the application folder from the real environment and fills it when it is per-user.
+// Called once at start-up; throws Failure when the first copy fails.
+FolderChoice PrepareApplicationFolder();
+
+// The application folder: where the settings files are read and written.
 QString ApplicationFolder();
 
 // The folder, a path separator and the file name.
 QString ApplicationFile(const QString& folder, const QString& fileName);
+
+// A file that ships with the program and is only read (the glyph database): the application
+// folder's own copy when it has one, else the one beside the executable, so that an upgrade of
+// the program reaches every operator. HANLABEL_HOME always reads its own.
+QString ShippedFile(const FolderChoice& choice, const QString& fileName);
+QString ShippedFile(const QString& fileName);
 
 } // namespace hanlabel

@@ -13,6 +13,8 @@ inline const QString BookLayout = QStringLiteral("DPOS.ini");
 inline const QString MemberChannel = QStringLiteral("OH1.ini");
 inline const QString MemberOrigin = QStringLiteral("position1.ini");
 inline const QString MemberLayout = QStringLiteral("DPOS1.ini");
+// All six, in the order above.
+inline const QStringList All{BookChannel, BookOrigin, BookLayout, MemberChannel, MemberOrigin, MemberLayout};
 } // namespace SettingsFiles
 
 // Reads the first lineCount lines of a settings file (CP949; CR LF or LF line ends dropped).

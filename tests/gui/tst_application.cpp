@@ -1,6 +1,8 @@
+#include "app/KoreanTranslation.h"
 #include "app/WindowManager.h"
 #include "settings/SettingsFile.h"
 #include "ui/dialogs/PositionDialogs.h"
+#include "ui/dialogs/PrinterDialog.h"
 #include "ui/kit/FormKit.h"
 #include "ui/windows/BookLabelWindow.h"
 #include "ui/windows/MemberCardWindow.h"
@@ -10,12 +12,15 @@
 
 #include <QAction>
 #include <QComboBox>
+#include <QDialogButtonBox>
 #include <QLineEdit>
 #include <QPointer>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QSignalSpy>
+#include <QTemporaryDir>
 #include <QTest>
+#include <QTranslator>
 
 #include <functional>
 #include <memory>
@@ -82,6 +87,12 @@ class TestApplication : public QObject {
     void exitYesAfterPrintEndsProgram();
     void closingLastWindowEndsDespiteHiddenDialog();
     void startUpFailureReportsAndExitsNonZero();
+    void printerCommandChangesWhereTheNextPrintGoes_data();
+    void printerCommandChangesWhereTheNextPrintGoes();
+    void portTooltipSaysWhereItPrints_data();
+    void portTooltipSaysWhereItPrints();
+    void standardButtons_data();
+    void standardButtons();
 
   private:
     std::unique_ptr<AppFolderFixture> m_app;
@@ -445,6 +456,104 @@ void TestApplication::startUpFailureReportsAndExitsNonZero() {
     QCOMPARE(boxes.seen[0].icon, QMessageBox::Critical);
     QVERIFY2(boxes.seen[0].text.contains("position.ini"), qPrintable(boxes.seen[0].text));
     QVERIFY(!FindTopLevel<mainfrm>("mainfrm"));
+}
+
+void TestApplication::printerCommandChangesWhereTheNextPrintGoes_data() {
+    QTest::addColumn<bool>("book");
+    QTest::newRow("book label window") << true;
+    QTest::newRow("member card window") << false;
+}
+
+// The menu command opens the printer connection over the window; a print right after it goes to
+// the new choice, and so does the next after a second change, without a restart.
+void TestApplication::printerCommandChangesWhereTheNextPrintGoes() {
+    QFETCH(bool, book);
+    qunsetenv("HANLABEL_LPT1");
+    WindowManager windows;
+    windows.start();
+    if (!book)
+        QTest::mouseClick(windows.bookWindow()->Option4, Qt::LeftButton, {}, QPoint(5, 5));
+    QTRY_COMPARE(VisibleWindows(), QStringList{book ? "mainfrm" : "main1frm"});
+    LabelWindow* window = book ? static_cast<LabelWindow*>(windows.bookWindow()) : windows.memberWindow();
+    for (const QString& name : {QStringLiteral("first.zpl"), QStringLiteral("second.zpl")}) {
+        QString modalName;
+        QWidget* owner = nullptr;
+        auto watcher = WhenModal([&](QWidget* modal) {
+            modalName = modal->objectName();
+            owner = modal->parentWidget();
+            modal->findChild<QRadioButton*>("lptFileChoice")->setChecked(true);
+            modal->findChild<QLineEdit*>("lptFile")->setText(m_app->file(name));
+            modal->findChild<QDialogButtonBox*>("buttons")->button(QDialogButtonBox::Ok)->click();
+        });
+        window->printerSetup->trigger();
+        QCOMPARE(modalName, QStringLiteral("PrinterDialog"));
+        QCOMPARE(owner, window);
+        QCOMPARE(window->Combo1->toolTip(), "LPT1 → " + m_app->file(name));
+        if (book) {
+            windows.bookWindow()->Text1->setText("AB");
+            windows.bookWindow()->Text2->setText("0001");
+        } else {
+            windows.memberWindow()->Text2->setText("AB");
+            windows.memberWindow()->Text3->setText("200401");
+            windows.memberWindow()->Text4->setText("0123");
+        }
+        QTest::mouseClick(window->Command1, Qt::LeftButton);
+        QVERIFY2(QFile::exists(m_app->file(name)), qPrintable(name));
+    }
+    QVERIFY(!QFile::exists(lptFile()));
+    window->close();
+}
+
+void TestApplication::portTooltipSaysWhereItPrints_data() {
+    QTest::addColumn<QString>("portText");
+    QTest::addColumn<bool>("option5");
+    QTest::addColumn<QString>("tooltip");
+    QTest::newRow("LPT1 decided by the variable") << "LPT1" << false << "LPT1 → @ (환경 변수 HANLABEL_LPT1)";
+    QTest::newRow("COM1") << "COM1" << false << "COM1 → /dev/ttyS0 (9600,N,8,1) (기본값)";
+    QTest::newRow("other text, even parity")
+        << "COM3" << true << "COM3 → 직렬 포트 1 /dev/ttyS0 (9600,E,7,1) (기본값)";
+}
+
+// The tooltip follows the port text as it is typed and the framing as it is chosen.
+void TestApplication::portTooltipSaysWhereItPrints() {
+    QFETCH(QString, portText);
+    QFETCH(bool, option5);
+    QFETCH(QString, tooltip);
+    WindowManager windows;
+    windows.start();
+    mainfrm* book = windows.bookWindow();
+    QCOMPARE(book->Combo1->toolTip(), "LPT1 → " + lptFile() + " (환경 변수 HANLABEL_LPT1)");
+    book->Combo1->setEditText(QString());
+    QTest::keyClicks(book->Combo1, portText);
+    (option5 ? book->Option5 : book->Option6)->setChecked(true);
+    QCOMPARE(book->Combo1->toolTip(), QString(tooltip).replace("@", lptFile()));
+    book->close();
+}
+
+void TestApplication::standardButtons_data() {
+    QTest::addColumn<bool>("translationThere");
+    QTest::addColumn<QStringList>("texts");
+    QTest::newRow("Qt's Korean translation") << true << QStringList{"확인", "예(&Y)", "아니요(&N)", "취소"};
+    QTest::newRow("translation missing") << false << QStringList{"OK", "&Yes", "&No", "Cancel"};
+}
+
+// Qt's own Korean translation gives the standard buttons their Korean texts, whatever the locale.
+void TestApplication::standardButtons() {
+    QFETCH(bool, translationThere);
+    QFETCH(QStringList, texts);
+    QTemporaryDir empty;
+    QTranslator* translator = InstallKoreanTranslation(*qApp, translationThere ? QString() : empty.path());
+    QCOMPARE(translator != nullptr, translationThere);
+    QMessageBox box(QMessageBox::Question, "t", "q",
+                    QMessageBox::Ok | QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel);
+    QStringList shown;
+    for (auto button : {QMessageBox::Ok, QMessageBox::Yes, QMessageBox::No, QMessageBox::Cancel})
+        shown << box.button(button)->text();
+    if (translator) {
+        QCoreApplication::removeTranslator(translator);
+        delete translator;
+    }
+    QCOMPARE(shown, texts);
 }
 
 QTEST_MAIN(TestApplication)

@@ -140,8 +140,10 @@ class TestBookWindow : public QObject {
         QCOMPARE(w.centralWidget()->size(), QSize(466, 268));
         QCOMPARE(w.centralWidget()->y(), w.menuBar()->height());
         QCOMPARE(w.minimumSize(), w.maximumSize());
-        QCOMPARE(w.menuBar()->actions().size(), 1);
-        QCOMPARE(w.menuBar()->actions().constFirst(), w.p2);
+        // The position command, then the printer connection.
+        QCOMPARE(w.menuBar()->actions(), (QList<QAction*>{w.p2, w.printerSetup}));
+        QCOMPARE(w.printerSetup->objectName(), QStringLiteral("printerSetup"));
+        QCOMPARE(w.printerSetup->text(), QStringLiteral("프린터 연결..."));
         QCOMPARE(w.p2->objectName(), QStringLiteral("p2"));
         QCOMPARE(w.p2->text(), QStringLiteral("인쇄위치 조정하기.."));
         QCOMPARE(w.p2->menu(), nullptr);

@@ -11,11 +11,11 @@ using namespace hanlabel;
 
 namespace {
 
-QByteArray BookJob() {
+QByteArray BookJob(int quantity = 5) {
     PieceStream out(ChannelKind::Parallel);
     out.write("^XA^PR3^PW400^LL200^LH20,10");
     out.write("^FO40,65^A0N,28,28^FD00012^SFddddd,-1^FS");
-    out.write("^PQ5^XZ");
+    out.write(QStringLiteral("^PQ%1^XZ").arg(quantity).toLatin1());
     return out.bytes();
 }
 
@@ -29,31 +29,77 @@ QList<PreviewWindow*> OpenPreviews() {
 
 } // namespace
 
-// The window that the "preview:" target opens for each job.
+// The window that the "preview:" target shows each job in: one per label window.
 class TestPreviewWindow : public QObject {
     Q_OBJECT
   private slots:
-    void eachJobOpensAWindow();
+    void init() { InstallPreviewWindow(); }
+    void cleanup();
+    void oneWindowPerLabelWindow_data();
+    void oneWindowPerLabelWindow();
+    void escapeClosesIt();
     void zoomStaysWithinBounds();
 };
 
-void TestPreviewWindow::eachJobOpensAWindow() {
-    InstallPreviewWindow();
+void TestPreviewWindow::cleanup() {
+    for (PreviewWindow* w : OpenPreviews())
+        delete w;
+    SetPreviewPresenter({});
+}
+
+void TestPreviewWindow::oneWindowPerLabelWindow_data() {
+    QTest::addColumn<QList<int>>("printedBy"); // the owner of each job: -1 none, else 0 or 1
+    QTest::addColumn<int>("windows");
+    QTest::newRow("two jobs, no label window") << QList<int>{-1, -1} << 1;
+    QTest::newRow("three jobs of one label window") << QList<int>{0, 0, 0} << 1;
+    QTest::newRow("jobs of two label windows") << QList<int>{0, 1, 0} << 2;
+}
+
+void TestPreviewWindow::oneWindowPerLabelWindow() {
+    QFETCH(QList<int>, printedBy);
+    QFETCH(int, windows);
+    QWidget owners[2];
+    for (QWidget& owner : owners) {
+        owner.setGeometry(10, 10, 300, 200);
+        owner.show();
+    }
     auto transport = MakePreviewTransport(QStringLiteral("preview:"));
-    transport->send(BookJob(), {});
-    transport->send(BookJob(), {});
-    const QList<PreviewWindow*> windows = OpenPreviews();
-    QCOMPARE(windows.size(), 2);
-    PreviewWindow* window = windows.first();
+    int quantity = 1;
+    for (int by : printedBy) {
+        const PreviewOwnerScope scope(by < 0 ? nullptr : &owners[by]);
+        transport->send(BookJob(++quantity), {});
+    }
+    const QList<PreviewWindow*> shown = OpenPreviews();
+    QCOMPARE(shown.size(), windows);
+    // The last job is on show, with its own quantity and notes.
+    const int last = printedBy.last();
+    PreviewWindow* window = nullptr;
+    for (PreviewWindow* w : shown)
+        if (w->parentWidget() == (last < 0 ? nullptr : &owners[last]))
+            window = w;
+    QVERIFY(window);
+    QCOMPARE(window->windowTitle(), QStringLiteral("라벨 미리보기 (%1장)").arg(quantity));
     QCOMPARE(window->label().size(), QSize(400, 200));
     const QString notes = window->findChild<QPlainTextEdit*>(QStringLiteral("previewNotes"))->toPlainText();
-    QVERIFY2(notes.contains(QStringLiteral("수량: 5장")), qPrintable(notes));
-    QVERIFY2(notes.contains(QStringLiteral("00012 → 00011 → 00010 → … → 00008")), qPrintable(notes));
-    QVERIFY2(notes.contains(QStringLiteral("^PR3")), qPrintable(notes));
-    for (PreviewWindow* w : windows)
-        w->close();
-    QTRY_VERIFY(OpenPreviews().isEmpty());
-    SetPreviewPresenter({});
+    QVERIFY2(notes.contains(QStringLiteral("수량: %1장").arg(quantity)), qPrintable(notes));
+    QVERIFY2(notes.contains(QStringLiteral("00012 → 00011 → 00010")), qPrintable(notes));
+    // Beside its label window, not over it.
+    if (last >= 0)
+        QVERIFY(!window->frameGeometry().intersects(owners[last].frameGeometry()));
+}
+
+void TestPreviewWindow::escapeClosesIt() {
+    QWidget owner;
+    owner.show();
+    const PreviewOwnerScope scope(&owner);
+    MakePreviewTransport(QStringLiteral("preview:"))->send(BookJob(), {});
+    QCOMPARE(OpenPreviews().size(), 1);
+    PreviewWindow* window = OpenPreviews().first();
+    QTest::keyClick(window->findChild<QPlainTextEdit*>(QStringLiteral("previewNotes")), Qt::Key_Escape);
+    QVERIFY(OpenPreviews().isEmpty());
+    // The next job brings the same window back.
+    MakePreviewTransport(QStringLiteral("preview:"))->send(BookJob(), {});
+    QCOMPARE(OpenPreviews(), QList<PreviewWindow*>{window});
 }
 
 void TestPreviewWindow::zoomStaysWithinBounds() {

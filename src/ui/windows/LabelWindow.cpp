@@ -1,5 +1,6 @@
 #include "ui/windows/LabelWindow.h"
 
+#include "channels/PrinterMapping.h"
 #include "core/AppFolder.h"
 #include "core/Failure.h"
 #include "core/Numeric.h"
@@ -124,6 +125,12 @@ QAction* LabelWindow::finishForm(const QString& actionName, const QRect& dataCon
     action->setObjectName(actionName);
     menuBar()->setFont(GulimFont(9));
     menuBar()->addAction(action);
+    printerSetup = new QAction(QStringLiteral("프린터 연결..."), this);
+    printerSetup->setObjectName(QStringLiteral("printerSetup"));
+    menuBar()->addAction(printerSetup);
+    connect(printerSetup, &QAction::triggered, this, &LabelWindow::printerDialogRequested);
+    connect(Combo1, &QComboBox::editTextChanged, this, &LabelWindow::updatePortTooltip);
+    connect(Option5, &QRadioButton::toggled, this, &LabelWindow::updatePortTooltip);
 
     m_originX = originX;
     m_originY = originY;
@@ -140,8 +147,9 @@ QAction* LabelWindow::finishForm(const QString& actionName, const QRect& dataCon
 
 // The book window has its own kind selected from the start; the member card window only from here.
 void LabelWindow::Form_Load() {
-    const QString folder = ApplicationFolder();
-    HangulDB->setDatabaseName(ApplicationFile(folder, GlyphDatabaseName));
+    const FolderChoice choice = ChooseApplicationFolder(SystemFolderPlaces());
+    const QString& folder = choice.folder;
+    HangulDB->setDatabaseName(ShippedFile(choice, GlyphDatabaseName));
     ownKindOption()->setChecked(true);
 
     const QStringList origin = ReadSettingsFile(ApplicationFile(folder, OriginFile(m_kind)), 2);
@@ -150,6 +158,12 @@ void LabelWindow::Form_Load() {
     const QStringList channel = ReadSettingsFile(ApplicationFile(folder, ChannelFile(m_kind)), 2);
     Combo1->setEditText(channel[0]);
     applyFramingCode(channel[1]);
+    updatePortTooltip();
+}
+
+void LabelWindow::updatePortTooltip() {
+    const SerialFraming framing = Option5->isChecked() ? SerialFraming::Even7 : SerialFraming::None8;
+    Combo1->setToolTip(PortDestinationText(Combo1->currentText(), framing));
 }
 
 // Line 2 of a channel settings file: "1" selects Option5, "2" Option6, anything else leaves the

@@ -3,6 +3,7 @@
 #include "core/Channel.h"
 #include "jobs/JobTypes.h"
 #include "ui/kit/JobProgress.h"
+#include "ui/windows/PreviewWindow.h"
 
 #include <QMainWindow>
 #include <QRect>
@@ -50,6 +51,9 @@ class LabelWindow : public QMainWindow {
     void UpDown2_DownClick();
     void UpDown2_UpClick();
 
+    // Says in the port box's tooltip where its text prints now ("LPT1 → cups:zebra").
+    void updatePortTooltip();
+
     QGroupBox* Frame2 = nullptr;
     QRadioButton* Option3 = nullptr; // the book label window
     QRadioButton* Option4 = nullptr; // the member card window
@@ -63,10 +67,12 @@ class LabelWindow : public QMainWindow {
     UpDown* UpDown2 = nullptr;
     DataControl* HangulDB = nullptr;
     QObject* MSComm1 = nullptr;
+    QAction* printerSetup = nullptr; // "프린터 연결...", after the position command
 
   signals:
     void switchRequested();
     void positionDialogRequested();
+    void printerDialogRequested();
     void exitRequested();
     void layoutLinesRead(const QStringList& lines);
 
@@ -87,9 +93,9 @@ class LabelWindow : public QMainWindow {
     QPushButton* makeExitButton();
 
     // The last step of a window's constructor: adds the glyph database control at its (hidden)
-    // place, MSComm1 and the menu bar with the window's one action, wires the print and exit
-    // buttons and the spin controls to the origin boxes, and fixes the window's size.
-    // Returns the action.
+    // place, MSComm1 and the menu bar with the window's own action and the printer connection, wires the
+    // print and exit buttons and the spin controls to the origin boxes, and fixes the window's size. Returns
+    // the action.
     QAction* finishForm(const QString& actionName, const QRect& dataControlTwips, QLineEdit* originX,
                         QLineEdit* originY);
 
@@ -118,6 +124,7 @@ class LabelWindow : public QMainWindow {
         const auto done = qScopeGuard([this] { m_printing = false; });
         const auto out = [&] {
             JobProgress progress(this);
+            const PreviewOwnerScope previewOwner(this);
             return Job(std::move(inputs), jobEnvironment(progress)).Command1_Click();
         }();
         if (showOutcome(out))

@@ -4,7 +4,9 @@
 
 #include <QApplication>
 #include <QHBoxLayout>
+#include <QKeyEvent>
 #include <QLabel>
+#include <QMutex>
 #include <QPainter>
 #include <QPlainTextEdit>
 #include <QPushButton>
@@ -41,11 +43,10 @@ QPixmap Framed(const QImage& label, double zoom) {
 
 } // namespace
 
-PreviewWindow::PreviewWindow(const PreviewResult& result, QWidget* parent)
-    : QWidget(parent, Qt::Window), m_label(result.label) {
+PreviewWindow::PreviewWindow(const PreviewResult& result, QWidget* parent) : QWidget(parent, Qt::Window) {
     setObjectName(QStringLiteral("PreviewWindow"));
-    setAttribute(Qt::WA_DeleteOnClose);
-    setWindowTitle(QStringLiteral("라벨 미리보기 (%1장)").arg(result.labelCount));
+    // The label window keeps the focus: the operator types the next label there.
+    setAttribute(Qt::WA_ShowWithoutActivating);
 
     m_zoomOut = new QPushButton(QStringLiteral("축소 (-)"), this);
     m_zoomOut->setObjectName(QStringLiteral("zoomOut"));
@@ -71,11 +72,10 @@ PreviewWindow::PreviewWindow(const PreviewResult& result, QWidget* parent)
     m_scroll->setBackgroundRole(QPalette::Dark);
     m_scroll->viewport()->installEventFilter(this);
 
-    auto* notes = new QPlainTextEdit(this);
-    notes->setObjectName(QStringLiteral("previewNotes"));
-    notes->setReadOnly(true);
-    notes->setPlainText(result.captionLines().join(u'\n'));
-    notes->setMaximumHeight(notes->fontMetrics().lineSpacing() * 7 + 12);
+    m_notes = new QPlainTextEdit(this);
+    m_notes->setObjectName(QStringLiteral("previewNotes"));
+    m_notes->setReadOnly(true);
+    m_notes->setMaximumHeight(m_notes->fontMetrics().lineSpacing() * 7 + 12);
 
     auto* buttons = new QHBoxLayout;
     buttons->addWidget(m_zoomOut);
@@ -86,17 +86,33 @@ PreviewWindow::PreviewWindow(const PreviewResult& result, QWidget* parent)
     auto* layout = new QVBoxLayout(this);
     layout->addLayout(buttons);
     layout->addWidget(m_scroll, 1);
-    layout->addWidget(notes);
+    layout->addWidget(m_notes);
+    showResult(result);
 
-    // Start with the whole label in view on this screen, never enlarged beyond 2 x.
+    // Start with the whole label in view on this screen, never enlarged beyond a dot a pixel, so
+    // that the window fits beside the label window.
     const QRect screen = QGuiApplication::primaryScreen()
                              ? QGuiApplication::primaryScreen()->availableGeometry()
                              : QRect(0, 0, 1024, 768);
     const double fit = std::min((screen.width() * 0.8) / std::max(1, m_label.width()),
                                 (screen.height() * 0.55) / std::max(1, m_label.height()));
-    setZoom(std::clamp(fit, kMinZoom, 2.0));
+    setZoom(std::clamp(fit, kMinZoom, 1.0));
     resize(std::min(int(screen.width() * 0.9), int(m_label.width() * m_zoom) + 60),
            std::min(int(screen.height() * 0.9), int(m_label.height() * m_zoom) + 260));
+}
+
+void PreviewWindow::showResult(const PreviewResult& result) {
+    m_label = result.label;
+    setWindowTitle(QStringLiteral("라벨 미리보기 (%1장)").arg(result.labelCount));
+    m_notes->setPlainText(result.captionLines().join(u'\n'));
+    setZoom(m_zoom);
+}
+
+void PreviewWindow::keyPressEvent(QKeyEvent* event) {
+    if (event->key() == Qt::Key_Escape)
+        close();
+    else
+        QWidget::keyPressEvent(event);
 }
 
 void PreviewWindow::setZoom(double zoom) {
@@ -121,13 +137,81 @@ bool PreviewWindow::eventFilter(QObject* watched, QEvent* event) {
     return QWidget::eventFilter(watched, event);
 }
 
+namespace {
+
+QMutex& OwnerLock() {
+    static QMutex lock;
+    return lock;
+}
+
+QPointer<QWidget>& CurrentOwner() {
+    static QPointer<QWidget> owner;
+    return owner;
+}
+
+// Puts a new preview window to the right of its owner, else to its left, else below it, within
+// the owner's screen.
+void PlaceBeside(QWidget* window, const QWidget* owner) {
+    const QScreen* screen = owner->screen() ? owner->screen() : QGuiApplication::primaryScreen();
+    if (!screen)
+        return;
+    const QRect area = screen->availableGeometry();
+    const QRect frame = owner->frameGeometry();
+    const QSize size = window->frameGeometry().size();
+    constexpr int kGap = 8;
+    QPoint at(frame.right() + kGap, frame.top());
+    if (at.x() + size.width() > area.right())
+        at = QPoint(frame.left() - kGap - size.width(), frame.top());
+    if (at.x() < area.left())
+        at = QPoint(frame.left(), frame.bottom() + kGap);
+    at.setX(std::clamp(at.x(), area.left(), std::max(area.left(), area.right() - size.width())));
+    at.setY(std::clamp(at.y(), area.top(), std::max(area.top(), area.bottom() - size.height())));
+    window->move(at);
+}
+
+} // namespace
+
+PreviewOwnerScope::PreviewOwnerScope(QWidget* owner) {
+    QMutexLocker locker(&OwnerLock());
+    m_previous = CurrentOwner();
+    CurrentOwner() = owner;
+}
+
+PreviewOwnerScope::~PreviewOwnerScope() {
+    QMutexLocker locker(&OwnerLock());
+    CurrentOwner() = m_previous;
+}
+
+PreviewWindow* ShowPreview(QWidget* owner, const PreviewResult& result) {
+    PreviewWindow* window = nullptr;
+    if (owner) {
+        window = owner->findChild<PreviewWindow*>(QString(), Qt::FindDirectChildrenOnly);
+    } else {
+        for (QWidget* widget : QApplication::topLevelWidgets())
+            if (auto* preview = qobject_cast<PreviewWindow*>(widget); preview && !preview->parentWidget())
+                window = preview;
+    }
+    if (window) {
+        window->showResult(result);
+    } else {
+        window = new PreviewWindow(result, owner);
+        if (owner)
+            PlaceBeside(window, owner);
+    }
+    window->show();
+    window->raise();
+    return window;
+}
+
 void InstallPreviewWindow() {
     SetPreviewPresenter([](const PreviewResult& result) {
-        auto show = [result] {
-            auto* window = new PreviewWindow(result);
-            window->show();
-            window->raise();
-        };
+        QPointer<QWidget> owner;
+        {
+            QMutexLocker locker(&OwnerLock());
+            owner = CurrentOwner();
+        }
+        // Should the owner close meanwhile, the job shows in the window without an owner.
+        auto show = [result, owner] { ShowPreview(owner.data(), result); };
         // Jobs run on the user-interface thread; anything else hands the window over to it.
         if (QThread::currentThread() == qApp->thread())
             show();

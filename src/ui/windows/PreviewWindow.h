@@ -2,6 +2,7 @@
 
 #include "preview/ZplRenderer.h"
 
+#include <QPointer>
 #include <QWidget>
 
 class QLabel;
@@ -22,9 +23,13 @@ class PreviewWindow : public QWidget {
     double zoom() const { return m_zoom; }
     void setZoom(double zoom);
     const QImage& label() const { return m_label; }
+    // Shows another job in the same window, at the zoom the operator chose.
+    void showResult(const PreviewResult& result);
 
   protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
+    // Escape closes the window.
+    void keyPressEvent(QKeyEvent* event) override;
 
   private:
     QImage m_label;
@@ -32,11 +37,30 @@ class PreviewWindow : public QWidget {
     QScrollArea* m_scroll = nullptr;
     QLabel* m_picture = nullptr;
     QLabel* m_zoomText = nullptr;
+    QPlainTextEdit* m_notes = nullptr;
     QPushButton* m_zoomIn = nullptr;
     QPushButton* m_zoomOut = nullptr;
 };
 
-// Registers the preview window as the engine's presenter: every "preview:" job opens one.
+// While it lives, the "preview:" jobs started on this thread show in the owner's preview window.
+class PreviewOwnerScope {
+  public:
+    explicit PreviewOwnerScope(QWidget* owner);
+    ~PreviewOwnerScope();
+    PreviewOwnerScope(const PreviewOwnerScope&) = delete;
+    PreviewOwnerScope& operator=(const PreviewOwnerScope&) = delete;
+
+  private:
+    QPointer<QWidget> m_previous;
+};
+
+// Shows a job's picture in the owner's one preview window: made beside the owner for the first
+// job, then updated and raised for each further one, without taking the focus from the owner.
+// Without an owner, the one preview window that has none.
+PreviewWindow* ShowPreview(QWidget* owner, const PreviewResult& result);
+
+// Registers the preview window as the engine's presenter: a "preview:" job shows in the preview
+// window of the label window that printed it.
 void InstallPreviewWindow();
 
 } // namespace hanlabel

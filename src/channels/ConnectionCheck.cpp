@@ -1,0 +1,245 @@
+#include "channels/ConnectionCheck.h"
+
+#include "channels/PrinterMapping.h"
+#include "channels/SerialTransport.h"
+#include "core/Failure.h"
+
+#include <QDeadlineTimer>
+#include <QFileInfo>
+#include <QTcpSocket>
+
+#include <cerrno>
+#include <cstring>
+
+#include <fcntl.h>
+#include <unistd.h>
+
+namespace hanlabel {
+
+namespace {
+
+constexpr char kStx = '\x02';
+constexpr char kEtx = '\x03';
+
+// The <STX>...<ETX> strings of an answer, without their control characters.
+QList<QByteArray> StatusStrings(const QByteArray& answer) {
+    QList<QByteArray> strings;
+    qsizetype from = 0;
+    for (;;) {
+        const qsizetype start = answer.indexOf(kStx, from);
+        if (start < 0)
+            break;
+        const qsizetype end = answer.indexOf(kEtx, start + 1);
+        if (end < 0)
+            break;
+        strings << answer.mid(start + 1, end - start - 1);
+        from = end + 1;
+    }
+    return strings;
+}
+
+CheckResult Result(CheckResult::Verdict verdict, QStringList lines) { return {verdict, std::move(lines)}; }
+
+QString SystemReason(int error) { return QString::fromLocal8Bit(std::strerror(error)); }
+
+// The group an operator must belong to for a device, and how to join it.
+QString GroupHint(const QString& group) {
+    return QStringLiteral("운영자를 %1 그룹에 넣고 다시 로그인하세요: sudo usermod -aG %1 사용자이름")
+        .arg(group);
+}
+
+// A device node: it exists and opens for writing (without waiting for the printer).
+CheckResult CheckDevice(const QString& path) {
+    if (!QFileInfo::exists(path))
+        return Result(CheckResult::Failed,
+                      {QStringLiteral("장치가 없습니다: %1").arg(path),
+                       QStringLiteral("프린터가 켜져 있고 케이블이 꽂혀 있는지 확인하세요.")});
+    const int fd = ::open(QFile::encodeName(path).constData(), O_WRONLY | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
+    if (fd < 0) {
+        const int error = errno;
+        QStringList lines{
+            QStringLiteral("장치를 쓰기로 열 수 없습니다: %1 (%2)").arg(path, SystemReason(error))};
+        if (error == EACCES || error == EPERM)
+            lines << GroupHint(QStringLiteral("lp"));
+        return Result(CheckResult::Failed, lines);
+    }
+    ::close(fd);
+    return Result(CheckResult::Ready, {QStringLiteral("장치가 있고 쓰기로 열립니다: %1").arg(path)});
+}
+
+// A plain file: it, or the folder it would be made in, can be written. Nothing is written.
+CheckResult CheckFile(const QString& path) {
+    const QFileInfo file(path);
+    if (file.exists() && !file.isFile())
+        return CheckDevice(path);
+    if (file.exists())
+        return file.isWritable()
+                   ? Result(CheckResult::Ready,
+                            {QStringLiteral("파일에 씁니다 (작업마다 새로 씀): %1").arg(path)})
+                   : Result(CheckResult::Failed, {QStringLiteral("파일에 쓸 수 없습니다: %1").arg(path)});
+    const QFileInfo folder(file.absolutePath());
+    if (!folder.isDir())
+        return Result(CheckResult::Failed, {QStringLiteral("폴더가 없습니다: %1").arg(folder.filePath())});
+    if (!folder.isWritable())
+        return Result(CheckResult::Failed,
+                      {QStringLiteral("폴더에 파일을 만들 수 없습니다: %1").arg(folder.filePath())});
+    return Result(CheckResult::Ready, {QStringLiteral("첫 인쇄 때 파일을 만듭니다: %1").arg(path)});
+}
+
+// A network printer: the connection, then its answer to "~HS" within the status time.
+CheckResult CheckNetwork(const QString& target, const CheckOptions& options) {
+    QString host;
+    int port = 0;
+    if (!SplitNetworkTarget(target, &host, &port))
+        return Result(
+            CheckResult::Failed,
+            {QStringLiteral("네트워크 프린터 주소가 틀립니다: %1 (tcp://호스트:포트)").arg(target)});
+    QTcpSocket socket;
+    socket.connectToHost(host, quint16(port));
+    if (!socket.waitForConnected(int(options.connect.count())))
+        return Result(
+            CheckResult::Failed,
+            {QStringLiteral("프린터 %1에 연결할 수 없습니다: %2").arg(target, socket.errorString())});
+    QStringList lines{QStringLiteral("프린터 %1에 연결되었습니다.").arg(target)};
+    socket.write("~HS");
+    QByteArray answer;
+    QDeadlineTimer deadline(options.status);
+    while (StatusStrings(answer).size() < 3 && !deadline.hasExpired() &&
+           socket.state() == QAbstractSocket::ConnectedState) {
+        if (socket.bytesToWrite() > 0)
+            socket.waitForBytesWritten(int(deadline.remainingTime()));
+        else if (socket.waitForReadyRead(int(deadline.remainingTime())))
+            answer += socket.readAll();
+    }
+    answer += socket.readAll();
+    socket.abort();
+    if (answer.isEmpty()) {
+        lines << QStringLiteral("프린터가 %1초 안에 상태 요청(~HS)에 답하지 않았습니다.")
+                     .arg(QString::number(options.status.count() / 1000.0))
+              << QStringLiteral("상태를 알리지 않는 프린터이거나, 용지·리본이 없거나 헤드가 열려 있으면 "
+                                "답하지 않는 기종입니다.");
+        return Result(CheckResult::Attention, lines);
+    }
+    const std::optional<HostStatus> status = ParseHostStatus(answer);
+    if (!status) {
+        lines << QStringLiteral("상태 응답을 읽을 수 없습니다: %1")
+                     .arg(QString::fromLatin1(answer.left(80).toPercentEncoding(" ,")));
+        return Result(CheckResult::Attention, lines);
+    }
+    const QStringList problems = HostStatusProblems(*status);
+    if (problems.isEmpty()) {
+        lines << QStringLiteral("프린터 상태: 이상 없음 (인쇄 준비됨)");
+        return Result(CheckResult::Ready, lines);
+    }
+    for (const QString& problem : problems)
+        lines << QStringLiteral("프린터 상태: %1").arg(problem);
+    return Result(CheckResult::Attention, lines);
+}
+
+// A CUPS queue ("cups:" alone is the server's default queue): it exists; its state and reasons.
+CheckResult CheckQueue(const QString& target, const CheckOptions& options) {
+    const CupsQueueList list = ListCupsQueues(options.cups, int(options.connect.count()));
+    if (!list.failure.isEmpty())
+        return Result(CheckResult::Failed, {list.failure});
+    const QString wanted = target.mid(qsizetype(qstrlen("cups:")));
+    const QString server = CupsServerName(options.cups);
+    for (const CupsQueue& queue : list.queues) {
+        if (wanted.isEmpty() ? !queue.isDefault : queue.name != wanted)
+            continue;
+        const bool ready = queue.state != 5 && queue.accepting && queue.reasons.isEmpty();
+        return Result(ready ? CheckResult::Ready : CheckResult::Attention,
+                      {QStringLiteral("CUPS 프린터 큐 %1 (서버 %2)").arg(queue.name, server),
+                       QStringLiteral("상태: %1").arg(CupsQueueStateText(queue))});
+    }
+    return Result(CheckResult::Failed,
+                  {wanted.isEmpty()
+                       ? QStringLiteral("CUPS 서버 %1에 기본 프린터 큐가 없습니다.").arg(server)
+                       : QStringLiteral("CUPS 서버 %1에 프린터 큐 %2이(가) 없습니다.").arg(server, wanted)});
+}
+
+// Serial port 1: the device opens and keeps 9600 baud with the framing; no byte is sent.
+CheckResult CheckSerial(const QString& device, SerialFraming framing) {
+    if (!QFileInfo::exists(device))
+        return Result(CheckResult::Failed, {QStringLiteral("직렬 장치가 없습니다: %1").arg(device),
+                                            QStringLiteral("USB 직렬 변환기라면 꽂혀 있는지 확인하세요.")});
+    try {
+        MakeSerialTransport(device, framing)->send(QByteArray(), {});
+    } catch (const Failure& failure) {
+        QStringList lines{failure.message()};
+        if (!QFileInfo(device).isWritable())
+            lines << GroupHint(QStringLiteral("dialout"));
+        return Result(CheckResult::Failed, lines);
+    }
+    return Result(
+        CheckResult::Ready,
+        {QStringLiteral("직렬 장치 %1이(가) %2(으)로 열립니다.").arg(device, FramingText(framing))});
+}
+
+} // namespace
+
+std::optional<HostStatus> ParseHostStatus(const QByteArray& answer) {
+    const QList<QByteArray> strings = StatusStrings(answer);
+    if (strings.size() < 2)
+        return std::nullopt;
+    const QList<QByteArray> first = strings[0].trimmed().split(',');
+    const QList<QByteArray> second = strings[1].trimmed().split(',');
+    if (first.size() < 12 || second.size() < 4)
+        return std::nullopt;
+    const auto flag = [](const QByteArray& field) { return field.trimmed() == "1"; };
+    HostStatus status;
+    status.paperOut = flag(first[1]);
+    status.paused = flag(first[2]);
+    status.formatsInBuffer = first[4].trimmed().toInt();
+    status.bufferFull = flag(first[5]);
+    status.partialFormat = flag(first[7]);
+    status.corruptRam = flag(first[9]);
+    status.underTemperature = flag(first[10]);
+    status.overTemperature = flag(first[11]);
+    status.headOpen = flag(second[2]);
+    status.ribbonOut = flag(second[3]);
+    return status;
+}
+
+QStringList HostStatusProblems(const HostStatus& status) {
+    QStringList problems;
+    const std::pair<bool, QString> conditions[] = {
+        {status.paperOut, QStringLiteral("용지가 없습니다")},
+        {status.paused, QStringLiteral("일시 정지되어 있습니다 (PAUSE 버튼으로 풉니다)")},
+        {status.headOpen, QStringLiteral("헤드가 열려 있습니다")},
+        {status.ribbonOut, QStringLiteral("리본이 없습니다")},
+        {status.bufferFull, QStringLiteral("수신 버퍼가 가득 찼습니다")},
+        {status.partialFormat, QStringLiteral("다 받지 못한 라벨 형식이 프린터에 남아 있습니다 (끊긴 작업)")},
+        {status.corruptRam, QStringLiteral("프린터 설정 데이터가 손상되었습니다")},
+        {status.underTemperature, QStringLiteral("헤드 온도가 너무 낮습니다")},
+        {status.overTemperature, QStringLiteral("헤드 온도가 너무 높습니다")},
+    };
+    for (const auto& [present, text] : conditions)
+        if (present)
+            problems << text;
+    if (status.formatsInBuffer > 0 && !problems.isEmpty())
+        problems << QStringLiteral("인쇄를 기다리는 라벨 형식: %1개").arg(status.formatsInBuffer);
+    return problems;
+}
+
+CheckResult CheckPortTarget(ChannelKind kind, const QString& target, SerialFraming framing,
+                            const CheckOptions& options) {
+    if (kind == ChannelKind::Serial)
+        return CheckSerial(target, framing);
+    switch (ClassifyTarget(target)) {
+    case TargetKind::Device:
+        return CheckDevice(target);
+    case TargetKind::Queue:
+        return CheckQueue(target, options);
+    case TargetKind::Network:
+        return CheckNetwork(target, options);
+    case TargetKind::Preview:
+        return Result(CheckResult::Ready, {QStringLiteral("라벨을 화면의 미리보기 창에 보여 줍니다.")});
+    case TargetKind::File:
+        break;
+    }
+    if (target.startsWith(QLatin1String("preview:")))
+        return CheckFile(target.mid(qsizetype(qstrlen("preview:"))));
+    return CheckFile(target);
+}
+
+} // namespace hanlabel

@@ -1,0 +1,129 @@
+#include "channels/CupsQueues.h"
+
+#include <cups/cups.h>
+
+#include <memory>
+
+namespace hanlabel {
+
+namespace {
+
+// A reason keyword (without its -report, -warning or -error ending) in Korean.
+QString ReasonText(const QString& reason) {
+    static const QList<std::pair<QString, QString>> known{
+        {QStringLiteral("paused"), QStringLiteral("일시 정지됨")},
+        {QStringLiteral("media-empty"), QStringLiteral("용지 없음")},
+        {QStringLiteral("media-needed"), QStringLiteral("용지 필요")},
+        {QStringLiteral("media-jam"), QStringLiteral("용지 걸림")},
+        {QStringLiteral("cover-open"), QStringLiteral("덮개 열림")},
+        {QStringLiteral("door-open"), QStringLiteral("덮개 열림")},
+        {QStringLiteral("marker-supply-empty"), QStringLiteral("리본 없음")},
+        {QStringLiteral("offline"), QStringLiteral("오프라인")},
+        {QStringLiteral("connecting-to-device"), QStringLiteral("장치에 연결하는 중")},
+        {QStringLiteral("shutdown"), QStringLiteral("꺼짐")},
+        {QStringLiteral("other"), QStringLiteral("기타 문제")},
+    };
+    QString keyword = reason;
+    for (const char* ending : {"-report", "-warning", "-error"})
+        if (keyword.endsWith(QLatin1String(ending)))
+            keyword.chop(qsizetype(qstrlen(ending)));
+    for (const auto& [key, text] : known)
+        if (keyword == key)
+            return QStringLiteral("%1 (%2)").arg(text, reason);
+    return reason;
+}
+
+// Never ask for a password on a terminal the operator cannot see.
+const char* NoPassword(const char*, http_t*, const char*, const char*, void*) { return nullptr; }
+
+} // namespace
+
+CupsServerAddress CurrentCupsServer() { return {QByteArray(cupsServer()), ippPort()}; }
+
+QString CupsServerName(const CupsServerAddress& server) {
+    const QString host = QString::fromUtf8(server.host);
+    return host.startsWith(u'/') ? host : QStringLiteral("%1:%2").arg(host).arg(server.port);
+}
+
+CupsQueueList ListCupsQueues(const CupsServerAddress& server, int timeoutMs) {
+    cupsSetPasswordCB2(NoPassword, nullptr);
+    std::unique_ptr<http_t, void (*)(http_t*)> connection(httpConnect2(server.host.constData(), server.port,
+                                                                       nullptr, AF_UNSPEC, cupsEncryption(),
+                                                                       1, timeoutMs, nullptr),
+                                                          httpClose);
+    CupsQueueList list;
+    if (!connection) {
+        list.failure = QStringLiteral("CUPS 서버 %1에 연결할 수 없습니다: %2")
+                           .arg(CupsServerName(server), QString::fromUtf8(cupsLastErrorString()));
+        return list;
+    }
+    http_t* http = connection.get();
+    const QString defaultQueue = QString::fromUtf8(cupsGetDefault2(http));
+
+    ipp_t* request = ippNewRequest(IPP_OP_CUPS_GET_PRINTERS);
+    static const char* const wanted[] = {"printer-name", "printer-info", "printer-state",
+                                         "printer-state-reasons", "printer-is-accepting-jobs"};
+    ippAddStrings(request, IPP_TAG_OPERATION, IPP_TAG_KEYWORD, "requested-attributes", int(std::size(wanted)),
+                  nullptr, wanted);
+    std::unique_ptr<ipp_t, void (*)(ipp_t*)> response(cupsDoRequest(http, request, "/"), ippDelete);
+    if (!response || cupsLastError() > IPP_STATUS_OK_CONFLICTING) {
+        // A server without queues answers "not found".
+        if (cupsLastError() != IPP_STATUS_ERROR_NOT_FOUND)
+            list.failure = QStringLiteral("CUPS 서버 %1이(가) 프린터 큐 목록을 주지 않습니다: %2")
+                               .arg(CupsServerName(server), QString::fromUtf8(cupsLastErrorString()));
+        return list;
+    }
+    CupsQueue queue;
+    const auto finish = [&] {
+        if (!queue.name.isEmpty()) {
+            queue.isDefault = queue.name == defaultQueue;
+            list.queues.append(queue);
+        }
+        queue = CupsQueue();
+    };
+    // Each printer is one group of attributes; a separator (no name) lies between two.
+    for (ipp_attribute_t* a = ippFirstAttribute(response.get()); a; a = ippNextAttribute(response.get())) {
+        const char* name = ippGetName(a);
+        if (!name || ippGetGroupTag(a) != IPP_TAG_PRINTER) {
+            finish();
+            continue;
+        }
+        const QByteArray key(name);
+        if (key == "printer-name")
+            queue.name = QString::fromUtf8(ippGetString(a, 0, nullptr));
+        else if (key == "printer-info")
+            queue.info = QString::fromUtf8(ippGetString(a, 0, nullptr));
+        else if (key == "printer-state")
+            queue.state = ippGetInteger(a, 0);
+        else if (key == "printer-is-accepting-jobs")
+            queue.accepting = ippGetBoolean(a, 0) != 0;
+        else if (key == "printer-state-reasons")
+            for (int i = 0; i < ippGetCount(a); ++i)
+                if (const QString reason = QString::fromUtf8(ippGetString(a, i, nullptr)); reason != "none")
+                    queue.reasons << reason;
+    }
+    finish();
+    return list;
+}
+
+QString CupsQueueStateText(const CupsQueue& queue) {
+    QStringList parts;
+    switch (queue.state) {
+    case 4:
+        parts << QStringLiteral("인쇄 중");
+        break;
+    case 5:
+        parts << QStringLiteral("멈춤");
+        break;
+    default:
+        parts << QStringLiteral("대기 중");
+        break;
+    }
+    if (!queue.accepting)
+        parts << QStringLiteral("작업 안 받음");
+    for (const QString& reason : queue.reasons)
+        parts << ReasonText(reason);
+    return parts.join(QStringLiteral(", "));
+}
+
+} // namespace hanlabel

@@ -1,0 +1,42 @@
+#pragma once
+
+#include <QByteArray>
+#include <QList>
+#include <QString>
+#include <QStringList>
+
+namespace hanlabel {
+
+// The CUPS server to ask. libcups keeps its server per thread, so a worker thread is handed the
+// one the user-interface thread was set up with.
+struct CupsServerAddress {
+    QByteArray host; // a host name or the path of a local socket
+    int port = 631;
+};
+// The server libcups talks to on this thread (CUPS_SERVER, client.conf or cupsSetServer).
+CupsServerAddress CurrentCupsServer();
+// "host:port", or the socket's path.
+QString CupsServerName(const CupsServerAddress& server);
+
+// One print queue of the server.
+struct CupsQueue {
+    QString name;
+    QString info;
+    int state = 3; // 3 idle, 4 processing, 5 stopped (IPP printer-state)
+    QStringList reasons;
+    bool accepting = true;
+    bool isDefault = false;
+};
+
+struct CupsQueueList {
+    QList<CupsQueue> queues;
+    QString failure; // why the server could not be asked, in Korean; empty when it answered
+};
+
+// The server's queues, asked over an own connection that gives up after the timeout.
+CupsQueueList ListCupsQueues(const CupsServerAddress& server, int timeoutMs = 3000);
+
+// A queue's state in Korean: "대기 중", "인쇄 중, 용지 없음 (media-empty-error)", "멈춤, 작업 안 받음".
+QString CupsQueueStateText(const CupsQueue& queue);
+
+} // namespace hanlabel

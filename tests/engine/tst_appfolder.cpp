@@ -1,0 +1,207 @@
+#include "core/AppFolder.h"
+#include "core/Failure.h"
+#include "settings/SettingsFile.h"
+
+#include "TestSupport.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QSet>
+#include <QTemporaryDir>
+#include <QTest>
+
+using namespace hanlabel;
+using hanlabel::test::ReadFileBytes;
+
+namespace {
+
+// An executable's folder with the six settings files, an empty home for the per-user folder and
+// a set of paths that count as read-only (the tests run as root, who can write anywhere).
+struct Desk {
+    QTemporaryDir dir;
+    QSet<QString> readOnly;
+
+    Desk() {
+        QDir(dir.path()).mkpath(QStringLiteral("usr/lib/hanlabel"));
+        for (const QString& name : SettingsFiles::All)
+            write(executable(name), "default " + name.toUtf8() + "\r\n2\r\n");
+    }
+    QString executable(const QString& name = {}) const {
+        return dir.filePath(QStringLiteral("usr/lib/hanlabel")) + (name.isEmpty() ? QString() : "/" + name);
+    }
+    QString user(const QString& name = {}) const {
+        return dir.filePath(QStringLiteral("home/.local/share/hanlabel")) +
+               (name.isEmpty() ? QString() : "/" + name);
+    }
+    static void write(const QString& path, const QByteArray& bytes) {
+        QDir().mkpath(QFileInfo(path).path());
+        QFile file(path);
+        QVERIFY(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
+        file.write(bytes);
+    }
+    FolderPlaces places(const QString& variable = {}) const {
+        FolderPlaces p;
+        p.variable = variable;
+        p.executableFolder = executable();
+        p.userFolder = user();
+        p.settingsFiles = SettingsFiles::All;
+        p.writable = [this](const QString& path) {
+            return !readOnly.contains(path) && QFileInfo(path).isWritable();
+        };
+        return p;
+    }
+    // A folder that cannot be written, and files of it as given.
+    void lockExecutableFolder(const QStringList& lockedFiles) {
+        readOnly << executable();
+        for (const QString& name : lockedFiles)
+            readOnly << executable(name);
+    }
+};
+
+} // namespace
+
+// Where the settings files live: HANLABEL_HOME, the executable's folder, or a per-user folder.
+class TestAppFolder : public QObject {
+    Q_OBJECT
+  private slots:
+    void choice_data();
+    void choice();
+    void perUserFolderIsFilled();
+    void existingFilesAreKept();
+    void failedFirstCopy_data();
+    void failedFirstCopy();
+    void glyphDatabaseLocation_data();
+    void glyphDatabaseLocation();
+};
+
+void TestAppFolder::choice_data() {
+    QTest::addColumn<QString>("variable");
+    QTest::addColumn<bool>("folderLocked");
+    QTest::addColumn<QStringList>("lockedFiles");
+    QTest::addColumn<QStringList>("missingFiles");
+    QTest::addColumn<int>("source");
+    QTest::newRow("variable set") << "/srv/desk" << true << SettingsFiles::All << QStringList()
+                                  << int(FolderSource::Variable);
+    QTest::newRow("writable executable folder")
+        << "" << false << QStringList() << QStringList() << int(FolderSource::Executable);
+    QTest::newRow("locked folder, every file writable")
+        << "" << true << QStringList() << QStringList() << int(FolderSource::Executable);
+    QTest::newRow("locked folder, one file read-only")
+        << "" << true << QStringList{"DPOS1.ini"} << QStringList() << int(FolderSource::PerUser);
+    QTest::newRow("locked folder, a file missing")
+        << "" << true << QStringList() << QStringList{"OH.ini"} << int(FolderSource::PerUser);
+    QTest::newRow("read-only install")
+        << "" << true << SettingsFiles::All << QStringList() << int(FolderSource::PerUser);
+}
+
+void TestAppFolder::choice() {
+    QFETCH(QString, variable);
+    QFETCH(bool, folderLocked);
+    QFETCH(QStringList, lockedFiles);
+    QFETCH(QStringList, missingFiles);
+    QFETCH(int, source);
+    Desk desk;
+    if (folderLocked)
+        desk.lockExecutableFolder(lockedFiles);
+    for (const QString& name : missingFiles)
+        QVERIFY(QFile::remove(desk.executable(name)));
+    const FolderChoice choice = ChooseApplicationFolder(desk.places(variable));
+    QCOMPARE(int(choice.source), source);
+    const QString expected = source == int(FolderSource::Variable)     ? variable
+                             : source == int(FolderSource::Executable) ? desk.executable()
+                                                                       : desk.user();
+    QCOMPARE(choice.folder, expected);
+    QCOMPARE(choice.executableFolder, desk.executable());
+}
+
+void TestAppFolder::perUserFolderIsFilled() {
+    Desk desk;
+    desk.lockExecutableFolder(SettingsFiles::All);
+    // A default shipped read-only must still become the operator's to rewrite.
+    QFile::setPermissions(desk.executable("OH.ini"), QFileDevice::ReadOwner | QFileDevice::ReadOther);
+    const FolderChoice choice = ChooseApplicationFolder(desk.places());
+    QCOMPARE(choice.source, FolderSource::PerUser);
+    FillUserFolder(choice, SettingsFiles::All);
+    for (const QString& name : SettingsFiles::All) {
+        QCOMPARE(ReadFileBytes(desk.user(name)), ReadFileBytes(desk.executable(name)));
+        QVERIFY2(QFile::permissions(desk.user(name)) & QFileDevice::WriteOwner, qPrintable(name));
+    }
+    // The glyph database is not copied: it is read from beside the executable.
+    QCOMPARE(QDir(desk.user()).entryList(QDir::Files).size(), SettingsFiles::All.size());
+}
+
+void TestAppFolder::existingFilesAreKept() {
+    Desk desk;
+    desk.lockExecutableFolder(SettingsFiles::All);
+    Desk::write(desk.user("OH.ini"), "COM1\r\n1\r\n");
+    Desk::write(desk.user("DPOS.ini"), "operator's layout\r\n");
+    const FolderChoice choice = ChooseApplicationFolder(desk.places());
+    FillUserFolder(choice, SettingsFiles::All);
+    QCOMPARE(ReadFileBytes(desk.user("OH.ini")), QByteArray("COM1\r\n1\r\n"));
+    QCOMPARE(ReadFileBytes(desk.user("DPOS.ini")), QByteArray("operator's layout\r\n"));
+    QCOMPARE(ReadFileBytes(desk.user("position.ini")), ReadFileBytes(desk.executable("position.ini")));
+    // A second start changes nothing.
+    Desk::write(desk.user("position.ini"), "7\r\n8\r\n");
+    FillUserFolder(choice, SettingsFiles::All);
+    QCOMPARE(ReadFileBytes(desk.user("position.ini")), QByteArray("7\r\n8\r\n"));
+}
+
+void TestAppFolder::failedFirstCopy_data() {
+    QTest::addColumn<bool>("folderBelowAFile");
+    QTest::addColumn<QString>("named");
+    QTest::newRow("per-user folder cannot be made") << true << "home/.local";
+    QTest::newRow("a default cannot be read") << false << "position1.ini";
+}
+
+void TestAppFolder::failedFirstCopy() {
+    QFETCH(bool, folderBelowAFile);
+    QFETCH(QString, named);
+    Desk desk;
+    desk.lockExecutableFolder(SettingsFiles::All);
+    if (folderBelowAFile) {
+        Desk::write(desk.dir.filePath("home/.local"), "a file where a folder belongs");
+    } else {
+        QVERIFY(QFile::remove(desk.executable("position1.ini")));
+        QVERIFY(QDir().mkpath(desk.executable("position1.ini")));
+    }
+    const FolderChoice choice = ChooseApplicationFolder(desk.places());
+    QCOMPARE(choice.source, FolderSource::PerUser);
+    QString message;
+    try {
+        FillUserFolder(choice, SettingsFiles::All);
+    } catch (const Failure& failure) {
+        message = failure.message();
+    }
+    QVERIFY2(message.contains(named), qPrintable(message));
+    QVERIFY2(message.contains(QStringLiteral("개인 설정 폴더")), qPrintable(message));
+}
+
+void TestAppFolder::glyphDatabaseLocation_data() {
+    QTest::addColumn<int>("source");
+    QTest::addColumn<bool>("ownCopy");
+    QTest::addColumn<bool>("fromExecutable");
+    QTest::newRow("per-user folder without a copy") << int(FolderSource::PerUser) << false << true;
+    QTest::newRow("per-user folder with its own copy") << int(FolderSource::PerUser) << true << false;
+    QTest::newRow("executable folder") << int(FolderSource::Executable) << false << true;
+    QTest::newRow("variable, even without one") << int(FolderSource::Variable) << false << false;
+}
+
+void TestAppFolder::glyphDatabaseLocation() {
+    QFETCH(int, source);
+    QFETCH(bool, ownCopy);
+    QFETCH(bool, fromExecutable);
+    Desk desk;
+    const QString name = QStringLiteral("견고딕24X24.mdb");
+    Desk::write(desk.executable(name), "shipped");
+    const QString own = source == int(FolderSource::Variable) ? desk.dir.filePath("desk") : desk.user();
+    if (ownCopy)
+        Desk::write(own + "/" + name, "own");
+    FolderChoice choice{FolderSource(source), own, desk.executable()};
+    if (source == int(FolderSource::Executable))
+        choice.folder = desk.executable();
+    QCOMPARE(ShippedFile(choice, name), fromExecutable ? desk.executable(name) : own + "/" + name);
+}
+
+QTEST_MAIN(TestAppFolder)
+#include "tst_appfolder.moc"

@@ -1,0 +1,471 @@
+#include "channels/ConnectionCheck.h"
+#include "channels/CupsQueues.h"
+#include "channels/PrinterDevices.h"
+#include "channels/PrinterMapping.h"
+#include "channels/TargetFactory.h"
+#include "core/Failure.h"
+
+#include "CupsServer.h"
+#include "FakePrinter.h"
+#include "TestSupport.h"
+
+#include <QDir>
+#include <QFile>
+#include <QScopeGuard>
+#include <QTemporaryDir>
+#include <QTest>
+
+using namespace hanlabel;
+using namespace std::chrono_literals;
+using hanlabel::test::CupsServer;
+using hanlabel::test::FakePrinter;
+using hanlabel::test::FreeLoopbackPort;
+using hanlabel::test::HostStatusAnswer;
+using hanlabel::test::kAllFine;
+using hanlabel::test::kPaperOut;
+using hanlabel::test::kPaused;
+using hanlabel::test::PtyCapture;
+using hanlabel::test::ReadFileBytes;
+
+namespace {
+
+void Touch(const QString& path) {
+    QDir().mkpath(QFileInfo(path).path());
+    QFile file(path);
+    QVERIFY(file.open(QIODevice::WriteOnly));
+}
+
+} // namespace
+
+// The printer connection: the mapping file, its lookup order, device detection and the check.
+class TestPrinterSetup : public QObject {
+    Q_OBJECT
+  private slots:
+    void init();
+    void mappingSavedAndReloaded_data();
+    void mappingSavedAndReloaded();
+    void mappingFileIsReadLeniently();
+    void unreadableMappingIsReported();
+    void lookupOrder_data();
+    void lookupOrder();
+    void printAfterAChangeGoesToTheNewTarget();
+    void missingDevicePointsToTheDialog_data();
+    void missingDevicePointsToTheDialog();
+    void destinationText_data();
+    void destinationText();
+    void targetKinds_data();
+    void targetKinds();
+    void deviceDetection();
+    void hostStatus_data();
+    void hostStatus();
+    void networkCheck_data();
+    void networkCheck();
+    void deviceAndFileCheck_data();
+    void deviceAndFileCheck();
+    void serialCheck_data();
+    void serialCheck();
+    void cupsQueuesAndTheirState();
+
+  private:
+    QTemporaryDir m_dir;
+    MappingPlaces places() const {
+        return {m_dir.filePath("printer.ini"), m_dir.filePath("etc/printer.ini")};
+    }
+};
+
+void TestPrinterSetup::init() {
+    qunsetenv("HANLABEL_LPT1");
+    qunsetenv("HANLABEL_COM1");
+    QFile::remove(places().operatorFile);
+    QFile::remove(places().systemFile);
+}
+
+void TestPrinterSetup::mappingSavedAndReloaded_data() {
+    QTest::addColumn<QString>("lpt1");
+    QTest::addColumn<QString>("com1");
+    QTest::newRow("queue and adapter") << "cups:zebra"
+                                       << "/dev/ttyUSB0";
+    QTest::newRow("network, serial not chosen") << "tcp://[::1]:9100"
+                                                << "";
+    QTest::newRow("file with Hangul and spaces") << "/home/운영자/라벨 출력.zpl"
+                                                 << "/dev/ttyS1";
+    QTest::newRow("nothing chosen") << ""
+                                    << "";
+}
+
+void TestPrinterSetup::mappingSavedAndReloaded() {
+    QFETCH(QString, lpt1);
+    QFETCH(QString, com1);
+    WritePrinterMapping(places().operatorFile, {lpt1, com1});
+    QCOMPARE(ReadPrinterMapping(places().operatorFile), (PrinterMapping{lpt1, com1}));
+}
+
+void TestPrinterSetup::mappingFileIsReadLeniently() {
+    QCOMPARE(ReadPrinterMapping(m_dir.filePath("no-such.ini")), PrinterMapping());
+    QFile file(places().operatorFile);
+    QVERIFY(file.open(QIODevice::WriteOnly));
+    file.write(
+        "# written by IT\r\n\r\nlpt1 = tcp://printer.local:6101\r\nSPEED=9600\r\nCOM1=/dev/ttyACM0\r\n");
+    file.close();
+    QCOMPARE(ReadPrinterMapping(places().operatorFile),
+             (PrinterMapping{"tcp://printer.local:6101", "/dev/ttyACM0"}));
+}
+
+void TestPrinterSetup::unreadableMappingIsReported() {
+    // A folder where the file should be cannot be read, even by root.
+    QVERIFY(QDir().mkpath(places().operatorFile));
+    QString message;
+    try {
+        ResolvePortTarget(ChannelKind::Parallel, places());
+    } catch (const Failure& failure) {
+        message = failure.message();
+    }
+    // The tooltip says so too, rather than naming another target.
+    const QString tooltip = PortDestinationText("LPT1", SerialFraming::None8, places());
+    QVERIFY(QDir().rmdir(places().operatorFile));
+    QVERIFY2(message.contains(places().operatorFile), qPrintable(message));
+    QVERIFY2(tooltip.startsWith("LPT1 → ?") && tooltip.contains(places().operatorFile), qPrintable(tooltip));
+}
+
+void TestPrinterSetup::lookupOrder_data() {
+    QTest::addColumn<int>("kind");
+    QTest::addColumn<QString>("variable");
+    QTest::addColumn<QString>("own");
+    QTest::addColumn<QString>("system");
+    QTest::addColumn<QString>("target");
+    QTest::addColumn<int>("source");
+    const int lpt = int(ChannelKind::Parallel);
+    const int com = int(ChannelKind::Serial);
+    QTest::newRow("LPT1 default") << lpt << ""
+                                  << ""
+                                  << ""
+                                  << "/dev/lp0" << int(TargetSource::Default);
+    QTest::newRow("COM1 default") << com << ""
+                                  << ""
+                                  << ""
+                                  << "/dev/ttyS0" << int(TargetSource::Default);
+    QTest::newRow("IT's file") << lpt << ""
+                               << ""
+                               << "cups:desk"
+                               << "cups:desk" << int(TargetSource::SystemFile);
+    QTest::newRow("operator's over IT's") << lpt << ""
+                                          << "tcp://10.0.0.9:9100"
+                                          << "cups:desk"
+                                          << "tcp://10.0.0.9:9100" << int(TargetSource::OperatorFile);
+    QTest::newRow("variable over both") << com << "/dev/ttyUSB7"
+                                        << "/dev/ttyUSB0"
+                                        << "/dev/ttyS1"
+                                        << "/dev/ttyUSB7" << int(TargetSource::Environment);
+    QTest::newRow("operator chose only the other port") << com << ""
+                                                        << ""
+                                                        << "/dev/ttyS1"
+                                                        << "/dev/ttyS1" << int(TargetSource::SystemFile);
+}
+
+void TestPrinterSetup::lookupOrder() {
+    QFETCH(int, kind);
+    QFETCH(QString, variable);
+    QFETCH(QString, own);
+    QFETCH(QString, system);
+    QFETCH(QString, target);
+    QFETCH(int, source);
+    const ChannelKind port = ChannelKind(kind);
+    if (!variable.isEmpty())
+        qputenv(PortVariable(port).toLatin1().constData(), variable.toUtf8());
+    QDir().mkpath(m_dir.filePath("etc"));
+    PrinterMapping mine, its;
+    (port == ChannelKind::Parallel ? mine.lpt1 : mine.com1) = own;
+    (port == ChannelKind::Parallel ? its.lpt1 : its.com1) = system;
+    // The other port's entry of the operator's file never stands in for this one's.
+    (port == ChannelKind::Parallel ? mine.com1 : mine.lpt1) = "/dev/other";
+    WritePrinterMapping(places().operatorFile, mine);
+    WritePrinterMapping(places().systemFile, its);
+    const PortTarget resolved = ResolvePortTarget(port, places());
+    QCOMPARE(resolved.target, target);
+    QCOMPARE(int(resolved.source), source);
+}
+
+void TestPrinterSetup::printAfterAChangeGoesToTheNewTarget() {
+    qputenv("HANLABEL_HOME", m_dir.path().toLocal8Bit());
+    const auto unset = qScopeGuard([] { qunsetenv("HANLABEL_HOME"); });
+    const QString first = m_dir.filePath("first.zpl");
+    const QString second = m_dir.filePath("second.zpl");
+    WritePrinterMapping(places().operatorFile, {first, {}});
+    OpenTransport(ChannelKind::Parallel, SerialFraming::None8)->send("^XA^FDone^XZ", {});
+    WritePrinterMapping(places().operatorFile, {second, {}});
+    OpenTransport(ChannelKind::Parallel, SerialFraming::None8)->send("^XA^FDtwo^XZ", {});
+    QCOMPARE(ReadFileBytes(first), QByteArray("^XA^FDone^XZ"));
+    QCOMPARE(ReadFileBytes(second), QByteArray("^XA^FDtwo^XZ"));
+    QCOMPARE(ParallelPortTarget(), second);
+    QCOMPARE(SerialPortTarget(), QStringLiteral("/dev/ttyS0"));
+}
+
+void TestPrinterSetup::missingDevicePointsToTheDialog_data() {
+    QTest::addColumn<int>("kind");
+    QTest::addColumn<QString>("device");
+    QTest::addColumn<bool>("pointed");
+    QTest::newRow("USB printer unplugged") << int(ChannelKind::Parallel) << "/dev/usb/lp97" << true;
+    QTest::newRow("serial adapter unplugged") << int(ChannelKind::Serial) << "/dev/ttyUSB97" << true;
+    // A device that is there but cannot be written is another matter.
+    QTest::newRow("a folder, not a device") << int(ChannelKind::Parallel) << "/tmp" << false;
+}
+
+void TestPrinterSetup::missingDevicePointsToTheDialog() {
+    QFETCH(int, kind);
+    QFETCH(QString, device);
+    QFETCH(bool, pointed);
+    qputenv(PortVariable(ChannelKind(kind)).toLatin1().constData(), device.toUtf8());
+    QString message;
+    try {
+        OpenTransport(ChannelKind(kind), SerialFraming::None8)->send("^XA^XZ", {});
+    } catch (const Failure& failure) {
+        message = failure.message();
+    }
+    QVERIFY2(message.contains(device), qPrintable(message));
+    QCOMPARE(message.contains(QStringLiteral("\"프린터 연결...\"")), pointed);
+}
+
+void TestPrinterSetup::destinationText_data() {
+    QTest::addColumn<QString>("portText");
+    QTest::addColumn<QString>("variable");
+    QTest::addColumn<QString>("expected");
+    QTest::newRow("LPT1 on a queue") << "LPT1"
+                                     << ""
+                                     << "LPT1 → cups:zebra";
+    QTest::newRow("COM1 with framing") << "COM1"
+                                       << ""
+                                       << "COM1 → /dev/ttyUSB0 (9600,E,7,1)";
+    QTest::newRow("other text is serial port 1") << "lpt1"
+                                                 << ""
+                                                 << "lpt1 → 직렬 포트 1 /dev/ttyUSB0 (9600,E,7,1)";
+    QTest::newRow("variable decides") << "LPT1"
+                                      << "preview:"
+                                      << "LPT1 → preview: (환경 변수 HANLABEL_LPT1)";
+}
+
+void TestPrinterSetup::destinationText() {
+    QFETCH(QString, portText);
+    QFETCH(QString, variable);
+    QFETCH(QString, expected);
+    if (!variable.isEmpty())
+        qputenv("HANLABEL_LPT1", variable.toUtf8());
+    WritePrinterMapping(places().operatorFile, {"cups:zebra", "/dev/ttyUSB0"});
+    QCOMPARE(PortDestinationText(portText, SerialFraming::Even7, places()), expected);
+}
+
+void TestPrinterSetup::targetKinds_data() {
+    QTest::addColumn<QString>("target");
+    QTest::addColumn<int>("kind");
+    QTest::addColumn<QString>("host");
+    QTest::addColumn<int>("port");
+    QTest::newRow("USB printer") << "/dev/usb/lp0" << int(TargetKind::Device) << "" << 0;
+    QTest::newRow("queue") << "cups:zebra" << int(TargetKind::Queue) << "" << 0;
+    QTest::newRow("network") << "tcp://192.0.2.7:6101" << int(TargetKind::Network) << "192.0.2.7" << 6101;
+    QTest::newRow("network, raw port")
+        << "tcp://zebra.local" << int(TargetKind::Network) << "zebra.local" << 9100;
+    QTest::newRow("network, v6") << "tcp://[::1]:9100" << int(TargetKind::Network) << "::1" << 9100;
+    QTest::newRow("network, no host") << "tcp://:9100" << int(TargetKind::Network) << "" << -1;
+    QTest::newRow("network, port too big") << "tcp://a:70000" << int(TargetKind::Network) << "" << -1;
+    QTest::newRow("preview window") << "preview:" << int(TargetKind::Preview) << "" << 0;
+    QTest::newRow("preview picture") << "preview:/tmp/a.png" << int(TargetKind::File) << "" << 0;
+    QTest::newRow("file") << "/home/desk/labels.zpl" << int(TargetKind::File) << "" << 0;
+}
+
+void TestPrinterSetup::targetKinds() {
+    QFETCH(QString, target);
+    QFETCH(int, kind);
+    QFETCH(QString, host);
+    QFETCH(int, port);
+    QCOMPARE(int(ClassifyTarget(target)), kind);
+    QString foundHost;
+    int foundPort = 0;
+    const bool split = SplitNetworkTarget(target, &foundHost, &foundPort);
+    QCOMPARE(split, port > 0);
+    if (split) {
+        QCOMPARE(foundHost, host);
+        QCOMPARE(foundPort, port);
+        QCOMPARE(NetworkTarget(foundHost, foundPort),
+                 port == 9100 && !target.endsWith("9100") ? target + ":9100" : target);
+    }
+}
+
+void TestPrinterSetup::deviceDetection() {
+    QTemporaryDir dev;
+    for (const char* name : {"usb/lp1", "usb/lp0", "lp10", "lp2", "lp0", "ttyS0", "ttyS1", "ttyS31",
+                             "ttyUSB0", "ttyACM0", "ttyAMA0", "tty1", "null", "lpfoo/x"})
+        Touch(dev.filePath(QString::fromLatin1(name)));
+    const QList<DeviceEntry> printers = FindPrinterDevices(dev.path());
+    QStringList paths;
+    for (const DeviceEntry& e : printers)
+        paths << e.path.mid(dev.path().size());
+    QCOMPARE(paths, (QStringList{"/usb/lp0", "/usb/lp1", "/lp0", "/lp2", "/lp10"}));
+    QCOMPARE(printers.first().description, QStringLiteral("USB 프린터"));
+    QCOMPARE(printers.last().description, QStringLiteral("병렬 포트"));
+
+    const QList<KnownSerialPort> known{{dev.filePath("ttyS1"), "16550A"},
+                                       {dev.filePath("ttyUSB0"), "FT232R USB UART, FTDI"},
+                                       {dev.filePath("ttyAMA0"), ""},
+                                       {"/elsewhere/ttyS5", "not in this folder"}};
+    const QList<DeviceEntry> serial = FindSerialDevices(dev.path(), known);
+    const QList<DeviceEntry> expected{{dev.filePath("ttyS1"), "16550A"},
+                                      {dev.filePath("ttyUSB0"), "FT232R USB UART, FTDI"},
+                                      {dev.filePath("ttyACM0"), QStringLiteral("USB 직렬 장치 (ACM)")},
+                                      {dev.filePath("ttyAMA0"), QStringLiteral("직렬 포트")}};
+    QCOMPARE(serial, expected);
+}
+
+void TestPrinterSetup::hostStatus_data() {
+    QTest::addColumn<QByteArray>("answer");
+    QTest::addColumn<QStringList>("problems");
+    QTest::newRow("all fine") << kAllFine << QStringList();
+    QTest::newRow("paper out") << kPaperOut << QStringList{QStringLiteral("용지가 없습니다")};
+    QTest::newRow("paused, two formats waiting")
+        << kPaused
+        << QStringList{QStringLiteral("일시 정지되어 있습니다 (PAUSE 버튼으로 풉니다)"),
+                       QStringLiteral("인쇄를 기다리는 라벨 형식: 2개")};
+    QTest::newRow("head open, ribbon out")
+        << HostStatusAnswer("030,0,0,0812,000,0,0,0,000,0,0,0", "000,0,1,1,1,2,4,0,00000000,1,000")
+        << QStringList{QStringLiteral("헤드가 열려 있습니다"), QStringLiteral("리본이 없습니다")};
+    QTest::newRow("buffer full, partial format")
+        << HostStatusAnswer("030,0,0,0812,000,1,0,1,000,0,0,0", "000,0,0,0,1,2,4,0,00000000,1,000")
+        << QStringList{QStringLiteral("수신 버퍼가 가득 찼습니다"),
+                       QStringLiteral("다 받지 못한 라벨 형식이 프린터에 남아 있습니다 (끊긴 작업)")};
+}
+
+void TestPrinterSetup::hostStatus() {
+    QFETCH(QByteArray, answer);
+    QFETCH(QStringList, problems);
+    const std::optional<HostStatus> status = ParseHostStatus(answer);
+    QVERIFY(status);
+    QCOMPARE(HostStatusProblems(*status), problems);
+    // Cut short or garbled, it is no status at all.
+    QVERIFY(!ParseHostStatus(answer.left(answer.indexOf('\x03'))));
+    QVERIFY(!ParseHostStatus(QByteArray(answer).replace(',', ';')));
+}
+
+void TestPrinterSetup::networkCheck_data() {
+    QTest::addColumn<QByteArray>("answer");
+    QTest::addColumn<int>("verdict");
+    QTest::addColumn<QString>("says");
+    QTest::newRow("all fine") << kAllFine << int(CheckResult::Ready) << QStringLiteral("이상 없음");
+    QTest::newRow("paper out") << kPaperOut << int(CheckResult::Attention)
+                               << QStringLiteral("용지가 없습니다");
+    QTest::newRow("paused") << kPaused << int(CheckResult::Attention) << QStringLiteral("일시 정지");
+    QTest::newRow("never answers") << QByteArray() << int(CheckResult::Attention)
+                                   << QStringLiteral("1초 안에 상태 요청(~HS)에 답하지 않았습니다");
+}
+
+void TestPrinterSetup::networkCheck() {
+    QFETCH(QByteArray, answer);
+    QFETCH(int, verdict);
+    QFETCH(QString, says);
+    FakePrinter printer(answer);
+    const CheckResult result = CheckPortTarget(ChannelKind::Parallel, printer.target(), SerialFraming::None8);
+    const QString text = result.lines.join('\n');
+    QCOMPARE(int(result.verdict), verdict);
+    QVERIFY2(text.contains(printer.target()) && text.contains(says), qPrintable(text));
+}
+
+void TestPrinterSetup::deviceAndFileCheck_data() {
+    QTest::addColumn<QString>("target");
+    QTest::addColumn<int>("verdict");
+    QTest::addColumn<QString>("says");
+    QTest::newRow("device that opens")
+        << "/dev/null" << int(CheckResult::Ready) << QStringLiteral("쓰기로 열립니다");
+    QTest::newRow("missing device") << "/dev/usb/lp9" << int(CheckResult::Failed)
+                                    << QStringLiteral("장치가 없습니다");
+    QTest::newRow("new file") << "@/labels.zpl" << int(CheckResult::Ready)
+                              << QStringLiteral("파일을 만듭니다");
+    QTest::newRow("file in a missing folder")
+        << "@/no/such/labels.zpl" << int(CheckResult::Failed) << QStringLiteral("폴더가 없습니다");
+    QTest::newRow("a folder, not a file")
+        << "@" << int(CheckResult::Failed) << QStringLiteral("열 수 없습니다");
+    QTest::newRow("preview window") << "preview:" << int(CheckResult::Ready) << QStringLiteral("미리보기 창");
+    QTest::newRow("preview picture") << "preview:@/a.png" << int(CheckResult::Ready)
+                                     << QStringLiteral("a.png");
+}
+
+void TestPrinterSetup::deviceAndFileCheck() {
+    QFETCH(QString, target);
+    QFETCH(int, verdict);
+    QFETCH(QString, says);
+    QTemporaryDir dir;
+    target.replace('@', dir.path());
+    const CheckResult result = CheckPortTarget(ChannelKind::Parallel, target, SerialFraming::None8);
+    const QString text = result.lines.join('\n');
+    QCOMPARE(int(result.verdict), verdict);
+    QVERIFY2(text.contains(says), qPrintable(text));
+    // Checking writes nothing.
+    QVERIFY(!QFile::exists(dir.filePath("labels.zpl")));
+}
+
+void TestPrinterSetup::serialCheck_data() {
+    QTest::addColumn<bool>("present");
+    QTest::addColumn<int>("framing");
+    QTest::addColumn<int>("verdict");
+    QTest::addColumn<QString>("says");
+    QTest::newRow("opens at 9600,N,8,1")
+        << true << int(SerialFraming::None8) << int(CheckResult::Ready) << QStringLiteral("9600,N,8,1");
+    // A pseudo-terminal keeps no parity, as a device that refuses the framing would.
+    QTest::newRow("does not keep 9600,E,7,1")
+        << true << int(SerialFraming::Even7) << int(CheckResult::Failed) << QStringLiteral("9600,E,7,1");
+    QTest::newRow("missing") << false << int(SerialFraming::None8) << int(CheckResult::Failed)
+                             << QStringLiteral("직렬 장치가 없습니다");
+}
+
+void TestPrinterSetup::serialCheck() {
+    QFETCH(bool, present);
+    QFETCH(int, framing);
+    QFETCH(int, verdict);
+    QFETCH(QString, says);
+    PtyCapture pty;
+    const QString device = present ? pty.slavePath() : QStringLiteral("/dev/ttyUSB97");
+    const CheckResult result = CheckPortTarget(ChannelKind::Serial, device, SerialFraming(framing));
+    const QString text = result.lines.join('\n');
+    QCOMPARE(int(result.verdict), verdict);
+    QVERIFY2(text.contains(device) && text.contains(says), qPrintable(text));
+    QVERIFY(pty.received().isEmpty());
+}
+
+void TestPrinterSetup::cupsQueuesAndTheirState() {
+    CupsServer cups;
+    QString why;
+    const QString stopped = QStringLiteral(
+        "<Printer stopped>\nInfo stopped queue\nDeviceURI socket://127.0.0.1:9\nState Stopped\n"
+        "StateMessage paused by IT\nReason paused\nType 4\nAccepting No\nShared No\nJobSheets none none\n"
+        "OpPolicy default\nErrorPolicy abort-job\n</Printer>\n");
+    if (!cups.start(FreeLoopbackPort(), &why, stopped))
+        QSKIP(qPrintable(why));
+    const QByteArray server = cups.server().toUtf8();
+    const CupsServerAddress address{server.left(server.indexOf(':')),
+                                    server.mid(server.indexOf(':') + 1).toInt()};
+    const CupsQueueList list = ListCupsQueues(address);
+    QVERIFY2(list.failure.isEmpty(), qPrintable(list.failure));
+    QStringList states;
+    for (const CupsQueue& queue : list.queues)
+        states << queue.name + ": " + CupsQueueStateText(queue);
+    states.sort();
+    QCOMPARE(states, (QStringList{QStringLiteral("hanlabel: 대기 중"),
+                                  QStringLiteral("stopped: 멈춤, 작업 안 받음, 일시 정지됨 (paused)")}));
+
+    CheckOptions options;
+    options.cups = address;
+    CheckResult result =
+        CheckPortTarget(ChannelKind::Parallel, "cups:hanlabel", SerialFraming::None8, options);
+    QCOMPARE(result.verdict, CheckResult::Ready);
+    result = CheckPortTarget(ChannelKind::Parallel, "cups:stopped", SerialFraming::None8, options);
+    QCOMPARE(result.verdict, CheckResult::Attention);
+    QVERIFY2(result.lines.join('\n').contains(QStringLiteral("멈춤")), qPrintable(result.lines.join('\n')));
+    result = CheckPortTarget(ChannelKind::Parallel, "cups:nowhere", SerialFraming::None8, options);
+    QCOMPARE(result.verdict, CheckResult::Failed);
+    QVERIFY2(result.lines.join('\n').contains("nowhere"), qPrintable(result.lines.join('\n')));
+    // A server that is not there.
+    options.cups.port = FreeLoopbackPort();
+    result = CheckPortTarget(ChannelKind::Parallel, "cups:hanlabel", SerialFraming::None8, options);
+    QCOMPARE(result.verdict, CheckResult::Failed);
+    QVERIFY2(result.lines.join('\n').contains(QString::number(options.cups.port)),
+             qPrintable(result.lines.join('\n')));
+}
+
+QTEST_MAIN(TestPrinterSetup)
+#include "tst_printersetup.moc"
