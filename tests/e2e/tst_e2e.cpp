@@ -40,6 +40,16 @@ Point Centre(int left, int top, int width, int height, int frameLeft = 0, int fr
     return {TwipsToPixels(frameLeft + left + width / 2), TwipsToPixels(frameTop + top + height / 2)};
 }
 
+// What the engine composes from the inputs of a book job printed on "LPT1" at origin 0,0.
+QByteArray ComposedBookOnLpt(const AppFolderFixture& app, BookLabelInputs in) {
+    in.portText = "LPT1";
+    in.originX = "0";
+    in.originY = "0";
+    GlyphSource glyphs;
+    glyphs.bind(app.file(QStringLiteral("견고딕24X24.mdb")));
+    return ComposeBookLabel(in, ReadSettingsFile(app.file("DPOS.ini"), 5), ChannelKind::Parallel, glyphs);
+}
+
 } // namespace
 
 class TestEndToEnd : public QObject {
@@ -50,6 +60,7 @@ class TestEndToEnd : public QObject {
     void cleanup();
 
     void bookRunOnParallelFile();
+    void bookPrintByTabAndEnter();
     void memberCardOnSerialPort();
     void startUpFailureShowsMessageAndExitsNonZero();
 
@@ -65,7 +76,14 @@ class TestEndToEnd : public QObject {
     // loaded machine, sees another character. So such characters go one at a time, slowly.
     void type(const QString& text);
     void key(const QString& keys) { xdotool({"key", keys}); }
+    // Presses a key a number of times.
+    void keyTimes(const QString& name, int times) {
+        xdotool(QStringList{"key", "--delay", "60"} + QStringList(times, name));
+    }
     void startApplication(const AppFolderFixture& app, const QProcessEnvironment& extra);
+    // Starts the program with "LPT1" in OH.ini, mapped to the file LPT1.zpl of the folder; returns
+    // the book label window's id (empty when it did not come up).
+    QString startBookOnLptFile(const AppFolderFixture& app);
     // Presses "종  료" and answers Yes; the program must end with 0.
     void exitWithYes(const QString& window);
 
@@ -174,6 +192,14 @@ void TestEndToEnd::startApplication(const AppFolderFixture& app, const QProcessE
     QVERIFY(m_app->waitForStarted());
 }
 
+QString TestEndToEnd::startBookOnLptFile(const AppFolderFixture& app) {
+    app.writeLines("OH.ini", {"LPT1", "2"});
+    QProcessEnvironment extra;
+    extra.insert("HANLABEL_LPT1", app.file("LPT1.zpl"));
+    startApplication(app, extra);
+    return waitForWindow(QStringLiteral("도서 바코드"));
+}
+
 void TestEndToEnd::exitWithYes(const QString& window) {
     click(window, Centre(5250, 2790, 1335, 495));
     const QString box = waitForWindow(QStringLiteral("종료하기"));
@@ -187,12 +213,8 @@ void TestEndToEnd::exitWithYes(const QString& window) {
 
 void TestEndToEnd::bookRunOnParallelFile() {
     AppFolderFixture app;
-    app.writeLines("OH.ini", {"LPT1", "2"});
     const QString lpt = app.file("LPT1.zpl");
-    QProcessEnvironment extra;
-    extra.insert("HANLABEL_LPT1", lpt);
-    startApplication(app, extra);
-    const QString window = waitForWindow(QStringLiteral("도서 바코드"));
+    const QString window = startBookOnLptFile(app);
     QVERIFY2(!window.isEmpty(), "the book label window did not come up");
 
     click(window, Centre(3270, 1320, 2175, 285)); // Text1
@@ -207,19 +229,42 @@ void TestEndToEnd::bookRunOnParallelFile() {
 
     // What the engine composes for these inputs; its golden file guards it between runs.
     BookLabelInputs in;
-    in.portText = "LPT1";
-    in.originX = "0";
-    in.originY = "0";
     in.labelText = QStringLiteral("한글도서");
     in.firstSerial = "0012";
     in.ascending = false;
     in.quantity = "3";
-    GlyphSource glyphs;
-    glyphs.bind(app.file(QStringLiteral("견고딕24X24.mdb")));
-    const QByteArray expected =
-        ComposeBookLabel(in, ReadSettingsFile(app.file("DPOS.ini"), 5), ChannelKind::Parallel, glyphs);
+    const QByteArray expected = ComposedBookOnLpt(app, in);
     QCOMPARE(CompareGolden("e2e_book_lpt1.zpl", expected), QString());
 
+    QTRY_COMPARE_WITH_TIMEOUT(QFileInfo(lpt).size(), qint64(expected.size()), StepTimeoutMs);
+    QCOMPARE(hanlabel::test::ReadFileBytes(lpt), expected);
+    QCOMPARE(app.readBytes("OH.ini"), QByteArray("LPT1\r\n2\r\n"));
+    exitWithYes(window);
+}
+
+// The same kind of run from the keyboard alone: the focus starts on "종  료", Tab reaches every box
+// and then the print button, which Enter presses.
+void TestEndToEnd::bookPrintByTabAndEnter() {
+    AppFolderFixture app;
+    const QString lpt = app.file("LPT1.zpl");
+    const QString window = startBookOnLptFile(app);
+    QVERIFY2(!window.isEmpty(), "the book label window did not come up");
+    xdotool({"windowfocus", "--sync", window});
+
+    key("Tab"); // Text1
+    type(QStringLiteral("가A"));
+    keyTimes("Tab", 6); // UpDown1, Text3, Text4, UpDown2, Option1, Text5 (its text selected)
+    type(QStringLiteral("2"));
+    key("Tab"); // Text2
+    type(QStringLiteral("0007"));
+    keyTimes("Tab", 4); // Option3, Option6, Combo1, Command1
+    key("Return");
+
+    BookLabelInputs in;
+    in.labelText = QStringLiteral("가A");
+    in.firstSerial = "0007";
+    in.quantity = "2";
+    const QByteArray expected = ComposedBookOnLpt(app, in);
     QTRY_COMPARE_WITH_TIMEOUT(QFileInfo(lpt).size(), qint64(expected.size()), StepTimeoutMs);
     QCOMPARE(hanlabel::test::ReadFileBytes(lpt), expected);
     QCOMPARE(app.readBytes("OH.ini"), QByteArray("LPT1\r\n2\r\n"));
