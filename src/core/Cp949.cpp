@@ -43,11 +43,23 @@ QByteArray EncodeCp949(const QString& text) {
     return out;
 }
 
-QString DecodeCp949(const QByteArray& bytes) {
+namespace {
+QStringDecoder cp949Decoder() {
     QStringDecoder decoder(kCodecName, QStringConverter::Flag::Stateless);
     if (!decoder.isValid())
         throw Failure(QStringLiteral("코드 페이지 949 변환기를 찾을 수 없습니다."));
-    return decoder.decode(bytes);
+    return decoder;
+}
+} // namespace
+
+QString DecodeCp949(const QByteArray& bytes) { return cp949Decoder().decode(bytes); }
+
+std::optional<QString> DecodeCp949Exactly(const QByteArray& bytes) {
+    QStringDecoder decoder = cp949Decoder();
+    QString text = decoder.decode(bytes);
+    if (decoder.hasError())
+        return std::nullopt;
+    return text;
 }
 
 } // namespace hanlabel

@@ -19,4 +19,7 @@ QByteArray EncodeCp949(const QString& text);
 // CP949 bytes as text; undecodable bytes become U+FFFD.
 QString DecodeCp949(const QByteArray& bytes);
 
+// CP949 bytes as text; nothing when any byte sequence is not CP949 (binary data, another encoding).
+std::optional<QString> DecodeCp949Exactly(const QByteArray& bytes);
+
 } // namespace hanlabel

@@ -3,16 +3,15 @@
 #include "core/Cp949.h"
 #include "core/Failure.h"
 
+#include "glyphs/CheckedTable.h"
+
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 
 #include <cctype>
 #include <memory>
 #include <vector>
-
-// glib must come before mdbtools.h, which uses its types without including it.
-#include <glib.h>
-#include <mdbtools.h>
 
 namespace hanlabel {
 
@@ -24,7 +23,8 @@ const char kNameColumn[] = "ImageName";
 const char kDataColumn[] = "ImageData";
 constexpr int kGraphicNameLength = 4;
 constexpr int kGlyphHexDigits = 280; // 140 bytes, 4 per row, 35 rows
-constexpr size_t kFieldBufferSize = 4096;
+constexpr qint64 kPageSize = 4096;   // Access 2000 and later
+constexpr int kVersionOffset = 0x14;
 
 struct HandleCloser {
     void operator()(MdbHandle* handle) const { mdb_close(handle); }
@@ -37,41 +37,72 @@ using TablePtr = std::unique_ptr<MdbTableDef, TableFreer>;
 
 QString nativePath(const QString& path) { return QDir::toNativeSeparators(path); }
 
+QString damagedMessage(const QString& path) {
+    return QStringLiteral("글자 데이터베이스가 손상되었습니다: %1").arg(nativePath(path));
+}
+
+enum class FileKind { NotAccess, Jet3, Jet4OrLater };
+
 // libmdb trusts the file it is given, so a file that is not a Jet/ACE database is turned away
-// before it gets there.
-bool looksLikeAccessFile(const QString& path) {
+// before it gets there. Jet 3 (Access 97) files keep text in a code page, not in Unicode.
+FileKind accessFileKind(const QString& path) {
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly))
-        return false;
-    const QByteArray head = file.read(20);
-    return head.size() == 20 &&
-           (head.mid(4, 15) == "Standard Jet DB" || head.mid(4, 15) == "Standard ACE DB");
+        return FileKind::NotAccess;
+    const QByteArray head = file.read(kVersionOffset + 1);
+    if (head.size() != kVersionOffset + 1 ||
+        (head.mid(4, 15) != "Standard Jet DB" && head.mid(4, 15) != "Standard ACE DB"))
+        return FileKind::NotAccess;
+    return head[kVersionOffset] == 0 ? FileKind::Jet3 : FileKind::Jet4OrLater;
+}
+
+// A name libmdb keeps in a fixed-size array, read no further than the array.
+template <size_t N> QByteArray boundedName(const char (&name)[N]) {
+    return QByteArray(name, qstrnlen(name, N));
 }
 
 // Index of the column with this name (Access names are case-insensitive), or -1.
 int columnIndex(MdbTableDef* table, const char* name) {
     for (unsigned int i = 0; i < table->num_cols; ++i) {
         const auto* column = static_cast<MdbColumn*>(g_ptr_array_index(table->columns, i));
-        if (g_ascii_strcasecmp(column->name, name) == 0)
+        if (boundedName(column->name).compare(name, Qt::CaseInsensitive) == 0)
             return int(i);
     }
     return -1;
 }
 
-// One field of the row just cracked, as UTF-8 text; nothing when it is Null.
-std::optional<QByteArray> fieldText(MdbHandle* mdb, MdbTableDef* table, const MdbField& field) {
-    if (field.is_null)
-        return std::nullopt;
-    if (field.siz <= 0)
-        return QByteArray(""); // a zero-length text, not Null
-    const auto* column = static_cast<MdbColumn*>(g_ptr_array_index(table->columns, field.colnum));
-    // The same conversion the bound-column path uses; for a memo it follows the long-value pages.
-    char* text = mdb_col_to_string(mdb, mdb->pg_buf, field.start, column->col_type, field.siz);
-    if (!text)
-        return QByteArray("");
-    QByteArray bytes(text);
-    g_free(text);
-    return bytes;
+// Why libmdb must not be given this file, checked without trusting it; empty when it may be opened.
+QString refusalBeforeOpening(const QFileInfo& info) {
+    const QString shown = nativePath(info.filePath());
+    if (!info.exists())
+        return QStringLiteral("글자 데이터베이스 파일이 없습니다: %1").arg(shown);
+    // A pipe or device could block the start-up for ever; only a regular file is opened.
+    if (!info.isFile())
+        return QStringLiteral("글자 데이터베이스를 열 수 없습니다 (일반 파일이 아님): %1").arg(shown);
+    switch (accessFileKind(info.filePath())) {
+    case FileKind::NotAccess:
+        return QStringLiteral("글자 데이터베이스를 열 수 없습니다 (Access 파일이 아님): %1").arg(shown);
+    case FileKind::Jet3:
+        return QStringLiteral("글자 데이터베이스를 열 수 없습니다 (Access 2000 이후 형식이 아님): %1")
+            .arg(shown);
+    case FileKind::Jet4OrLater:
+        break;
+    }
+    // A database is a whole number of pages; anything else was cut short or grown by accident.
+    if (info.size() % kPageSize != 0)
+        return damagedMessage(info.filePath());
+    return {};
+}
+
+// The catalog entry of the table with this name; nothing when the catalog has none.
+std::optional<MdbCatalogEntry*> findTable(GPtrArray* catalog, const char* name) {
+    for (unsigned int i = 0; i < catalog->len; ++i) {
+        auto* entry = static_cast<MdbCatalogEntry*>(g_ptr_array_index(catalog, i));
+        if (entry && entry->object_type == MDB_TABLE &&
+            boundedName(entry->object_name).compare(name, Qt::CaseInsensitive) == 0)
+            return entry;
+    }
+    return std::nullopt;
 }
 
 // The graphic name the printer gets: the stored name filled with blanks or cut to 4 characters.
@@ -100,6 +131,16 @@ bool isGlyphData(const QByteArray& data) {
 GlyphSource::GlyphSource() = default;
 GlyphSource::~GlyphSource() = default;
 
+// The open database and its glyph table, with the positions of the three columns the glyphs need.
+struct GlyphSource::OpenedTable {
+    HandlePtr mdb;
+    TablePtr table;
+    qint64 pageCount = 0;
+    int keyColumn = -1;
+    int nameColumn = -1;
+    int dataColumn = -1;
+};
+
 void GlyphSource::bind(const QString& databasePath) {
     m_path = databasePath;
     m_open = false;
@@ -108,81 +149,86 @@ void GlyphSource::bind(const QString& databasePath) {
     m_drawn.clear();
     m_rowCount = 0;
 
+    const std::unique_ptr<OpenedTable> opened = openTable(databasePath);
+    if (!opened)
+        return;
+    if (!readRows(*opened)) {
+        m_openError = damagedMessage(databasePath);
+        m_records.clear();
+        m_rowCount = 0;
+        return;
+    }
+    m_open = true;
+}
+
+std::unique_ptr<GlyphSource::OpenedTable> GlyphSource::openTable(const QString& databasePath) {
     const QString shown = nativePath(databasePath);
-    if (!QFile::exists(databasePath)) {
-        m_openError = QStringLiteral("글자 데이터베이스 파일이 없습니다: %1").arg(shown);
-        return;
-    }
-    if (!looksLikeAccessFile(databasePath)) {
-        m_openError =
-            QStringLiteral("글자 데이터베이스를 열 수 없습니다 (Access 파일이 아님): %1").arg(shown);
-        return;
-    }
-    HandlePtr mdb(mdb_open(QFile::encodeName(databasePath).constData(), MDB_NOFLAGS));
+    const QFileInfo info(databasePath);
+    m_openError = refusalBeforeOpening(info);
+    if (!m_openError.isEmpty())
+        return nullptr;
+    auto opened = std::make_unique<OpenedTable>();
+    opened->pageCount = info.size() / kPageSize;
+    opened->mdb.reset(mdb_open(QFile::encodeName(databasePath).constData(), MDB_NOFLAGS));
+    MdbHandle* mdb = opened->mdb.get();
     if (!mdb) {
         m_openError = QStringLiteral("글자 데이터베이스를 열 수 없습니다: %1").arg(shown);
-        return;
+        return nullptr;
     }
-    // Each converted field takes a buffer of the bind size (16 KB by default); a glyph field is
-    // never near 4 KB, and a longer one is unusable whether cut or not.
-    mdb_set_bind_size(mdb.get(), kFieldBufferSize);
-    QByteArray tableName(kTableName);
-    TablePtr table(mdb_read_table_by_name(mdb.get(), tableName.data(), MDB_TABLE));
-    if (!table || !mdb_read_columns(table.get())) {
+    // Every database lists its own system tables, so an empty or unreadable catalog is damage.
+    GPtrArray* catalog = mdb_read_catalog(mdb, MDB_TABLE);
+    if (!catalog || catalog->len == 0) {
+        m_openError = damagedMessage(databasePath);
+        return nullptr;
+    }
+    const std::optional<MdbCatalogEntry*> entry = findTable(catalog, kTableName);
+    if (!entry) {
         m_openError =
             QStringLiteral("글자 데이터베이스에 %1 표가 없습니다: %2").arg(QLatin1String(kTableName), shown);
-        return;
+        return nullptr;
     }
-    const int keyColumn = columnIndex(table.get(), kKeyColumn);
-    const int nameColumn = columnIndex(table.get(), kNameColumn);
-    const int dataColumn = columnIndex(table.get(), kDataColumn);
-    if (keyColumn < 0 || nameColumn < 0 || dataColumn < 0) {
+    opened->table.reset(mdb_read_table(*entry));
+    MdbTableDef* table = opened->table.get();
+    if (!table || !mdb_read_columns(table) || !TableDefinitionIsConsistent(table)) {
+        m_openError = damagedMessage(databasePath);
+        return nullptr;
+    }
+    opened->keyColumn = columnIndex(table, kKeyColumn);
+    opened->nameColumn = columnIndex(table, kNameColumn);
+    opened->dataColumn = columnIndex(table, kDataColumn);
+    if (opened->keyColumn < 0 || opened->nameColumn < 0 || opened->dataColumn < 0) {
         m_openError = QStringLiteral("글자 데이터베이스의 %1 표에 %2, %3, %4 열이 모두 있어야 합니다: %5")
                           .arg(QLatin1String(kTableName), QLatin1String(kKeyColumn),
                                QLatin1String(kNameColumn), QLatin1String(kDataColumn), shown);
-        return;
+        return nullptr;
     }
+    return opened;
+}
 
+bool GlyphSource::readRows(OpenedTable& opened) {
     // The whole table is read once in stored order, which is the order FindFirst searches in.
-    std::vector<MdbField> fields(table->num_cols + 1);
-    mdb_rewind_table(table.get());
-    while (mdb_fetch_row(table.get())) {
-        // mdb_fetch_row leaves the row's page in pg_buf and cur_row just past it; cracking the row
-        // again gives each field's Null flag, which the bound-column path loses.
-        int rowStart = 0;
-        size_t rowSize = 0;
-        if (table->cur_row == 0 || mdb_find_row(mdb.get(), int(table->cur_row) - 1, &rowStart, &rowSize) != 0)
-            continue;
-        rowStart &= 0x1FFF; // the top bits are row flags (deleted, lookup)
-        const int cracked = mdb_crack_row(table.get(), rowStart, rowSize, fields.data());
-        if (cracked <= 0)
-            continue;
-        ++m_rowCount;
-        std::optional<QByteArray> key, name, data;
-        for (int i = 0; i < cracked; ++i) {
-            const MdbField& field = fields[size_t(i)];
-            if (field.colnum == keyColumn)
-                key = fieldText(mdb.get(), table.get(), field);
-            else if (field.colnum == nameColumn)
-                name = fieldText(mdb.get(), table.get(), field);
-            else if (field.colnum == dataColumn)
-                data = fieldText(mdb.get(), table.get(), field);
-        }
-        if (!key)
-            continue;
-        const QList<uint> keyCodePoints = QString::fromUtf8(*key).toUcs4();
-        if (keyCodePoints.size() != 1) // a search is always for one character
-            continue;
-        const char32_t character = keyCodePoints.front();
-        if (m_records.contains(character))
-            continue;
-        Record record;
-        if (name)
-            record.name = QString::fromUtf8(*name);
-        record.data = data;
-        m_records.insert(character, record);
-    }
-    m_open = true;
+    const std::vector<int> columns{opened.keyColumn, opened.nameColumn, opened.dataColumn};
+    return ReadCheckedRows(opened.mdb.get(), opened.table.get(), opened.pageCount, columns,
+                           [this](const std::vector<FieldText>& row) {
+                               ++m_rowCount;
+                               addRecord(row[0], row[1], row[2]);
+                           });
+}
+
+void GlyphSource::addRecord(const FieldText& key, const FieldText& name, const FieldText& data) {
+    if (!key)
+        return;
+    const QList<uint> keyCodePoints = key->toUcs4();
+    if (keyCodePoints.size() != 1) // a search is always for one character
+        return;
+    const char32_t character = keyCodePoints.front();
+    if (m_records.contains(character))
+        return;
+    Record record;
+    record.name = name;
+    if (data)
+        record.data = data->toUtf8();
+    m_records.insert(character, record);
 }
 
 int GlyphSource::recordCount() const { return m_rowCount; }

@@ -26,8 +26,8 @@ class GlyphSource {
     GlyphSource(const GlyphSource&) = delete;
     GlyphSource& operator=(const GlyphSource&) = delete;
 
-    // Loads the table of the database file. A file that cannot be read is remembered, not
-    // thrown: jobs whose text is all ASCII still print.
+    // Loads the table of the database file. A file that cannot be read, or that does not agree
+    // with itself (damaged), is remembered, not thrown: jobs whose text is all ASCII still print.
     void bind(const QString& databasePath);
     QString databasePath() const { return m_path; }
     bool isOpen() const { return m_open; }
@@ -35,7 +35,8 @@ class GlyphSource {
 
     // The glyph of one character. A character without a usable record (none, a Null or empty
     // field, data that is not exactly 280 hex digits) or outside CP949 is drawn from an installed
-    // Korean font. Throws Failure when the database could not be opened, or no font has it.
+    // Korean font. Throws Failure when the database could not be opened or is damaged, or when no
+    // font has the character.
     Glyph lookup(char32_t character);
 
   private:
@@ -43,6 +44,14 @@ class GlyphSource {
         std::optional<QString> name;    // ImageName as stored; nothing when the field is Null
         std::optional<QByteArray> data; // ImageData as stored; nothing when the field is Null
     };
+    struct OpenedTable;
+    // Opens the file and its glyph table; nothing when that fails, with the reason in m_openError.
+    std::unique_ptr<OpenedTable> openTable(const QString& databasePath);
+    // Reads every row of the opened table into m_records, the first row per character; false when
+    // the file does not agree with itself.
+    bool readRows(OpenedTable& opened);
+    void addRecord(const std::optional<QString>& key, const std::optional<QString>& name,
+                   const std::optional<QString>& data);
     QString m_path;
     bool m_open = false;
     QString m_openError;

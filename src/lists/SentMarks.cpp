@@ -1,6 +1,6 @@
 #include "lists/SentMarks.h"
 
-#include "core/AtomicFile.h"
+#include "core/RewriteFile.h"
 #include "core/Failure.h"
 
 #include <QFile>
@@ -57,7 +57,7 @@ void SentMarks::save(const QString& path) const {
     QByteArray content = kFirstLine + '\n';
     for (const Mark& mark : m_marks)
         content += QByteArray::number(mark.line) + '\t' + mark.fingerprint + '\n';
-    if (const QString reason = WriteFileAtomically(path, content); !reason.isEmpty())
+    if (const QString reason = RewriteFile(path, content); !reason.isEmpty())
         throw Failure(
             QStringLiteral("보낸 표시 파일에 쓸 수 없습니다: %1\n(%2)").arg(ShownName(path), reason));
 }

@@ -1,6 +1,6 @@
 #include "settings/SettingsFile.h"
 
-#include "core/AtomicFile.h"
+#include "core/RewriteFile.h"
 #include "core/Cp949.h"
 #include "core/Failure.h"
 
@@ -10,7 +10,51 @@
 namespace hanlabel {
 
 namespace {
+
 QString shownName(const QString& path) { return QFileInfo(path).fileName(); }
+
+// "DPOS.ini 3번째 줄": where in which file, for messages about one line.
+QString fileAndLine(const QString& path, qsizetype lineIndex) {
+    return QStringLiteral("%1 %2번째 줄").arg(shownName(path)).arg(lineIndex + 1);
+}
+
+// Every character that ends a line somewhere: a value holding one would become two lines.
+bool holdsLineBreak(const QString& line) {
+    for (const QChar c : line) {
+        switch (c.unicode()) {
+        case u'\n':
+        case u'\v':
+        case u'\f':
+        case u'\r':
+        case 0x0085:
+        case 0x2028:
+        case 0x2029:
+            return true;
+        default:
+            break;
+        }
+    }
+    return false;
+}
+
+// The bytes of a settings file: each line in CP949 followed by CR LF.
+QByteArray settingsFileContent(const QString& path, const QStringList& lines) {
+    QByteArray content;
+    for (qsizetype i = 0; i < lines.size(); ++i) {
+        if (holdsLineBreak(lines[i]))
+            throw Failure(QStringLiteral("설정 파일에 쓰지 않았습니다: %1에 줄바꿈 문자가 있습니다.")
+                              .arg(fileAndLine(path, i)));
+        try {
+            content += EncodeCp949(lines[i]);
+        } catch (const Failure& f) {
+            throw Failure(
+                QStringLiteral("설정 파일 %1에 쓸 수 없습니다.\n%2").arg(shownName(path), f.message()));
+        }
+        content += "\r\n";
+    }
+    return content;
+}
+
 } // namespace
 
 QStringList ReadSettingsFile(const QString& path, int lineCount) {
@@ -32,28 +76,25 @@ QStringList ReadSettingsFile(const QString& path, int lineCount) {
             line.chop(1);
         if (line.endsWith('\r'))
             line.chop(1);
-        lines.append(DecodeCp949(line));
+        const std::optional<QString> text = DecodeCp949Exactly(line);
+        if (!text)
+            throw Failure(
+                QStringLiteral(
+                    "설정 파일을 읽을 수 없습니다: %1에 코드 페이지 949 문자가 아닌 바이트가 있습니다.")
+                    .arg(fileAndLine(path, lines.size())));
+        lines.append(*text);
     }
     return lines;
 }
 
 void WriteSettingsFile(const QString& path, const QStringList& lines) {
-    QByteArray content;
-    for (const QString& line : lines) {
-        try {
-            content += EncodeCp949(line);
-        } catch (const Failure& f) {
-            throw Failure(
-                QStringLiteral("설정 파일 %1에 쓸 수 없습니다.\n%2").arg(shownName(path), f.message()));
-        }
-        content += "\r\n";
-    }
+    const QByteArray content = settingsFileContent(path, lines);
     // A file marked read-only stays protected, although the rename below could replace it.
     const QFileInfo info(path);
     const auto anyWrite = QFileDevice::WriteOwner | QFileDevice::WriteGroup | QFileDevice::WriteOther;
     if (info.exists() && (!info.isWritable() || !(info.permissions() & anyWrite)))
         throw Failure(QStringLiteral("설정 파일이 읽기 전용이라 쓸 수 없습니다: %1").arg(shownName(path)));
-    if (const QString reason = WriteFileAtomically(path, content); !reason.isEmpty())
+    if (const QString reason = RewriteFile(path, content); !reason.isEmpty())
         throw Failure(QStringLiteral("설정 파일에 쓸 수 없습니다: %1\n(%2)").arg(shownName(path), reason));
 }
 

@@ -41,9 +41,8 @@ Point Centre(int left, int top, int width, int height, int frameLeft = 0, int fr
     return {TwipsToPixels(frameLeft + left + width / 2), TwipsToPixels(frameTop + top + height / 2)};
 }
 
-// What the engine composes for a book job on "LPT1" at origin 0,0 from the folder's layout and
-// glyph database.
-QByteArray ComposedBookJob(const AppFolderFixture& app, BookLabelInputs in) {
+// What the engine composes from the inputs of a book job printed on "LPT1" at origin 0,0.
+QByteArray ComposedBookOnLpt(const AppFolderFixture& app, BookLabelInputs in) {
     in.portText = "LPT1";
     in.originX = "0";
     in.originY = "0";
@@ -62,6 +61,7 @@ class TestEndToEnd : public QObject {
     void cleanup();
 
     void bookRunOnParallelFile();
+    void bookPrintByTabAndEnter();
     void memberCardOnSerialPort();
     void printToFifoNobodyReadsIsCancelled();
     void startUpFailureShowsMessageAndExitsNonZero();
@@ -78,10 +78,14 @@ class TestEndToEnd : public QObject {
     // loaded machine, sees another character. So such characters go one at a time, slowly.
     void type(const QString& text);
     void key(const QString& keys) { xdotool({"key", keys}); }
+    // Presses a key a number of times.
+    void keyTimes(const QString& name, int times) {
+        xdotool(QStringList{"key", "--delay", "60"} + QStringList(times, name));
+    }
     void startApplication(const AppFolderFixture& app, const QProcessEnvironment& extra);
-    // Starts the program on a folder whose book label channel is "LPT1", mapped to `lpt`, and
-    // returns its book label window (empty when it did not come up).
-    QString startOnLpt1(const AppFolderFixture& app, const QString& lpt, QProcessEnvironment extra = {});
+    // Starts the program with "LPT1" in OH.ini, mapped to the file LPT1.zpl of the folder unless
+    // `extra` maps it elsewhere; returns the book label window's id (empty when it did not come up).
+    QString startBookOnLptFile(const AppFolderFixture& app, const QProcessEnvironment& extra = {});
     // Presses "종  료" and answers Yes; the program must end with 0.
     void exitWithYes(const QString& window);
 
@@ -190,11 +194,12 @@ void TestEndToEnd::startApplication(const AppFolderFixture& app, const QProcessE
     QVERIFY(m_app->waitForStarted());
 }
 
-QString TestEndToEnd::startOnLpt1(const AppFolderFixture& app, const QString& lpt,
-                                  QProcessEnvironment extra) {
+QString TestEndToEnd::startBookOnLptFile(const AppFolderFixture& app, const QProcessEnvironment& extra) {
     app.writeLines("OH.ini", {"LPT1", "2"});
-    extra.insert("HANLABEL_LPT1", lpt);
-    startApplication(app, extra);
+    QProcessEnvironment env;
+    env.insert("HANLABEL_LPT1", app.file("LPT1.zpl"));
+    env.insert(extra);
+    startApplication(app, env);
     return waitForWindow(QStringLiteral("도서 바코드"));
 }
 
@@ -212,7 +217,7 @@ void TestEndToEnd::exitWithYes(const QString& window) {
 void TestEndToEnd::bookRunOnParallelFile() {
     AppFolderFixture app;
     const QString lpt = app.file("LPT1.zpl");
-    const QString window = startOnLpt1(app, lpt);
+    const QString window = startBookOnLptFile(app);
     QVERIFY2(!window.isEmpty(), "the book label window did not come up");
 
     click(window, Centre(3270, 1320, 2175, 285)); // Text1
@@ -231,9 +236,38 @@ void TestEndToEnd::bookRunOnParallelFile() {
     in.firstSerial = "0012";
     in.ascending = false;
     in.quantity = "3";
-    const QByteArray expected = ComposedBookJob(app, in);
+    const QByteArray expected = ComposedBookOnLpt(app, in);
     QCOMPARE(CompareGolden("e2e_book_lpt1.zpl", expected), QString());
 
+    QTRY_COMPARE_WITH_TIMEOUT(QFileInfo(lpt).size(), qint64(expected.size()), StepTimeoutMs);
+    QCOMPARE(hanlabel::test::ReadFileBytes(lpt), expected);
+    QCOMPARE(app.readBytes("OH.ini"), QByteArray("LPT1\r\n2\r\n"));
+    exitWithYes(window);
+}
+
+// The same kind of run from the keyboard alone: the focus starts on "종  료", Tab reaches every box
+// and then the print button, which Enter presses.
+void TestEndToEnd::bookPrintByTabAndEnter() {
+    AppFolderFixture app;
+    const QString lpt = app.file("LPT1.zpl");
+    const QString window = startBookOnLptFile(app);
+    QVERIFY2(!window.isEmpty(), "the book label window did not come up");
+    xdotool({"windowfocus", "--sync", window});
+
+    key("Tab"); // Text1
+    type(QStringLiteral("가A"));
+    keyTimes("Tab", 6); // UpDown1, Text3, Text4, UpDown2, Option1, Text5 (its text selected)
+    type(QStringLiteral("2"));
+    key("Tab"); // Text2
+    type(QStringLiteral("0007"));
+    keyTimes("Tab", 4); // Option3, Option6, Combo1, Command1
+    key("Return");
+
+    BookLabelInputs in;
+    in.labelText = QStringLiteral("가A");
+    in.firstSerial = "0007";
+    in.quantity = "2";
+    const QByteArray expected = ComposedBookOnLpt(app, in);
     QTRY_COMPARE_WITH_TIMEOUT(QFileInfo(lpt).size(), qint64(expected.size()), StepTimeoutMs);
     QCOMPARE(hanlabel::test::ReadFileBytes(lpt), expected);
     QCOMPARE(app.readBytes("OH.ini"), QByteArray("LPT1\r\n2\r\n"));
@@ -289,8 +323,9 @@ void TestEndToEnd::printToFifoNobodyReadsIsCancelled() {
     AppFolderFixture app;
     hanlabel::test::FifoReader printer(app.file("printer.fifo"));
     QProcessEnvironment extra;
+    extra.insert("HANLABEL_LPT1", printer.path());
     extra.insert("HANLABEL_STALL_NOTICE_MS", "100");
-    const QString window = startOnLpt1(app, printer.path(), extra);
+    const QString window = startBookOnLptFile(app, extra);
     QVERIFY2(!window.isEmpty(), "the book label window did not come up");
     click(window, Centre(3270, 1320, 2175, 285)); // Text1
     type(QStringLiteral("AB"));
@@ -320,7 +355,7 @@ void TestEndToEnd::printToFifoNobodyReadsIsCancelled() {
     BookLabelInputs in;
     in.labelText = QStringLiteral("AB");
     in.quantity = "1";
-    const QByteArray expected = ComposedBookJob(app, in);
+    const QByteArray expected = ComposedBookOnLpt(app, in);
     printer.start({.expected = expected.size()});
     click(window, Centre(3690, 2790, 1335, 495)); // Command1
     QCOMPARE(printer.finish(), expected);

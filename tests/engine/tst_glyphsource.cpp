@@ -423,17 +423,26 @@ void TestGlyphSource::fontGlyphNamesNeverClashWithDatabase() {
 void TestGlyphSource::unusableDatabase_data() {
     QTest::addColumn<QString>("fileName");
     QTest::addColumn<QByteArray>("content"); // null: the file is not created
-    QTest::newRow("missing file") << QStringLiteral("없는파일.mdb") << QByteArray();
-    QTest::newRow("empty file") << QStringLiteral("빈.mdb") << QByteArray("");
+    QTest::addColumn<QString>("mentions");
+    QTest::newRow("missing file") << QStringLiteral("없는파일.mdb") << QByteArray()
+                                  << QStringLiteral("없습니다");
+    QTest::newRow("empty file") << QStringLiteral("빈.mdb") << QByteArray("")
+                                << QStringLiteral("Access 파일이 아님");
     QTest::newRow("text file") << QStringLiteral("글자.mdb")
-                               << QByteArray("HANGUL|ImageName|ImageData\r\n가|B0A1|00\r\n");
-    QByteArray truncated = test::ReadFileBytes(test::SampleDatabasePath()).left(4096);
-    QTest::newRow("first page of an Access file") << QStringLiteral("잘림.mdb") << truncated;
+                               << QByteArray("HANGUL|ImageName|ImageData\r\n가|B0A1|00\r\n")
+                               << QStringLiteral("Access 파일이 아님");
+    const QByteArray sample = test::ReadFileBytes(test::SampleDatabasePath());
+    QTest::newRow("first page of an Access file")
+        << QStringLiteral("잘림.mdb") << sample.left(4096) << QStringLiteral("손상되었습니다");
+    QByteArray access97 = sample;
+    access97[0x14] = 0; // the version byte of a Jet 3 file
+    QTest::newRow("Access 97 file") << QStringLiteral("97.mdb") << access97 << QStringLiteral("Access 2000");
 }
 
 void TestGlyphSource::unusableDatabase() {
     QFETCH(QString, fileName);
     QFETCH(QByteArray, content);
+    QFETCH(QString, mentions);
 
     QTemporaryDir dir;
     const QString path = dir.filePath(fileName);
@@ -452,7 +461,8 @@ void TestGlyphSource::unusableDatabase() {
             source.lookup(ch);
             QFAIL("no Failure thrown");
         } catch (const Failure& failure) {
-            QVERIFY2(failure.message().contains(QDir::toNativeSeparators(path)),
+            QVERIFY2(failure.message().contains(QDir::toNativeSeparators(path)) &&
+                         failure.message().contains(mentions),
                      qPrintable(failure.message()));
         }
     }

@@ -6,6 +6,7 @@
 #include <QTest>
 
 #include <cmath>
+#include <limits>
 
 using namespace hanlabel;
 
@@ -49,6 +50,16 @@ void TestNumeric::numericParse_data() {
     QTest::newRow("sign alone") << "-" << 0.0;
     QTest::newRow("carriage return stops") << "1\r2" << 1.0;
     QTest::newRow("hangul stops") << "12가3" << 12.0;
+    QTest::newRow("underflow") << "1e-400" << 0.0;
+    QTest::newRow("negative underflow") << "-1e-400" << 0.0;
+    QTest::newRow("underflow with a long mantissa") << "123456.789e-330" << 0.0;
+    QTest::newRow("underflow after leading zeros") << "0.000001d-320" << 0.0;
+    QTest::newRow("huge exponent of zero") << "0e999999" << 0.0;
+    QTest::newRow("small exponent of a long number") << (QString(400, '1') + "e-390") << 1.1111111111111111e9;
+    QTest::newRow("overflow") << "1e400" << std::numeric_limits<double>::infinity();
+    QTest::newRow("negative overflow") << "-1e400" << -std::numeric_limits<double>::infinity();
+    QTest::newRow("overflow despite a negative exponent")
+        << (QString(400, '9') + "e-50") << std::numeric_limits<double>::infinity();
 }
 
 void TestNumeric::numericParse() {
@@ -94,6 +105,8 @@ void TestNumeric::dotPosition_data() {
     QTest::newRow("below") << "-32769" << 0 << true;
     QTest::newRow("40000") << "40000" << 0 << true;
     QTest::newRow("huge exponent") << "1e400" << 0 << true;
+    QTest::newRow("tiny exponent is zero") << "1e-400" << 0 << false;
+    QTest::newRow("tiny negative is zero") << "-5e-999" << 0 << false;
 }
 
 void TestNumeric::dotPosition() {

@@ -3,13 +3,107 @@
 
 #include "TestSupport.h"
 
+#include <QTemporaryDir>
 #include <QTest>
 
 #include <csignal>
+#include <grp.h>
 #include <sys/resource.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
 using namespace hanlabel;
 using hanlabel::test::AppFolderFixture;
+
+namespace {
+
+// Ids of desk operators that no account needs to exist for: the tests run as root and act as
+// these in child processes.
+constexpr uid_t kOperatorA = 65534; // nobody
+constexpr uid_t kOperatorB = 65533;
+constexpr gid_t kOwnGroupA = 65534; // nogroup
+constexpr gid_t kOwnGroupB = 65533;
+constexpr gid_t kDeskGroup = 65532;
+constexpr gid_t kOtherGroup = 65531;
+
+struct Operator {
+    uid_t uid;
+    gid_t gid;
+    QList<gid_t> groups; // supplementary
+};
+
+const Operator kA{kOperatorA, kOwnGroupA, {}};
+const Operator kAAtDesk{kOperatorA, kOwnGroupA, {kDeskGroup}};
+const Operator kBAtDesk{kOperatorB, kOwnGroupB, {kDeskGroup}};
+
+// The message of the Failure the call throws; empty when it throws none.
+template <typename Call> QString failureOf(Call&& call) {
+    try {
+        call();
+    } catch (const Failure& f) {
+        return f.message();
+    }
+    return {};
+}
+
+// Runs WriteSettingsFile in a child process that first becomes the operator (umask 022); returns
+// the Failure message, or an empty string when the file was written.
+QString writeAs(const Operator& who, const QString& path, const QStringList& lines) {
+    int channel[2];
+    if (pipe(channel) != 0)
+        return QStringLiteral("no pipe");
+    const pid_t child = fork();
+    if (child == 0) {
+        close(channel[0]);
+        const std::vector<gid_t> groups(who.groups.cbegin(), who.groups.cend());
+        QByteArray message = "could not become the operator";
+        if (setgroups(groups.size(), groups.data()) == 0 && setgid(who.gid) == 0 && setuid(who.uid) == 0) {
+            umask(022);
+            message = failureOf([&] { WriteSettingsFile(path, lines); }).toUtf8();
+        }
+        const ssize_t written = write(channel[1], message.constData(), size_t(message.size()));
+        _exit(written == message.size() ? 0 : 1);
+    }
+    close(channel[1]);
+    QByteArray message;
+    char buffer[512];
+    for (ssize_t n; (n = read(channel[0], buffer, sizeof buffer)) > 0;)
+        message.append(buffer, n);
+    close(channel[0]);
+    int status = 0;
+    waitpid(child, &status, 0);
+    if (!WIFEXITED(status) || WEXITSTATUS(status) != 0)
+        return QStringLiteral("the child process failed");
+    return QString::fromUtf8(message);
+}
+
+struct stat statOf(const QString& path) {
+    struct stat st {};
+    stat(QFile::encodeName(path).constData(), &st);
+    return st;
+}
+
+// A folder under /tmp that the operators can enter (the checkout may sit where they cannot).
+struct SharedFolder {
+    QTemporaryDir dir{QStringLiteral("/tmp/hanlabel-shared-XXXXXX")};
+    QString file(const QString& name) const { return dir.filePath(name); }
+    bool setUp(gid_t group, mode_t mode) const {
+        const QByteArray path = QFile::encodeName(dir.path());
+        return dir.isValid() && chown(path.constData(), 0, group) == 0 && chmod(path.constData(), mode) == 0;
+    }
+};
+
+bool putFile(const QString& path, const QByteArray& content, uid_t owner, gid_t group, mode_t mode) {
+    QFile file(path);
+    if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate) || file.write(content) != content.size())
+        return false;
+    file.close();
+    const QByteArray name = QFile::encodeName(path);
+    return chown(name.constData(), owner, group) == 0 && chmod(name.constData(), mode) == 0;
+}
+
+} // namespace
 
 class TestSettingsFile : public QObject {
     Q_OBJECT
@@ -22,6 +116,13 @@ class TestSettingsFile : public QObject {
     void failures();
     void failedRewriteKeepsOldContent();
     void readOnlyFileIsNotReplaced();
+    void refusesLineBreaks_data();
+    void refusesLineBreaks();
+    void unreadableLineNamed_data();
+    void unreadableLineNamed();
+    void sharedInstall_data();
+    void sharedInstall();
+    void sharedDeskTakesTurns();
     void framingCodes_data();
     void framingCodes();
 };
@@ -78,13 +179,8 @@ void TestSettingsFile::failures() {
     QFile::remove(app.file("DPOS.ini"));
     if (exists)
         app.writeBytes("DPOS.ini", content);
-    try {
-        ReadSettingsFile(app.file("DPOS.ini"), 5);
-        QFAIL("no failure");
-    } catch (const Failure& f) {
-        QVERIFY2(f.message().contains("DPOS.ini"), qPrintable(f.message()));
-        QVERIFY2(f.message().contains(mentions), qPrintable(f.message()));
-    }
+    const QString message = failureOf([&] { ReadSettingsFile(app.file("DPOS.ini"), 5); });
+    QVERIFY2(message.contains("DPOS.ini") && message.contains(mentions), qPrintable(message));
 }
 
 // The write is cut off by a file size limit (which binds root too): the old file must survive whole.
@@ -118,6 +214,140 @@ void TestSettingsFile::readOnlyFileIsNotReplaced() {
     QFile::setPermissions(app.file("OH.ini"), QFile::ReadOwner | QFile::ReadUser);
     QVERIFY_THROWS_EXCEPTION(Failure, WriteSettingsFile(app.file("OH.ini"), {"COM1", "1"}));
     QCOMPARE(app.readBytes("OH.ini"), before);
+}
+
+void TestSettingsFile::refusesLineBreaks_data() {
+    QTest::addColumn<QStringList>("lines");
+    QTest::addColumn<int>("badLine");
+    QTest::newRow("line feed") << QStringList{"10\n20", "10"} << 1;
+    QTest::newRow("carriage return") << QStringList{"10", "20\r"} << 2;
+    QTest::newRow("CR LF") << QStringList{"LPT1\r\n", "2"} << 1;
+    QTest::newRow("vertical tab") << QStringList{"1", "2", "^FO1,1\v^FS"} << 3;
+    QTest::newRow("form feed") << QStringList{"\f"} << 1;
+    QTest::newRow("next line U+0085") << QStringList{"a", QStringLiteral("b\u0085c")} << 2;
+    QTest::newRow("line separator U+2028") << QStringList{QStringLiteral("10\u202820"), "1"} << 1;
+    QTest::newRow("paragraph separator U+2029") << QStringList{"1", QStringLiteral("\u2029")} << 2;
+}
+
+// A value holding a line break would shift every later line of a positional file: nothing is
+// written, and the message names the file and the line.
+void TestSettingsFile::refusesLineBreaks() {
+    QFETCH(QStringList, lines);
+    QFETCH(int, badLine);
+    AppFolderFixture app;
+    const QByteArray before = app.readBytes("position.ini");
+    const QString message = failureOf([&] { WriteSettingsFile(app.file("position.ini"), lines); });
+    QVERIFY2(message.contains(QStringLiteral("position.ini %1번째 줄").arg(badLine)) &&
+                 message.contains(QStringLiteral("줄바꿈")),
+             qPrintable(message));
+    QCOMPARE(app.readBytes("position.ini"), before);
+    QVERIFY_THROWS_EXCEPTION(Failure, WriteSettingsFile(app.file("new.ini"), lines));
+    QVERIFY(!QFile::exists(app.file("new.ini")));
+}
+
+void TestSettingsFile::unreadableLineNamed_data() {
+    QTest::addColumn<QByteArray>("content");
+    QTest::addColumn<int>("badLine");
+    QTest::newRow("binary garbage") << QByteArray("24\r\n20\r\n\xFF\xFE\x81 \r\n4\r\n5\r\n") << 3;
+    QTest::newRow("lead byte without its trail") << QByteArray("\xB0\r\n2\r\n3\r\n4\r\n5\r\n") << 1;
+    QTest::newRow("lead byte at the very end") << QByteArray("1\r\n2\r\n3\r\n4\r\n5\xB0") << 5;
+    QTest::newRow("lead byte before a blank") << QByteArray("1\n\x81 \n3\n4\n5\n") << 2;
+}
+
+void TestSettingsFile::unreadableLineNamed() {
+    QFETCH(QByteArray, content);
+    QFETCH(int, badLine);
+    AppFolderFixture app;
+    app.writeBytes("DPOS.ini", content);
+    const QString message = failureOf([&] { ReadSettingsFile(app.file("DPOS.ini"), 5); });
+    QVERIFY2(message.contains(QStringLiteral("DPOS.ini %1번째 줄").arg(badLine)), qPrintable(message));
+    // Lines past those asked for are not read.
+    app.writeBytes("DPOS.ini", "1\r\n2\r\n\xFF");
+    QCOMPARE(ReadSettingsFile(app.file("DPOS.ini"), 2), (QStringList{"1", "2"}));
+}
+
+void TestSettingsFile::sharedInstall_data() {
+    QTest::addColumn<gid_t>("folderGroup");
+    QTest::addColumn<uint>("folderMode");
+    QTest::addColumn<uid_t>("fileOwner");
+    QTest::addColumn<gid_t>("fileGroup");
+    QTest::addColumn<uint>("fileMode");
+    QTest::addColumn<bool>("atDesk"); // the operator belongs to the desk group
+    QTest::addColumn<bool>("inPlace");
+    QTest::addColumn<uid_t>("owner");
+    QTest::addColumn<gid_t>("group");
+    QTest::addColumn<uint>("mode");
+
+    QTest::newRow("folder closed, own file") << gid_t(0) << 0755u << kOperatorA << kOwnGroupA << 0644u
+                                             << false << true << kOperatorA << kOwnGroupA << 0644u;
+    QTest::newRow("folder closed, file of the desk group")
+        << gid_t(0) << 0755u << uid_t(0) << kDeskGroup << 0664u << true << true << uid_t(0) << kDeskGroup
+        << 0664u;
+    QTest::newRow("desk folder, file of another operator")
+        << kDeskGroup << 0775u << kOperatorB << kDeskGroup << 0664u << true << false << kOperatorA
+        << kDeskGroup << 0664u;
+    QTest::newRow("own file narrower than the umask")
+        << kDeskGroup << 0775u << kOperatorA << kOwnGroupA << 0600u << true << false << kOperatorA
+        << kOwnGroupA << 0600u;
+    QTest::newRow("group the operator is not in") << gid_t(0) << 0777u << kOperatorB << kOtherGroup << 0666u
+                                                  << false << false << kOperatorA << kOwnGroupA << 0666u;
+}
+
+// As an unprivileged operator: a writable file in a folder the operator may not write to is
+// rewritten in place; a file rewritten through a new file keeps its mode and, where the operator
+// may set it, its group.
+void TestSettingsFile::sharedInstall() {
+    QFETCH(gid_t, folderGroup);
+    QFETCH(uint, folderMode);
+    QFETCH(uid_t, fileOwner);
+    QFETCH(gid_t, fileGroup);
+    QFETCH(uint, fileMode);
+    QFETCH(bool, atDesk);
+    QFETCH(bool, inPlace);
+    QFETCH(uid_t, owner);
+    QFETCH(gid_t, group);
+    QFETCH(uint, mode);
+    if (geteuid() != 0)
+        QSKIP("acting as other operators needs root");
+
+    SharedFolder folder;
+    const QString path = folder.file(QStringLiteral("OH.ini"));
+    QVERIFY(putFile(path, "LPT1\r\n2\r\n", fileOwner, fileGroup, fileMode));
+    QVERIFY(folder.setUp(folderGroup, folderMode));
+    const ino_t before = statOf(path).st_ino;
+
+    QCOMPARE(writeAs(atDesk ? kAAtDesk : kA, path, {"COM1", "1"}), QString());
+    QCOMPARE(test::ReadFileBytes(path), QByteArray("COM1\r\n1\r\n"));
+    const struct stat after = statOf(path);
+    QCOMPARE(after.st_ino == before, inPlace);
+    QCOMPARE(after.st_uid, owner);
+    QCOMPARE(after.st_gid, group);
+    QCOMPARE(uint(after.st_mode & 07777), mode);
+    QCOMPARE(QDir(folder.dir.path()).entryList(QDir::Files | QDir::Hidden), QStringList{"OH.ini"});
+}
+
+// The desk of the report: folder and files writable by the group; operators print in turn, and
+// neither is refused by the file the other left. A file nobody may write stays as it is.
+void TestSettingsFile::sharedDeskTakesTurns() {
+    if (geteuid() != 0)
+        QSKIP("acting as other operators needs root");
+    SharedFolder folder;
+    const QString path = folder.file(QStringLiteral("OH.ini"));
+    const QString locked = folder.file(QStringLiteral("OH1.ini"));
+    QVERIFY(putFile(path, "LPT1\r\n2\r\n", 0, kDeskGroup, 0664));
+    QVERIFY(putFile(locked, "LPT1\r\n2\r\n", 0, kDeskGroup, 0644));
+    QVERIFY(folder.setUp(kDeskGroup, 0775));
+
+    QCOMPARE(writeAs(kAAtDesk, path, {"COM1", "1"}), QString());
+    QCOMPARE(writeAs(kBAtDesk, path, {"COM2", "2"}), QString());
+    QCOMPARE(writeAs(kAAtDesk, path, {"LPT1", "1"}), QString());
+    QCOMPARE(test::ReadFileBytes(path), QByteArray("LPT1\r\n1\r\n"));
+    QCOMPARE(statOf(path).st_gid, kDeskGroup);
+
+    const QString refused = writeAs(kBAtDesk, locked, {"COM1", "1"});
+    QVERIFY2(refused.contains(QStringLiteral("OH1.ini")) && refused.contains(QStringLiteral("읽기 전용")),
+             qPrintable(refused));
+    QCOMPARE(test::ReadFileBytes(locked), QByteArray("LPT1\r\n2\r\n"));
 }
 
 void TestSettingsFile::framingCodes_data() {

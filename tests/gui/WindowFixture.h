@@ -5,9 +5,13 @@
 
 #include "ui/windows/LabelWindow.h"
 
+#include <QApplication>
+#include <QClipboard>
 #include <QFile>
 #include <QLineEdit>
+#include <QList>
 #include <QString>
+#include <QStringList>
 #include <QTest>
 #include <QWidget>
 
@@ -20,6 +24,46 @@ namespace hanlabel::test {
 inline void Type(QWidget* widget, const QString& text) {
     for (QChar ch : text)
         QTest::sendKeyEvent(QTest::Click, widget, Qt::Key_unknown, QString(ch), Qt::NoModifier);
+}
+
+// The object name of the control that has the keyboard focus; empty when none has.
+inline QString FocusName() {
+    const QWidget* focus = QApplication::focusWidget();
+    return focus ? focus->objectName() : QString();
+}
+
+// Presses Tab (forward) or Shift+Tab on the control that has the focus.
+inline void PressTab(bool forward) {
+    QWidget* focus = QApplication::focusWidget();
+    if (!focus)
+        return;
+    if (forward)
+        QTest::keyClick(focus, Qt::Key_Tab);
+    else
+        QTest::keyClick(focus, Qt::Key_Backtab, Qt::ShiftModifier);
+}
+
+// Presses Tab until the named control has the focus, at most 40 times; false when it never does.
+inline bool TabTo(const QString& name) {
+    for (int i = 0; i < 40 && FocusName() != name; ++i)
+        PressTab(true);
+    return FocusName() == name;
+}
+
+// Presses Tab (true) or Shift+Tab (false) in turn; the name that has the focus after each.
+inline QStringList FocusAfter(const QList<bool>& forwardKeys) {
+    QStringList names;
+    for (bool forward : forwardKeys) {
+        PressTab(forward);
+        names << FocusName();
+    }
+    return names;
+}
+
+// Puts text on the clipboard and pastes it into the control with Ctrl+V.
+inline void Paste(QWidget* control, const QString& text) {
+    QApplication::clipboard()->setText(text);
+    QTest::keyClick(control, Qt::Key_V, Qt::ControlModifier);
 }
 
 // Waits until a label window has shown the outcome of its print job; false if it is still

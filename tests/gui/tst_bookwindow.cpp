@@ -5,6 +5,7 @@
 #include "glyphs/GlyphSource.h"
 #include "ui/kit/DataControl.h"
 #include "ui/kit/FormKit.h"
+#include "ui/kit/OneLineText.h"
 #include "ui/kit/UpDown.h"
 #include "ui/windows/BookLabelWindow.h"
 
@@ -145,8 +146,8 @@ class TestBookWindow : public QObject {
         QCOMPARE(w.p2->text(), QStringLiteral("인쇄위치 조정하기.."));
         QCOMPARE(w.p2->menu(), nullptr);
         QCOMPARE(w.MSComm1->objectName(), QStringLiteral("MSComm1"));
-        QCOMPARE(w.Text1->maxLength(), 13);
-        QCOMPARE(w.Text2->maxLength(), 13);
+        QCOMPARE(CharacterLimit(w.Text1), 13);
+        QCOMPARE(CharacterLimit(w.Text2), 13);
         QVERIFY(w.Option3->font().bold() && !w.Option1->font().bold());
         QCOMPARE(w.Image1->pixmap().size(), QSize(477, 40));
 

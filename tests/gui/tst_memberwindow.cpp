@@ -5,6 +5,7 @@
 #include "glyphs/GlyphSource.h"
 #include "ui/kit/DataControl.h"
 #include "ui/kit/FormKit.h"
+#include "ui/kit/OneLineText.h"
 #include "ui/kit/UpDown.h"
 #include "ui/windows/MemberCardWindow.h"
 
@@ -147,8 +148,8 @@ class TestMemberWindow : public QObject {
         QCOMPARE(w.q1->objectName(), QStringLiteral("q1"));
         QCOMPARE(w.q1->text(), QStringLiteral("인쇄위치 조정하기.."));
         QCOMPARE(w.MSComm1->objectName(), QStringLiteral("MSComm1"));
-        QCOMPARE(w.Text3->maxLength(), 6);
-        QCOMPARE(w.Text4->maxLength(), 7);
+        QCOMPARE(CharacterLimit(w.Text3), 6);
+        QCOMPARE(CharacterLimit(w.Text4), 7);
         QCOMPARE(w.Label7->text(), w.Label8->text());
         QCOMPARE(w.Image2->pixmap().size(), QSize(183, 238));
         QCOMPARE(w.Image1->pixmap().size(), QSize(477, 40));

@@ -3,7 +3,9 @@
 #include "core/AppFolder.h"
 #include "core/Failure.h"
 #include "settings/SettingsFile.h"
+#include "ui/kit/ControlFactory.h"
 #include "ui/kit/FormKit.h"
+#include "ui/kit/OneLineText.h"
 
 #include <QKeyEvent>
 #include <QLabel>
@@ -48,17 +50,14 @@ QLineEdit* PositionDialog::addRow(QLabel*& label, const QString& labelName, cons
     box->setObjectName(boxName);
     SetBackground(box, BoxColour);
     PlaceTwips(box, BoxLeft, boxTop, boxWidth, boxHeight);
+    MakeOneLine(box, PastedBreaks::KeepFirstLine);
     return box;
 }
 
 QPushButton* PositionDialog::addButton(const QString& name, const QString& caption, int left, int top,
                                        int width) {
-    auto* button = new QPushButton(caption, this);
-    button->setObjectName(name);
-    // Enter in a box must not press a button, as no button is the default.
-    button->setAutoDefault(false);
-    PlaceTwips(button, left, top, width, ButtonHeight);
-    return button;
+    // Enter presses the focused button; in a box it presses none, as no button is the default.
+    return MakeButton(this, name, caption, left, top, width, ButtonHeight);
 }
 
 void PositionDialog::Form_Load() {
@@ -103,12 +102,7 @@ void PositionDialog::keyPressEvent(QKeyEvent* event) {
         return;
     case Qt::Key_Return:
     case Qt::Key_Enter:
-        // Enter presses the button that has the focus and nothing else.
-        if (auto* button = qobject_cast<QPushButton*>(focusWidget()); button && event->modifiers() == 0) {
-            button->click();
-            event->accept();
-            return;
-        }
+        // A focused button takes Enter itself; from a box it reaches no button.
         event->accept();
         return;
     default:
@@ -134,6 +128,9 @@ defrm::defrm()
     Command1 = addButton(QStringLiteral("Command1"), QStringLiteral("저장하기"), 960, 2880, 1215);
     Command2 = addButton(QStringLiteral("Command2"), QStringLiteral("종  료"), 2760, 2880, 1335);
     setLineOrder({Text4, Text5, Text1, Text2, Text3});
+    // A printer ignores line breaks between commands: the fragment boxes leave them out.
+    for (QLineEdit* fragment : {Text1, Text2, Text3})
+        MakeOneLine(fragment, PastedBreaks::Drop);
     // Tab indexes: Command1 0, Text1 1, Text2 2, Text3 3, Command2 7, Text4 8, Text5 10.
     ChainTabOrder({Command1, Text1, Text2, Text3, Command2, Text4, Text5});
     connect(Command1, &QPushButton::clicked, this, &PositionDialog::Command1_Click);
@@ -162,6 +159,8 @@ de1frm::de1frm()
     Command1 = addButton(QStringLiteral("Command1"), QStringLiteral("저장하기"), 960, 3840, 1215);
     Command2 = addButton(QStringLiteral("Command2"), QStringLiteral("종  료"), 2640, 3840, 1335);
     setLineOrder({Text1, Text2, Text3, Text4, Text5, Text6, Text7});
+    for (QLineEdit* fragment : {Text1, Text6, Text7})
+        MakeOneLine(fragment, PastedBreaks::Drop);
     // Tab indexes: Command1 0, Command2 1, then Text1 to Text7 at 2, 4, ..., 14.
     ChainTabOrder({Command1, Command2, Text1, Text2, Text3, Text4, Text5, Text6, Text7});
     connect(Command1, &QPushButton::clicked, this, &PositionDialog::Command1_Click);

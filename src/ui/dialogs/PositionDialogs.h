@@ -35,7 +35,8 @@ class PositionDialog : public QDialog {
   protected:
     PositionDialog(const QString& objectName, const QString& caption, const QString& fileName,
                    int clientWidthTwips, int clientHeightTwips);
-    // One row: its caption label sits 120 twips below the top of its box.
+    // One row: its caption label sits 120 twips below the top of its box, which holds one line
+    // (pasted text is kept up to its first line break).
     QLineEdit* addRow(QLabel*& label, const QString& labelName, const QString& caption,
                       const QString& boxName, int boxTop, int boxWidth, int boxHeight);
     QPushButton* addButton(const QString& name, const QString& caption, int left, int top, int width);

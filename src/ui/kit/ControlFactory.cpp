@@ -1,12 +1,14 @@
 #include "ui/kit/ControlFactory.h"
 
 #include "ui/kit/FormKit.h"
+#include "ui/kit/Keys.h"
+#include "ui/kit/OneLineText.h"
 #include "ui/kit/UpDown.h"
 
 #include <QCheckBox>
 #include <QComboBox>
-#include <QFocusEvent>
 #include <QGroupBox>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPainter>
@@ -94,27 +96,71 @@ class FormFrame : public QGroupBox {
     }
 };
 
-// Sends the focus that Tab brings to an unselected option on to the selected one of its group.
-class SelectedOptionFocus : public QObject {
+// The options of one frame as one tab stop, as on Windows: Tab and Shift+Tab reach only the
+// selected option (the first one while none is), and the arrow keys move the selection round the
+// group. The unselected options still take the focus from a click.
+class OptionGroup : public QObject {
   public:
-    using QObject::QObject;
+    OptionGroup(const QList<QRadioButton*>& options, QObject* parent) : QObject(parent), m_options(options) {
+        for (QRadioButton* option : m_options) {
+            option->installEventFilter(this);
+            connect(option, &QAbstractButton::toggled, this, &OptionGroup::placeTabStop);
+        }
+        placeTabStop();
+    }
 
   protected:
     bool eventFilter(QObject* watched, QEvent* event) override {
-        if (event->type() != QEvent::FocusIn)
+        if (event->type() != QEvent::KeyPress)
             return false;
-        const auto reason = static_cast<QFocusEvent*>(event)->reason();
-        auto* option = qobject_cast<QRadioButton*>(watched);
-        if (!option || option->isChecked() ||
-            (reason != Qt::TabFocusReason && reason != Qt::BacktabFocusReason))
+        const auto* key = static_cast<QKeyEvent*>(event);
+        if ((key->modifiers() & ~Qt::KeypadModifier) != Qt::NoModifier)
             return false;
-        for (QRadioButton* sibling :
-             option->parentWidget()->findChildren<QRadioButton*>(Qt::FindDirectChildrenOnly))
-            if (sibling->isChecked()) {
-                sibling->setFocus(reason);
-                break;
-            }
-        return false;
+        int step = 0;
+        if (key->key() == Qt::Key_Down || key->key() == Qt::Key_Right)
+            step = 1;
+        else if (key->key() == Qt::Key_Up || key->key() == Qt::Key_Left)
+            step = -1;
+        const qsizetype at = m_options.indexOf(static_cast<QRadioButton*>(watched));
+        if (step == 0 || at < 0)
+            return false;
+        const qsizetype count = m_options.size();
+        QRadioButton* next = m_options[(at + step + count) % count];
+        // Focus first: the click may close the window (the window-switch options).
+        next->setFocus(step > 0 ? Qt::TabFocusReason : Qt::BacktabFocusReason);
+        next->click();
+        return true;
+    }
+
+  private:
+    // Only the selected option, or the first while none is selected, takes the focus from Tab.
+    void placeTabStop() {
+        QRadioButton* stop = m_options.constFirst();
+        for (QRadioButton* option : m_options)
+            if (option->isChecked())
+                stop = option;
+        for (QRadioButton* option : m_options)
+            option->setFocusPolicy(option == stop ? Qt::StrongFocus : Qt::ClickFocus);
+    }
+
+    QList<QRadioButton*> m_options;
+};
+
+// A push button that Return and the keypad's Enter press while it has the focus, as on Windows;
+// the space bar still presses it too. A held Enter presses it once.
+class FormButton : public QPushButton {
+  public:
+    using QPushButton::QPushButton;
+
+  protected:
+    void keyPressEvent(QKeyEvent* event) override {
+        if (!IsEnterKey(*event)) {
+            QPushButton::keyPressEvent(event);
+            return;
+        }
+        event->accept();
+        if (!event->isAutoRepeat())
+            click();
     }
 };
 
@@ -124,6 +170,7 @@ QLineEdit* MakeTextBox(QWidget* parent, const QString& name, int left, int top, 
                        const QColor& colour) {
     auto* box = Placed(new QLineEdit(parent), name, left, top, width, height, false);
     box->setTextMargins(0, 0, 0, 0);
+    MakeOneLine(box, PastedBreaks::KeepFirstLine);
     SetBackground(box, colour);
     return box;
 }
@@ -155,7 +202,7 @@ QGroupBox* MakeFrame(QWidget* parent, const QString& name, const QString& captio
 
 QPushButton* MakeButton(QWidget* parent, const QString& name, const QString& caption, int left, int top,
                         int width, int height) {
-    auto* button = Placed(new QPushButton(caption, parent), name, left, top, width, height, false);
+    auto* button = Placed(new FormButton(caption, parent), name, left, top, width, height, false);
     button->setAutoDefault(false);
     return button;
 }
@@ -168,7 +215,11 @@ QCheckBox* MakeCheckBox(QWidget* parent, const QString& name, const QString& cap
 QComboBox* MakePortCombo(QWidget* parent, const QString& name, int left, int top, int width, int height) {
     auto* combo = Placed(new QComboBox(parent), name, left, top, width, height, false);
     combo->setEditable(true);
+    // The text stays as typed or loaded: no completion, no case change on leaving the box, and
+    // nothing typed is added to the list.
+    combo->setCompleter(nullptr);
     combo->setInsertPolicy(QComboBox::NoInsert);
+    MakeOneLine(combo->lineEdit(), PastedBreaks::KeepFirstLine);
     combo->addItems({QStringLiteral("COM1"), QStringLiteral("LPT1")});
     combo->setEditText(QStringLiteral("COM1"));
     SetBackground(combo, LightYellow);
@@ -194,13 +245,21 @@ QWidget* MakeBand(QWidget* parent, const QString& name, int left, int top, int w
 void SetTabOrder(const QList<QWidget*>& order) {
     for (int i = 1; i < order.size(); ++i)
         QWidget::setTabOrder(order[i - 1], order[i]);
-    QObject* redirect = nullptr;
+    // The options of each frame, in tab order, form one group.
+    QList<QWidget*> frames;
+    QList<QList<QRadioButton*>> groups;
     for (QWidget* widget : order)
-        if (qobject_cast<QRadioButton*>(widget)) {
-            if (!redirect)
-                redirect = new SelectedOptionFocus(widget->window());
-            widget->installEventFilter(redirect);
+        if (auto* option = qobject_cast<QRadioButton*>(widget)) {
+            const qsizetype at = frames.indexOf(option->parentWidget());
+            if (at >= 0) {
+                groups[at] << option;
+            } else {
+                frames << option->parentWidget();
+                groups << QList<QRadioButton*>{option};
+            }
         }
+    for (qsizetype i = 0; i < frames.size(); ++i)
+        new OptionGroup(groups[i], frames[i]);
 }
 
 QStyle* MakeStarEchoStyle(QWidget* owner) {

@@ -20,7 +20,8 @@ namespace hanlabel {
 class UpDown;
 
 // The controls the two label windows are built from, each placed at a twips rectangle of its
-// parent and named (objectName); all but the spin control are set in "굴림" 9 pt.
+// parent and named (objectName); all but the spin control are set in "굴림" 9 pt. Text boxes hold
+// one line: pasted or dropped text is kept up to its first line break.
 QLineEdit* MakeTextBox(QWidget* parent, const QString& name, int left, int top, int width, int height,
                        const QColor& colour);
 QLabel* MakeLabel(QWidget* parent, const QString& name, const QString& caption, int left, int top, int width,
@@ -32,11 +33,13 @@ QRadioButton* MakeOption(QWidget* parent, const QString& name, const QString& ca
                          int width, int height, bool bold);
 QGroupBox* MakeFrame(QWidget* parent, const QString& name, const QString& caption, int left, int top,
                      int width, int height, bool bold);
+// A push button that Return, the keypad's Enter and the space bar press while it has the focus.
 QPushButton* MakeButton(QWidget* parent, const QString& name, const QString& caption, int left, int top,
                         int width, int height);
 QCheckBox* MakeCheckBox(QWidget* parent, const QString& name, const QString& caption, int left, int top,
                         int width, int height, bool bold);
-// The port choice: editable, list "COM1" and "LPT1", text "COM1", light yellow.
+// The port choice: editable, list "COM1" and "LPT1", text "COM1", light yellow. Its text stays
+// exactly as typed or set (no completion) and holds no line break.
 QComboBox* MakePortCombo(QWidget* parent, const QString& name, int left, int top, int width, int height);
 // A spin control; it takes the font of its parent.
 UpDown* MakeSpin(QWidget* parent, const QString& name, int left, int top, int width, int height);
@@ -51,8 +54,9 @@ inline const QColor LightCyan(128, 255, 255);
 inline const QColor LightYellow(255, 255, 128);
 inline const QColor BannerBlue(0, 0, 255);
 
-// Chains the focus order in the given sequence (the controls' tab indexes). Tabbing into a group
-// of options lands on its selected option, as the keyboard order of option groups goes.
+// Chains the focus order in the given sequence (the controls' tab indexes). The options of each
+// frame form one tab stop, entered at the selected option from either side; the arrow keys move
+// the selection round the group.
 void SetTabOrder(const QList<QWidget*>& order);
 
 // A style for one text box that masks its password display with "*", whatever the platform's

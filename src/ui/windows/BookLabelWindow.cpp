@@ -4,6 +4,7 @@
 #include "ui/kit/ControlFactory.h"
 #include "ui/kit/Decoration.h"
 #include "ui/kit/FormKit.h"
+#include "ui/kit/OneLineText.h"
 #include "ui/kit/UpDown.h"
 
 #include <QAction>
@@ -25,10 +26,10 @@ mainfrm::mainfrm(QWidget* parent)
     Shape1 = MakeBand(client, QStringLiteral("Shape1"), -150, 3420, 7275, 660, BannerBlue);
 
     Text1 = MakeTextBox(client, QStringLiteral("Text1"), 3270, 1320, 2175, 285, Pink);
-    Text1->setMaxLength(13);
+    SetCharacterLimit(Text1, 13);
     Image1 = MakePicture(client, QStringLiteral("Image1"), SampleBarcodePixmap(), 3270, 1680, 2235, 480);
     Text2 = MakeTextBox(client, QStringLiteral("Text2"), 3270, 2280, 2175, 285, Pink);
-    Text2->setMaxLength(13);
+    SetCharacterLimit(Text2, 13);
 
     Frame1 =
         MakeFrame(client, QStringLiteral("Frame1"), QStringLiteral("Serial No"), 4440, 225, 2415, 975, false);
@@ -108,6 +109,10 @@ void mainfrm::Text5_KeyPress(int keyAscii) {
 
 // The print button: runs the book label job on the boxes; an empty quantity is asked for.
 void mainfrm::Command1_Click() {
+    if (holdsHalfCharacter({{Text1, QStringLiteral("라벨 문구")},
+                            {Text2, QStringLiteral("일련번호")},
+                            {Text5, QStringLiteral("수량")}}))
+        return;
     BookLabelInputs in;
     in.portText = Combo1->currentText();
     in.framing = Option5->isChecked() ? SerialFraming::Even7 : SerialFraming::None8;

@@ -11,6 +11,7 @@
 #include "ui/kit/DataControl.h"
 #include "ui/kit/FormKit.h"
 #include "ui/kit/JobProgress.h"
+#include "ui/kit/OneLineText.h"
 #include "ui/kit/UpDown.h"
 #include "ui/windows/PreviewWindow.h"
 
@@ -54,6 +55,15 @@ void StepNumber(QLineEdit* box, double delta) {
     } catch (const Failure& failure) {
         ShowFailure(box->window(), failure.message());
     }
+}
+
+// The text of a line edit or of the port box.
+QString BoxText(const QWidget* box) {
+    if (const auto* edit = qobject_cast<const QLineEdit*>(box))
+        return edit->text();
+    if (const auto* combo = qobject_cast<const QComboBox*>(box))
+        return combo->currentText();
+    return {};
 }
 
 // How long a channel may take no byte before the box says so: $HANLABEL_STALL_NOTICE_MS when it
@@ -235,6 +245,23 @@ void LabelWindow::requestSwitch() {
     emit switchRequested();
     if (self)
         ownKindOption()->setChecked(true);
+}
+
+bool LabelWindow::holdsHalfCharacter(QList<JobBox> boxes) {
+    boxes << JobBox{m_originX, QStringLiteral("좌측위치")} << JobBox{m_originY, QStringLiteral("상하위치")}
+          << JobBox{Combo1, QStringLiteral("포트")};
+    for (const JobBox& entry : boxes) {
+        if (!HasLoneSurrogate(BoxText(entry.box)))
+            continue;
+        ShowMessage(this,
+                    QStringLiteral("%1 칸(%2)에 온전하지 않은 글자(짝 없는 서로게이트)가 있어 인쇄하지 "
+                                   "않습니다. 그 글자를 지우고 다시 입력하세요.")
+                        .arg(entry.name, entry.box->objectName()),
+                    QStringLiteral("입력오류"), QMessageBox::Critical);
+        entry.box->setFocus();
+        return true;
+    }
+    return false;
 }
 
 void LabelWindow::UpDown1_DownClick() { StepNumber(m_originX, -1); }

@@ -106,6 +106,16 @@ class LabelWindow : public QMainWindow {
     QAction* finishForm(const QString& actionName, const QRect& dataControlTwips, QLineEdit* originX,
                         QLineEdit* originY);
 
+    // A box whose text goes to the job, with the name the operator knows it by.
+    struct JobBox {
+        QWidget* box;
+        QString name;
+    };
+    // Before a print: true when one of the window's own boxes, the origin boxes or the port box
+    // holds half a character (a surrogate without its partner), which no job may get. Says so,
+    // naming the box, and puts the focus there.
+    bool holdsHalfCharacter(QList<JobBox> boxes);
+
     // Asks the window manager for the other label window. Should the switch not happen, the window
     // keeps showing its own kind selected.
     void requestSwitch();

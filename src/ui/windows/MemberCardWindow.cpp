@@ -4,6 +4,8 @@
 #include "ui/kit/ControlFactory.h"
 #include "ui/kit/Decoration.h"
 #include "ui/kit/FormKit.h"
+#include "ui/kit/Keys.h"
+#include "ui/kit/OneLineText.h"
 #include "ui/kit/UpDown.h"
 
 #include <QAction>
@@ -38,9 +40,9 @@ main1frm::main1frm(QWidget* parent)
     Text1 = MakeTextBox(client, QStringLiteral("Text1"), 4560, 720, 2175, 285, Pink);
     Text2 = MakeTextBox(client, QStringLiteral("Text2"), 4560, 1080, 2175, 285, Pink);
     Text3 = MakeTextBox(client, QStringLiteral("Text3"), 4560, 1440, 855, 285, Pink);
-    Text3->setMaxLength(6);
+    SetCharacterLimit(Text3, 6);
     Text4 = MakeTextBox(client, QStringLiteral("Text4"), 5760, 1440, 975, 285, Pink);
-    Text4->setMaxLength(7);
+    SetCharacterLimit(Text4, 7);
     Text4->setStyle(MakeStarEchoStyle(Text4));
 
     Command1 = makePrintButton();
@@ -94,13 +96,14 @@ main1frm::main1frm(QWidget* parent)
 
 main1frm::~main1frm() = default;
 
-// Key releases in Text3 and typed characters in Text4 (keys or composed input).
+// Key releases in Text3 and characters typed into Text4 (keys or composed input); Tab, Enter,
+// arrows and modifiers type nothing.
 bool main1frm::eventFilter(QObject* watched, QEvent* event) {
     if (watched == Text3 && event->type() == QEvent::KeyRelease &&
         !static_cast<QKeyEvent*>(event)->isAutoRepeat())
         Text3_KeyUp();
     if (watched == Text4) {
-        if (event->type() == QEvent::KeyPress && !static_cast<QKeyEvent*>(event)->text().isEmpty())
+        if (event->type() == QEvent::KeyPress && TypesCharacter(*static_cast<QKeyEvent*>(event)))
             Text4_KeyPress();
         else if (event->type() == QEvent::InputMethod &&
                  !static_cast<QInputMethodEvent*>(event)->commitString().isEmpty())
@@ -110,7 +113,7 @@ bool main1frm::eventFilter(QObject* watched, QEvent* event) {
 }
 
 void main1frm::Text3_KeyUp() {
-    if (Text3->text().length() >= 6)
+    if (CharacterCount(Text3->text()) >= 6)
         Text4->setFocus();
 }
 
@@ -124,6 +127,11 @@ void main1frm::Check1_Click() { Text4->setFocus(); }
 // The print button: runs the member card job on the boxes; a card sent whole empties the entries
 // of the next member.
 void main1frm::Command1_Click() {
+    if (holdsHalfCharacter({{Text1, QStringLiteral("소속")},
+                            {Text2, QStringLiteral("성명")},
+                            {Text3, QStringLiteral("회원번호 앞부분")},
+                            {Text4, QStringLiteral("회원번호 뒷부분")}}))
+        return;
     MemberCardInputs in;
     in.portText = Combo1->currentText();
     in.framing = Option5->isChecked() ? SerialFraming::Even7 : SerialFraming::None8;
