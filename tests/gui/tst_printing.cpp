@@ -1,4 +1,5 @@
 #include "ChannelTesting.h"
+#include "LabelWindows.h"
 #include "ModalBoxes.h"
 #include "WindowFixture.h"
 
@@ -8,7 +9,6 @@
 #include "ui/kit/FormKit.h"
 #include "ui/kit/JobProgress.h"
 #include "ui/windows/BookLabelWindow.h"
-#include "ui/windows/MemberCardWindow.h"
 #include "ui/windows/PreviewWindow.h"
 
 #include <QAbstractButton>
@@ -118,15 +118,8 @@ std::unique_ptr<LabelWindow> TestPrinting::typedWindow() {
     QFETCH(QString, kind);
     QFETCH(QStringList, boxes);
     QFETCH(QStringList, texts);
-    std::unique_ptr<LabelWindow> window;
-    if (kind == QLatin1String("book"))
-        window = std::make_unique<mainfrm>();
-    else
-        window = std::make_unique<main1frm>();
-    window->Form_Load();
-    window->show();
-    window->activateWindow();
-    if (!QTest::qWaitForWindowActive(window.get()))
+    auto window = test::ShownLoaded(kind);
+    if (!window)
         return {};
     window->Combo1->setEditText(QStringLiteral("LPT1"));
     for (qsizetype i = 0; i < boxes.size(); ++i) {
@@ -142,9 +135,9 @@ void TestPrinting::stalledSendIsCancelled_data() {
     QTest::addColumn<QString>("kind");
     QTest::addColumn<QStringList>("boxes");
     QTest::addColumn<QStringList>("texts");
-    QTest::newRow("book labels") << "book" << QStringList{"Text1", "Text2", "Text5"}
+    QTest::newRow("book labels") << "mainfrm" << QStringList{"Text1", "Text2", "Text5"}
                                  << QStringList{"한국A", "0012", "3"};
-    QTest::newRow("member card") << "member" << QStringList{"Text1", "Text2", "Text3", "Text4"}
+    QTest::newRow("member card") << "main1frm" << QStringList{"Text1", "Text2", "Text3", "Text4"}
                                  << QStringList{"도서관", "홍길동", "200401", "0123"};
 }
 
@@ -204,9 +197,9 @@ void TestPrinting::printerThatComesBackGetsOneJob_data() {
     QTest::addColumn<QStringList>("boxes");
     QTest::addColumn<QStringList>("texts");
     QTest::addColumn<QStringList>("emptiedAfter");
-    QTest::newRow("book labels") << "book" << QStringList{"Text1", "Text2", "Text5"}
+    QTest::newRow("book labels") << "mainfrm" << QStringList{"Text1", "Text2", "Text5"}
                                  << QStringList{"AB", "0012", "2"} << QStringList{};
-    QTest::newRow("member card") << "member" << QStringList{"Text1", "Text2", "Text3", "Text4"}
+    QTest::newRow("member card") << "main1frm" << QStringList{"Text1", "Text2", "Text3", "Text4"}
                                  << QStringList{"LIB", "KIM", "200401", "0123"}
                                  << QStringList{"Text2", "Text3", "Text4"};
 }
