@@ -33,21 +33,29 @@ QByteArray ComposeMemberCard(const MemberCardInputs& in, const QStringList& layo
     return out.bytes();
 }
 
+std::optional<QStringList> MemberCardSettings(const QString& folder, MemberCardInputs& in,
+                                              LabelJobOutcome& out) {
+    const QStringList layout =
+        JobSteps::SaveAndReadSettings(folder,
+                                      {SettingsFiles::MemberChannel, SettingsFiles::MemberOrigin,
+                                       SettingsFiles::MemberLayout, kLayoutLines},
+                                      in, out);
+    if (!JobSteps::OriginAccepted(in, {QStringLiteral("좌측위치(Text6)"), QStringLiteral("상하위치(Text5)")},
+                                  out))
+        return std::nullopt;
+    return layout;
+}
+
 // Saves channel and origin, reads the layout, then composes the card, unless the origin cannot
 // go into the stream.
 void MemberCardJob::print(MemberCardOutcome& out) {
-    const QStringList layout =
-        JobSteps::SaveAndReadSettings(m_env.folder,
-                                      {SettingsFiles::MemberChannel, SettingsFiles::MemberOrigin,
-                                       SettingsFiles::MemberLayout, kLayoutLines},
-                                      m_in, out);
-    if (!JobSteps::OriginAccepted(
-            m_in, {QStringLiteral("좌측위치(Text6)"), QStringLiteral("상하위치(Text5)")}, out))
+    const std::optional<QStringList> layout = MemberCardSettings(m_env.folder, m_in, out);
+    if (!layout)
         return;
 
     // Composed completely first: nothing is sent unless the whole card can be.
     const ChannelKind kind = ChooseChannel(m_in.portText);
-    readyToSend(out, ComposeMemberCard(m_in, layout, kind, *m_env.glyphs), kind);
+    readyToSend(out, ComposeMemberCard(m_in, *layout, kind, *m_env.glyphs), kind);
 }
 
 // A card sent whole asks for empty entries for the next member.

@@ -3,6 +3,8 @@
 #include "compose/PieceStream.h"
 #include "jobs/LabelJob.h"
 
+#include <optional>
+
 namespace hanlabel {
 
 // What the member card job reads: one card with the member's affiliation, name and number.
@@ -25,6 +27,12 @@ QString StarMask(const QString& secondPart);
 // The complete stream of one member card. Throws Failure before anything is sent.
 QByteArray ComposeMemberCard(const MemberCardInputs& in, const QStringList& layout, ChannelKind kind,
                              GlyphSource& glyphs);
+
+// The member card job's steps before composing: saves the channel choice and the origin, takes the
+// origin back as read, reads the layout and checks the origin. Returns the layout lines, or nothing
+// when the origin was refused (the outcome says which box). Throws Failure.
+std::optional<QStringList> MemberCardSettings(const QString& folder, MemberCardInputs& in,
+                                              LabelJobOutcome& out);
 
 // The print button of the member card window: records the channel choice and the origin, then
 // composes the card.

@@ -2,7 +2,9 @@
 #include "glyphs/GlyphSource.h"
 #include "jobs/MemberCardJob.h"
 #include "lists/ListCompose.h"
+#include "lists/ListJob.h"
 #include "lists/SentMarks.h"
+#include "settings/SettingsFile.h"
 
 #include "LabelJobRunner.h"
 #include "TestSupport.h"
@@ -49,6 +51,10 @@ class TestListPrint : public QObject {
     void initTestCase();
     void listEqualsCardJobsInTurn_data();
     void listEqualsCardJobsInTurn();
+    void settingsWrittenAsTheCardJob();
+    void originRefusedBeforeComposing_data();
+    void originRefusedBeforeComposing();
+    void settingsFailureNamesTheFile();
     void errorRowInTheMiddle();
     void cardsWithin_data();
     void cardsWithin();
@@ -73,48 +79,115 @@ void TestListPrint::initTestCase() {
 
 void TestListPrint::listEqualsCardJobsInTurn_data() {
     QTest::addColumn<QString>("port");
-    QTest::newRow("parallel") << "LPT1";
-    QTest::newRow("serial") << "COM1";
+    QTest::addColumn<QString>("golden");
+    QTest::newRow("parallel") << "LPT1"
+                              << "list-three.lpt.zpl";
+    QTest::newRow("serial") << "COM1"
+                            << "list-three.com.zpl";
 }
 
 void TestListPrint::listEqualsCardJobsInTurn() {
     QFETCH(QString, port);
+    QFETCH(QString, golden);
     const MemberList list = ParseMemberList(kThree, {});
     const MemberCardInputs window = Window(port);
-    const ChannelKind kind = ChooseChannel(port);
-    const ComposedList composed =
-        ComposeMemberList(list, RowsToPrint(list, {}), window, kLayout, kind, m_glyphs);
-    QVERIFY(composed.errors.isEmpty());
-    QCOMPARE(composed.cards.size(), 3);
-
-    // Three member card jobs, one after another, through the job itself on a file target.
     AppFolderFixture app;
     app.writeLines("DPOS1.ini", kLayout);
+    const ListPrintOutcome out =
+        PrepareListPrint(list, RowsToPrint(list, {}), window, JobEnvironment{app.path(), &m_glyphs});
+    QVERIFY2(out.status == JobStatus::Composed, qPrintable(out.failure));
+    const ComposedList& composed = out.composed;
+    QVERIFY(composed.errors.isEmpty());
+    QCOMPARE(composed.cards.size(), 3);
+    QCOMPARE(out.order.stream, composed.stream);
+    QCOMPARE(out.order.kind, ChooseChannel(port));
+    QCOMPARE(out.order.framing, window.framing);
+    const QString diff = test::CompareGolden(golden, composed.stream);
+    QVERIFY2(diff.isEmpty(), qPrintable(diff));
+
+    // Three member card jobs, one after another, through the job itself on the channel.
     const QString lpt = m_dir.filePath("lpt1.zpl");
     qputenv("HANLABEL_LPT1", lpt.toLocal8Bit());
+    test::PtyCapture pty;
+    qputenv("HANLABEL_COM1", pty.slavePath().toLocal8Bit());
     QByteArray jobs;
     for (int i = 0; i < 3; ++i) {
-        MemberCardInputs in = CardInputs(list.rows[i], window);
-        QByteArray card;
-        if (kind == ChannelKind::Parallel) {
-            MemberCardJob job(in, JobEnvironment{app.path(), &m_glyphs});
-            const MemberCardOutcome out = test::RunLabelJob(job);
-            QVERIFY2(out.status == JobStatus::Printed, qPrintable(out.failure));
-            card = test::ReadFileBytes(lpt);
-        } else {
-            card = ComposeMemberCard(in, kLayout, kind, m_glyphs);
-        }
+        MemberCardJob job(CardInputs(list.rows[i], window), JobEnvironment{app.path(), &m_glyphs});
+        const MemberCardOutcome card = test::RunLabelJob(job);
+        QVERIFY2(card.status == JobStatus::Printed, qPrintable(card.failure));
+        const qsizetype before = jobs.size();
+        if (out.order.kind == ChannelKind::Parallel)
+            jobs += test::ReadFileBytes(lpt);
+        else
+            jobs = pty.waitFor(composed.cards[i].end);
         const ComposedCard& c = composed.cards[i];
         QCOMPARE(c.row, i);
         QCOMPARE(c.line, i + 2);
-        QCOMPARE(c.begin, jobs.size());
-        QCOMPARE(composed.stream.mid(c.begin, c.end - c.begin), card);
-        jobs += card;
+        QCOMPARE(c.begin, before);
+        QCOMPARE(c.end, jobs.size());
     }
     QCOMPARE(composed.stream, jobs);
     QCOMPARE(composed.stream.count("^XA"), 3);
     QVERIFY(composed.stream.contains("^FD2004010123^FS"));
     QVERIFY(composed.stream.contains("^FD1-*^FS"));
+}
+
+void TestListPrint::settingsWrittenAsTheCardJob() {
+    // The same window inputs once through the list, once through a card job in another folder.
+    MemberCardInputs window = Window("LPT1");
+    window.framing = SerialFraming::Even7;
+    window.originX = "12a";
+    window.originY = "";
+    const QStringList layout = kLayout + QStringList{"eighth line"};
+    AppFolderFixture listApp, cardApp;
+    listApp.writeLines("DPOS1.ini", layout);
+    cardApp.writeLines("DPOS1.ini", layout);
+    const MemberList list = ParseMemberList(kThree, {});
+    const ListPrintOutcome out =
+        PrepareListPrint(list, RowsToPrint(list, {}), window, JobEnvironment{listApp.path(), &m_glyphs});
+    QCOMPARE(out.status, JobStatus::Composed);
+    MemberCardJob job(CardInputs(list.rows[0], window), JobEnvironment{cardApp.path(), &m_glyphs});
+    const MemberCardOutcome card = job.Command1_Click();
+    QCOMPARE(card.status, JobStatus::Composed);
+    for (const QString& name : SettingsFiles::All)
+        QCOMPARE(listApp.readBytes(name), cardApp.readBytes(name));
+    QCOMPARE(listApp.readBytes("OH1.ini"), QByteArray("LPT1\r\n1\r\n"));
+    QCOMPARE(out.originX, card.originX);
+    QCOMPARE(out.originY, card.originY);
+    QCOMPARE(out.layoutLines.value(), kLayout);
+    QVERIFY(out.order.stream.startsWith("^XA^PR3^LH12a,\r\n"));
+    QCOMPARE(out.composed.stream.left(card.order.stream.size()), card.order.stream);
+}
+
+void TestListPrint::originRefusedBeforeComposing_data() {
+    test::OriginRejectionRows(QStringLiteral("좌측위치(Text6)"), QStringLiteral("상하위치(Text5)"));
+}
+
+void TestListPrint::originRefusedBeforeComposing() {
+    QFETCH(QString, x);
+    QFETCH(QString, y);
+    MemberCardInputs window = Window("LPT1");
+    window.originX = x;
+    window.originY = y;
+    AppFolderFixture app;
+    app.writeLines("DPOS1.ini", kLayout);
+    const MemberList list = ParseMemberList(kThree, {});
+    const ListPrintOutcome out =
+        PrepareListPrint(list, RowsToPrint(list, {}), window, JobEnvironment{app.path(), &m_glyphs});
+    test::VerifyOriginRejected(out, app, m_dir.filePath("not-sent.zpl"), "OH1.ini", "position1.ini", kLayout);
+    QVERIFY(out.composed.cards.isEmpty());
+    QVERIFY(out.order.stream.isEmpty());
+}
+
+void TestListPrint::settingsFailureNamesTheFile() {
+    AppFolderFixture app;
+    app.writeLines("DPOS1.ini", kLayout.mid(0, 6));
+    const MemberList list = ParseMemberList(kThree, {});
+    const ListPrintOutcome out =
+        PrepareListPrint(list, RowsToPrint(list, {}), Window("LPT1"), JobEnvironment{app.path(), &m_glyphs});
+    QCOMPARE(out.status, JobStatus::Failed);
+    QVERIFY2(out.failure.contains("DPOS1.ini"), qPrintable(out.failure));
+    QVERIFY(out.composed.cards.isEmpty());
 }
 
 void TestListPrint::errorRowInTheMiddle() {

@@ -1,0 +1,36 @@
+#include "lists/ListJob.h"
+
+namespace hanlabel {
+
+namespace {
+
+// The list on the job frame, so that a Failure ends it as it ends a member card job.
+class MemberListJob final : public LabelJob<MemberCardInputs, ListPrintOutcome> {
+  public:
+    MemberListJob(const MemberCardInputs& window, const JobEnvironment& env, const MemberList& list,
+                  const QList<int>& rows)
+        : LabelJob(window, env), m_list(list), m_rows(rows) {}
+
+  private:
+    void print(ListPrintOutcome& out) override {
+        const std::optional<QStringList> layout = MemberCardSettings(m_env.folder, m_in, out);
+        if (!layout)
+            return;
+        const ChannelKind kind = ChooseChannel(m_in.portText);
+        out.composed = ComposeMemberList(m_list, m_rows, m_in, *layout, kind, *m_env.glyphs);
+        readyToSend(out, out.composed.stream, kind);
+    }
+
+    const MemberList& m_list;
+    const QList<int>& m_rows;
+};
+
+} // namespace
+
+ListPrintOutcome PrepareListPrint(const MemberList& list, const QList<int>& rows,
+                                  const MemberCardInputs& window, const JobEnvironment& env) {
+    MemberListJob job(window, env, list, rows);
+    return job.Command1_Click();
+}
+
+} // namespace hanlabel
