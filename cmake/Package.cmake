@@ -1,5 +1,5 @@
 # The Debian package (cpack -G DEB): the program and its default application files in
-# /usr/lib/hanlabel, /usr/bin/hanlabel, a desktop entry, an icon and AppStream metainfo.
+# /usr/lib/hanlabel, /usr/bin/hanlabel and /usr/bin/hanlabel-batch, a desktop entry, an icon and AppStream metainfo.
 # Its rules belong to the component "package" only, so a plain cmake --install still lays out the
 # self-contained folder of src/CMakeLists.txt.
 
@@ -10,14 +10,17 @@ set(HANLABEL_PACKAGE_MAINTAINER "hanlabel maintainers <maintainers@users.noreply
 
 set(package_lib lib/hanlabel)
 set(package_stage ${CMAKE_BINARY_DIR}/package)
-install(TARGETS hanlabel RUNTIME DESTINATION ${package_lib} COMPONENT package EXCLUDE_FROM_ALL)
+install(TARGETS hanlabel hanlabel-batch RUNTIME DESTINATION ${package_lib} COMPONENT package EXCLUDE_FROM_ALL)
 file(GLOB app_files ${PROJECT_SOURCE_DIR}/data/app/*)
 install(FILES ${app_files} DESTINATION ${package_lib} COMPONENT package EXCLUDE_FROM_ALL)
 
-# /usr/bin/hanlabel is a relative link, so an extracted package runs where it lies.
+# /usr/bin/hanlabel and /usr/bin/hanlabel-batch are relative links, so an extracted package runs
+# where it lies, and each finds the default application files beside its real executable.
 file(MAKE_DIRECTORY ${package_stage})
-file(CREATE_LINK ../${package_lib}/hanlabel ${package_stage}/hanlabel SYMBOLIC)
-install(FILES ${package_stage}/hanlabel DESTINATION bin COMPONENT package EXCLUDE_FROM_ALL)
+foreach(program hanlabel hanlabel-batch)
+    file(CREATE_LINK ../${package_lib}/${program} ${package_stage}/${program} SYMBOLIC)
+    install(FILES ${package_stage}/${program} DESTINATION bin COMPONENT package EXCLUDE_FROM_ALL)
+endforeach()
 
 configure_file(${PROJECT_SOURCE_DIR}/packaging/hanlabel.desktop.in
     ${package_stage}/${HANLABEL_APP_ID}.desktop @ONLY)

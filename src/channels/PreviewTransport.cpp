@@ -2,6 +2,7 @@
 
 #include "channels/Link.h"
 
+#include <QFileInfo>
 #include <QImageWriter>
 #include <QMutex>
 #include <QSaveFile>
@@ -24,6 +25,29 @@ PreviewPresenter& Presenter() {
     return presenter;
 }
 
+// The label formats of a stream, each from its "^XA" to the next; what comes before the first
+// goes with it.
+QList<QByteArray> SplitFormats(const QByteArray& stream) {
+    QList<QByteArray> formats;
+    qsizetype begin = 0;
+    qsizetype next = stream.indexOf("^XA", 1);
+    while (next > 0) {
+        formats.append(stream.mid(begin, next - begin));
+        begin = next;
+        next = stream.indexOf("^XA", next + 3);
+    }
+    formats.append(stream.mid(begin));
+    return formats;
+}
+
+// "card.png" → "card-2.png"; a name without a suffix gets "-2" at its end.
+QString NumberedPath(const QString& path, int number) {
+    const QFileInfo info(path);
+    const QString suffix = info.suffix();
+    const QString stem = suffix.isEmpty() ? path : path.chopped(suffix.size() + 1);
+    return stem + QLatin1Char('-') + QString::number(number) + (suffix.isEmpty() ? QString() : u'.' + suffix);
+}
+
 // The virtual printer takes the whole job at once and shows or writes its picture at the end.
 class PreviewLink final : public Link {
   public:
@@ -37,12 +61,20 @@ class PreviewLink final : public Link {
     }
     LinkWait wait() const override { return {}; }
 
+    // A job of several label formats (a list of cards) to a file gives one picture a format,
+    // PATH-1.png, PATH-2.png, ...; the window shows the first.
     bool complete() override {
-        const PreviewResult result = RenderZpl(m_stream);
-        if (m_path.isEmpty())
-            present(result);
-        else
-            write(result);
+        if (m_path.isEmpty()) {
+            present(RenderZpl(m_stream));
+            return true;
+        }
+        const QList<QByteArray> formats = SplitFormats(m_stream);
+        if (formats.size() <= 1) {
+            write(RenderZpl(m_stream), m_path);
+            return true;
+        }
+        for (qsizetype i = 0; i < formats.size(); ++i)
+            write(RenderZpl(formats[i]), NumberedPath(m_path, int(i + 1)));
         return true;
     }
 
@@ -58,20 +90,20 @@ class PreviewLink final : public Link {
         presenter(result);
     }
 
-    void write(const PreviewResult& result) const {
-        QSaveFile file(m_path);
+    static void write(const PreviewResult& result, const QString& path) {
+        QSaveFile file(path);
         if (!file.open(QIODevice::WriteOnly))
-            throw Failure(QStringLiteral("미리보기 파일 %1을(를) 만들 수 없습니다: %2")
-                              .arg(m_path, file.errorString()));
+            throw Failure(
+                QStringLiteral("미리보기 파일 %1을(를) 만들 수 없습니다: %2").arg(path, file.errorString()));
         QImageWriter writer(&file, "png");
         if (!writer.write(PreviewPicture(result))) {
             file.cancelWriting();
             throw Failure(
-                QStringLiteral("미리보기 파일 %1에 쓸 수 없습니다: %2").arg(m_path, writer.errorString()));
+                QStringLiteral("미리보기 파일 %1에 쓸 수 없습니다: %2").arg(path, writer.errorString()));
         }
         if (!file.commit())
             throw Failure(
-                QStringLiteral("미리보기 파일 %1에 쓸 수 없습니다: %2").arg(m_path, file.errorString()));
+                QStringLiteral("미리보기 파일 %1에 쓸 수 없습니다: %2").arg(path, file.errorString()));
     }
 
     QString m_path;

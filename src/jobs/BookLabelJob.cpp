@@ -87,8 +87,7 @@ void BookLabelJob::print(BookLabelOutcome& out) {
     }
 
     // Composed completely first: an overflow or a missing glyph must not leave half a job in the printer.
-    const ChannelKind kind = ChooseChannel(m_in.portText);
-    readyToSend(out, ComposeBookLabel(m_in, layout, kind, *m_env.glyphs), kind);
+    readyToSend(out, ComposeBookLabel(m_in, layout, sendChannel(), *m_env.glyphs));
 }
 
 } // namespace hanlabel

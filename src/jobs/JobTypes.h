@@ -24,6 +24,10 @@ struct LabelJobInputs {
     SerialFraming framing = SerialFraming::None8; // framing of the serial port
     QString originX;                              // label home x, as typed
     QString originY;                              // label home y, as typed
+    // For this print only, never saved (the batch command's --port and --framing): the port and
+    // framing the job is composed for and sent with, while the channel file keeps the two above.
+    std::optional<QString> sendPort;
+    std::optional<SerialFraming> sendFraming;
 };
 
 enum class JobStatus {

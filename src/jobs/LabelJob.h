@@ -49,9 +49,12 @@ template <typename Inputs, typename Outcome> class LabelJob {
     // What else a complete send means for the window.
     virtual void printed(Outcome&) {}
 
-    // The last step: the whole job composed, to go to the chosen channel.
-    void readyToSend(Outcome& out, QByteArray stream, ChannelKind kind) const {
-        out.order = SendOrder{std::move(stream), kind, m_in.framing};
+    // The channel the job is composed for and sent on.
+    ChannelKind sendChannel() const { return ChooseChannel(m_in.sendPort.value_or(m_in.portText)); }
+
+    // The last step: the whole job composed for sendChannel(), to go there.
+    void readyToSend(Outcome& out, QByteArray stream) const {
+        out.order = SendOrder{std::move(stream), sendChannel(), m_in.sendFraming.value_or(m_in.framing)};
         out.status = JobStatus::Composed;
     }
 

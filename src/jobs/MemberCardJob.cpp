@@ -54,8 +54,7 @@ void MemberCardJob::print(MemberCardOutcome& out) {
         return;
 
     // Composed completely first: nothing is sent unless the whole card can be.
-    const ChannelKind kind = ChooseChannel(m_in.portText);
-    readyToSend(out, ComposeMemberCard(m_in, *layout, kind, *m_env.glyphs), kind);
+    readyToSend(out, ComposeMemberCard(m_in, *layout, sendChannel(), *m_env.glyphs));
 }
 
 // A card sent whole asks for empty entries for the next member.

@@ -16,9 +16,8 @@ class MemberListJob final : public LabelJob<MemberCardInputs, ListPrintOutcome> 
         const std::optional<QStringList> layout = MemberCardSettings(m_env.folder, m_in, out);
         if (!layout)
             return;
-        const ChannelKind kind = ChooseChannel(m_in.portText);
-        out.composed = ComposeMemberList(m_list, m_rows, m_in, *layout, kind, *m_env.glyphs);
-        readyToSend(out, out.composed.stream, kind);
+        out.composed = ComposeMemberList(m_list, m_rows, m_in, *layout, sendChannel(), *m_env.glyphs);
+        readyToSend(out, out.composed.stream);
     }
 
     const MemberList& m_list;

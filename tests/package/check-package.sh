@@ -33,10 +33,14 @@ done
 
 dpkg-deb -x "$deb" root
 lib=root/usr/lib/hanlabel
-for f in hanlabel OH.ini position.ini DPOS.ini OH1.ini position1.ini DPOS1.ini 견고딕24X24.mdb; do
+for f in hanlabel hanlabel-batch OH.ini position.ini DPOS.ini OH1.ini position1.ini DPOS1.ini 견고딕24X24.mdb; do
     [ -f "$lib/$f" ] || fail "$lib/$f is missing"
 done
 [ -x root/usr/bin/hanlabel ] || fail "/usr/bin/hanlabel is missing"
+[ -x root/usr/bin/hanlabel-batch ] || fail "/usr/bin/hanlabel-batch is missing"
+help=$(env -i LANG=C.UTF-8 PATH=/usr/bin:/bin "$work/root/usr/bin/hanlabel-batch" --help) ||
+    fail "hanlabel-batch --help ended with $?"
+grep -q '^사용법:' <<<"$help" || fail "hanlabel-batch --help shows no usage: $help"
 desktop=$(ls root/usr/share/applications/*.desktop)
 desktop-file-validate "$desktop" || fail "desktop-file-validate $desktop"
 grep -q '^Name\[ko\]=' "$desktop" || fail "no Korean name in $desktop"

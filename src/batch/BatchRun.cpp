@@ -1,0 +1,282 @@
+#include "batch/BatchRun.h"
+
+#include "batch/BatchOptions.h"
+#include "channels/PrinterMapping.h"
+#include "channels/SendJob.h"
+#include "core/AppFolder.h"
+#include "core/Failure.h"
+#include "glyphs/GlyphSource.h"
+#include "jobs/BookLabelJob.h"
+#include "jobs/JobSteps.h"
+#include "lists/ListJob.h"
+#include "lists/SentMarks.h"
+#include "settings/SettingsFile.h"
+
+#include <QCoreApplication>
+#include <QEventLoop>
+#include <QSocketNotifier>
+#include <QTimer>
+
+#include <csignal>
+#include <cstdio>
+#include <fcntl.h>
+#include <functional>
+#include <unistd.h>
+
+namespace hanlabel {
+
+namespace {
+
+const QString kGlyphDatabaseName = QStringLiteral("견고딕24X24.mdb");
+
+// One line on stderr.
+void Report(const QString& text) {
+    std::fputs(qPrintable(text + u'\n'), stderr);
+    std::fflush(stderr);
+}
+
+// SIGINT and SIGTERM reach the event loop through a pipe, so that they cancel the send.
+int g_signalPipe[2] = {-1, -1};
+
+void OnSignal(int) {
+    const char byte = 1;
+    [[maybe_unused]] const ssize_t n = ::write(g_signalPipe[1], &byte, 1);
+}
+
+// Makes SIGINT and SIGTERM write to the pipe instead of ending the process.
+void CatchInterrupts() {
+    if (::pipe2(g_signalPipe, O_CLOEXEC | O_NONBLOCK) != 0)
+        throw Failure(QStringLiteral("신호를 받을 파이프를 만들 수 없습니다."));
+    struct sigaction action = {};
+    action.sa_handler = OnSignal;
+    sigemptyset(&action.sa_mask);
+    action.sa_flags = SA_RESTART;
+    ::sigaction(SIGINT, &action, nullptr);
+    ::sigaction(SIGTERM, &action, nullptr);
+}
+
+// How long the channel may take nothing before the stall is reported: $HANLABEL_STALL_NOTICE_MS
+// when it holds a positive number of milliseconds, as for the windows, else the engine's default.
+std::chrono::milliseconds StallNoticeTime() {
+    bool ok = false;
+    const qint64 ms = qEnvironmentVariable("HANLABEL_STALL_NOTICE_MS").toLongLong(&ok);
+    return ok && ms > 0 ? std::chrono::milliseconds(ms) : kDefaultStallNotice;
+}
+
+// How a send ended.
+struct SendResult {
+    bool ok = false;
+    QString message; // the failure or the cancel report
+    qint64 sent = 0; // bytes that reached the channel
+};
+
+// Sends a composed order on the worker as the windows do and waits for it: stalls reported on
+// stderr, given up after the stall limit, cancelled by SIGINT/SIGTERM. `progress` sees each report.
+SendResult Send(const SendOrder& order, const BatchOptions& options,
+                const std::function<void(qint64 sent, qint64 total)>& progress) {
+    const std::unique_ptr<SendJob> job = JobSteps::MakeSendJob(order);
+    job->setStallAfter(StallNoticeTime());
+    QEventLoop loop;
+    SendResult result;
+    QObject::connect(job.get(), &SendJob::progress, &loop, [&](qint64 sent, qint64 total) {
+        result.sent = sent;
+        if (progress)
+            progress(sent, total);
+    });
+    QTimer giveUp;
+    giveUp.setSingleShot(true);
+    QObject::connect(&giveUp, &QTimer::timeout, job.get(), [&] {
+        Report(QStringLiteral("%1초를 기다렸지만 프린터가 받지 않아 인쇄를 취소합니다.")
+                   .arg(*options.stallLimit));
+        job->cancel();
+    });
+    QObject::connect(job.get(), &SendJob::stallChanged, &loop, [&](bool stalled, const QString& notice) {
+        if (stalled) {
+            Report(notice + QStringLiteral(" (기다립니다. Ctrl+C로 취소)"));
+            if (options.stallLimit)
+                giveUp.start(std::chrono::milliseconds(qint64(*options.stallLimit * 1000)));
+        } else {
+            Report(QStringLiteral("프린터가 다시 받습니다."));
+            giveUp.stop();
+        }
+    });
+    QSocketNotifier interrupt(g_signalPipe[0], QSocketNotifier::Read);
+    QObject::connect(&interrupt, &QSocketNotifier::activated, job.get(), [&] {
+        char byte;
+        while (::read(g_signalPipe[0], &byte, 1) > 0) {
+        }
+        job->cancel();
+    });
+    QObject::connect(job.get(), &SendJob::finished, &loop, [&](bool ok, const QString& message) {
+        result.ok = ok;
+        result.message = message;
+        loop.quit();
+    });
+    job->start();
+    loop.exec();
+    if (result.ok)
+        result.sent = order.stream.size();
+    return result;
+}
+
+// The port and origin a label window starts with, from its channel and origin files.
+void ReadWindowSettings(const QString& folder, const QString& channelFile, const QString& originFile,
+                        LabelJobInputs& in) {
+    const QStringList channel = ReadSettingsFile(ApplicationFile(folder, channelFile), 2);
+    in.portText = channel[0];
+    in.framing = FramingOptionFromCode(channel[1]) == 5 ? SerialFraming::Even7 : SerialFraming::None8;
+    const QStringList origin = ReadSettingsFile(ApplicationFile(folder, originFile), 2);
+    in.originX = origin[0];
+    in.originY = origin[1];
+}
+
+// The overrides of this run: port and framing go with the job, never into the settings files;
+// --to becomes the port's mapping for this process. Throws Failure for a target the port cannot take.
+void ApplyOverrides(const BatchOptions& options, LabelJobInputs& in) {
+    in.sendPort = options.port;
+    in.sendFraming = options.framing;
+    if (!options.target)
+        return;
+    const ChannelKind kind = ChooseChannel(options.port.value_or(in.portText));
+    const TargetKind targetKind = ClassifyTarget(*options.target);
+    if (kind == ChannelKind::Serial && targetKind != TargetKind::Device && targetKind != TargetKind::File)
+        throw Failure(
+            QStringLiteral("--to %1: 직렬 포트(%2)에는 장치만 줄 수 있습니다. --port LPT1과 함께 쓰십시오.")
+                .arg(*options.target, options.port.value_or(in.portText)));
+    qputenv(qPrintable(PortVariable(kind)), options.target->toLocal8Bit());
+}
+
+// The message of a job that did not get to its channel, and the status it ends the run with.
+int JobStopped(const LabelJobOutcome& out) {
+    Report(out.failure.isEmpty() ? QStringLiteral("인쇄하지 않았습니다.") : out.failure);
+    return ExitFailed;
+}
+
+// The environment every command prints in: the application folder and the glyph database.
+struct BatchEnvironment {
+    QString folder;
+    GlyphSource glyphs;
+};
+
+int RunBook(const BatchOptions& options, BatchEnvironment& env) {
+    BookLabelInputs in;
+    ReadWindowSettings(env.folder, SettingsFiles::BookChannel, SettingsFiles::BookOrigin, in);
+    ApplyOverrides(options, in);
+    in.labelText = options.text;
+    in.firstSerial = options.serial;
+    in.ascending = !options.descending;
+    in.quantity = options.quantity;
+    BookLabelJob job(in, JobEnvironment{env.folder, &env.glyphs});
+    BookLabelOutcome out = job.Command1_Click();
+    if (out.status == JobStatus::QuantityMissing) {
+        Report(QStringLiteral("--quantity %1: 수량은 숫자여야 합니다.").arg(options.quantity));
+        return ExitFailed;
+    }
+    if (out.status != JobStatus::Composed)
+        return JobStopped(out);
+    const SendResult sent = Send(out.order, options, {});
+    job.sendFinished(out, sent.ok, sent.message);
+    if (!sent.ok) {
+        Report(sent.message);
+        return ExitFailed;
+    }
+    Report(QStringLiteral("라벨 %1장을 보냈습니다.").arg(options.quantity.trimmed()));
+    return ExitSent;
+}
+
+int RunMembers(const BatchOptions& options, BatchEnvironment& env) {
+    ListReadOptions read{options.affiliation, std::nullopt};
+    if (!options.columns.isEmpty())
+        read.columns = ParseColumnMap(options.columns);
+    MemberList list = ReadMemberList(options.listPath, read);
+    const QString marksPath = SentMarks::PathFor(options.listPath);
+    SentMarks marks = SentMarks::Load(marksPath);
+    ApplySentMarks(list, marks);
+
+    MemberCardInputs window;
+    ReadWindowSettings(env.folder, SettingsFiles::MemberChannel, SettingsFiles::MemberOrigin, window);
+    ApplyOverrides(options, window);
+    window.maskSecondPart = !options.unmasked;
+
+    const QList<int> rows = RowsToPrint(list, {options.fromLine, options.again});
+    ListPrintOutcome out = PrepareListPrint(list, rows, window, JobEnvironment{env.folder, &env.glyphs});
+    if (out.status != JobStatus::Composed)
+        return JobStopped(out);
+    MarkComposeErrors(list, out.composed);
+
+    int errors = 0;
+    int skipped = 0;
+    for (const ListRow& row : list.rows) {
+        if (row.line < options.fromLine)
+            continue;
+        if (row.status == RowStatus::Error) {
+            Report(QStringLiteral("오류 ") + RowErrorText(row));
+            ++errors;
+        } else if (row.sent && !options.again) {
+            ++skipped;
+        }
+    }
+    if (skipped)
+        Report(QStringLiteral("이미 보낸 %1행은 건너뜁니다 (다시 인쇄하려면 --again).").arg(skipped));
+
+    const ComposedList& composed = out.composed;
+    const int total = int(composed.cards.size());
+    int whole = 0;
+    SendResult sent{true, {}, 0};
+    if (total > 0) {
+        const bool showProgress = ::isatty(STDERR_FILENO);
+        sent = Send(out.order, options, [&](qint64 bytes, qint64) {
+            const int cards = composed.cardsWithin(bytes);
+            if (showProgress && cards != whole)
+                std::fprintf(stderr, "\r%d / %d", cards, total);
+            whole = cards;
+        });
+        if (showProgress)
+            std::fputs("\n", stderr);
+        whole = composed.cardsWithin(sent.sent);
+        MarkCardsSent(list, marks, composed, whole);
+        marks.save(marksPath);
+    }
+    if (!sent.ok) {
+        Report(sent.message);
+        Report(QStringLiteral("카드 %1 / %2장을 온전히 보냈습니다. 이어서 인쇄하면 나머지만 보냅니다.")
+                   .arg(whole)
+                   .arg(total));
+        return ExitFailed;
+    }
+    Report((total > 0 ? QStringLiteral("카드 %1장을 보냈습니다. ").arg(total)
+                      : QStringLiteral("보낼 카드가 없습니다. ")) +
+           ListSummary(list));
+    return errors > 0 ? ExitRowErrors : ExitSent;
+}
+
+} // namespace
+
+int RunBatch(const QStringList& arguments) {
+    BatchOptions options;
+    try {
+        options = ParseBatchOptions(arguments);
+    } catch (const Failure& failure) {
+        Report(failure.message());
+        Report(QStringLiteral("도움말: hanlabel-batch --help"));
+        return ExitFailed;
+    }
+    if (options.command == BatchOptions::Command::Help) {
+        std::fputs(qPrintable(BatchHelpText()), stdout);
+        return ExitSent;
+    }
+    try {
+        CatchInterrupts();
+        const FolderChoice choice = PrepareApplicationFolder();
+        BatchEnvironment env;
+        env.folder = choice.folder;
+        env.glyphs.bind(ShippedFile(choice, kGlyphDatabaseName));
+        return options.command == BatchOptions::Command::Book ? RunBook(options, env)
+                                                              : RunMembers(options, env);
+    } catch (const Failure& failure) {
+        Report(failure.message());
+        return ExitFailed;
+    }
+}
+
+} // namespace hanlabel
