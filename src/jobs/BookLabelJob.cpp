@@ -76,7 +76,7 @@ void BookLabelJob::print(BookLabelOutcome& out) {
     const QStringList layout = JobSteps::SaveAndReadSettings(
         m_env.folder,
         {SettingsFiles::BookChannel, SettingsFiles::BookOrigin, SettingsFiles::BookLayout, kLayoutLines},
-        m_in, out);
+        m_in, out, m_env.mode);
     if (!JobSteps::OriginAccepted(
             m_in, {QStringLiteral("좌측위치(Text3)"), QStringLiteral("상하위치(Text4)")}, out))
         return;

@@ -10,10 +10,17 @@
 namespace hanlabel::JobSteps {
 
 QStringList SaveAndReadSettings(const QString& folder, const JobFiles& files, LabelJobInputs& in,
-                                LabelJobOutcome& out) {
-    SaveChannelSettings(ApplicationFile(folder, files.channel), in.portText, in.framing);
-    const QStringList origin =
-        SaveAndReloadOrigin(ApplicationFile(folder, files.origin), in.originX, in.originY);
+                                LabelJobOutcome& out, JobMode mode) {
+    const QString channelFile = ApplicationFile(folder, files.channel);
+    const QString originFile = ApplicationFile(folder, files.origin);
+    QStringList origin{in.originX, in.originY};
+    if (mode == JobMode::ComposeOnly) {
+        CheckSettingsLines(channelFile, ChannelLines(in.portText, in.framing));
+        CheckSettingsLines(originFile, origin);
+    } else {
+        SaveChannelSettings(channelFile, in.portText, in.framing);
+        origin = SaveAndReloadOrigin(originFile, in.originX, in.originY);
+    }
     in.originX = origin[0];
     in.originY = origin[1];
     out.originX = origin[0];
@@ -40,8 +47,12 @@ bool OriginAccepted(const LabelJobInputs& in, const OriginBoxNames& boxes, Label
     return false;
 }
 
+QStringList ChannelLines(const QString& portText, SerialFraming framing) {
+    return {portText, FramingCode(framing == SerialFraming::Even7)};
+}
+
 void SaveChannelSettings(const QString& path, const QString& portText, SerialFraming framing) {
-    WriteSettingsFile(path, {portText, FramingCode(framing == SerialFraming::Even7)});
+    WriteSettingsFile(path, ChannelLines(portText, framing));
 }
 
 QStringList SaveAndReloadOrigin(const QString& path, const QString& x, const QString& y) {

@@ -26,9 +26,11 @@ struct JobFiles {
 
 // The steps before composing: saves the channel choice and the origin, takes the origin back as
 // read (into the inputs and the outcome) and returns the layout lines, also kept in the outcome.
+// In ComposeOnly mode nothing is written: the channel and origin lines get the checks a write
+// would make and the origin is taken as typed, which is what reading it back gives.
 // Throws Failure.
 QStringList SaveAndReadSettings(const QString& folder, const JobFiles& files, LabelJobInputs& in,
-                                LabelJobOutcome& out);
+                                LabelJobOutcome& out, JobMode mode = JobMode::Print);
 
 // How a window's two origin boxes are named to the operator: caption and control.
 struct OriginBoxNames {
@@ -40,6 +42,9 @@ struct OriginBoxNames {
 // command inside "^LH", so it sets the outcome to OriginRejected with a message naming the box.
 // Returns whether the job may go on.
 bool OriginAccepted(const LabelJobInputs& in, const OriginBoxNames& boxes, LabelJobOutcome& out);
+
+// The lines of a channel settings file: the port text and the framing code.
+QStringList ChannelLines(const QString& portText, SerialFraming framing);
 
 // Saves the channel settings file: the port text and the framing code.
 void SaveChannelSettings(const QString& path, const QString& portText, SerialFraming framing);

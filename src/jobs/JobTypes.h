@@ -12,10 +12,17 @@ namespace hanlabel {
 
 class GlyphSource;
 
+// What a job's steps do with the settings files.
+enum class JobMode {
+    Print,       // rewrite the channel and origin files, as a print does
+    ComposeOnly, // write nothing: the same checks and the same composition, for the preview
+};
+
 // What a job needs from the window that runs it, besides the control values.
 struct JobEnvironment {
     QString folder;                // the application folder with the settings files
     GlyphSource* glyphs = nullptr; // the window's bound glyph database
+    JobMode mode = JobMode::Print;
 };
 
 // The values every label job reads: the channel choice and the label origin.

@@ -34,12 +34,12 @@ QByteArray ComposeMemberCard(const MemberCardInputs& in, const QStringList& layo
 }
 
 std::optional<QStringList> MemberCardSettings(const QString& folder, MemberCardInputs& in,
-                                              LabelJobOutcome& out) {
+                                              LabelJobOutcome& out, JobMode mode) {
     const QStringList layout =
         JobSteps::SaveAndReadSettings(folder,
                                       {SettingsFiles::MemberChannel, SettingsFiles::MemberOrigin,
                                        SettingsFiles::MemberLayout, kLayoutLines},
-                                      in, out);
+                                      in, out, mode);
     if (!JobSteps::OriginAccepted(in, {QStringLiteral("좌측위치(Text6)"), QStringLiteral("상하위치(Text5)")},
                                   out))
         return std::nullopt;
@@ -49,7 +49,7 @@ std::optional<QStringList> MemberCardSettings(const QString& folder, MemberCardI
 // Saves channel and origin, reads the layout, then composes the card, unless the origin cannot
 // go into the stream.
 void MemberCardJob::print(MemberCardOutcome& out) {
-    const std::optional<QStringList> layout = MemberCardSettings(m_env.folder, m_in, out);
+    const std::optional<QStringList> layout = MemberCardSettings(m_env.folder, m_in, out, m_env.mode);
     if (!layout)
         return;
 

@@ -30,9 +30,10 @@ QByteArray ComposeMemberCard(const MemberCardInputs& in, const QStringList& layo
 
 // The member card job's steps before composing: saves the channel choice and the origin, takes the
 // origin back as read, reads the layout and checks the origin. Returns the layout lines, or nothing
-// when the origin was refused (the outcome says which box). Throws Failure.
+// when the origin was refused (the outcome says which box); in ComposeOnly mode it writes nothing
+// (see JobSteps::SaveAndReadSettings). Throws Failure.
 std::optional<QStringList> MemberCardSettings(const QString& folder, MemberCardInputs& in,
-                                              LabelJobOutcome& out);
+                                              LabelJobOutcome& out, JobMode mode = JobMode::Print);
 
 // The print button of the member card window: records the channel choice and the origin, then
 // composes the card.

@@ -1,8 +1,8 @@
 #include "settings/SettingsFile.h"
 
-#include "core/RewriteFile.h"
 #include "core/Cp949.h"
 #include "core/Failure.h"
+#include "core/RewriteFile.h"
 
 #include <QFile>
 #include <QFileInfo>
@@ -97,6 +97,8 @@ void WriteSettingsFile(const QString& path, const QStringList& lines) {
     if (const QString reason = RewriteFile(path, content); !reason.isEmpty())
         throw Failure(QStringLiteral("설정 파일에 쓸 수 없습니다: %1\n(%2)").arg(shownName(path), reason));
 }
+
+void CheckSettingsLines(const QString& path, const QStringList& lines) { settingsFileContent(path, lines); }
 
 QString FramingCode(bool option5Selected) {
     return option5Selected ? QStringLiteral("1") : QStringLiteral("2");

@@ -30,6 +30,10 @@ QStringList ReadSettingsFile(const QString& path, int lineCount);
 // break, without writing anything then.
 void WriteSettingsFile(const QString& path, const QStringList& lines);
 
+// Throws the Failure WriteSettingsFile would for these lines (a line break, a character outside
+// code page 949), writing nothing.
+void CheckSettingsLines(const QString& path, const QStringList& lines);
+
 // Line 2 of a channel settings file: "1" for 9600,E,7,1, "2" for 9600,N,8,1.
 QString FramingCode(bool option5Selected);
 
