@@ -139,7 +139,7 @@ class TestBookWindow : public QObject {
         QCOMPARE(w.centralWidget()->y(), w.menuBar()->height());
         QCOMPARE(w.minimumSize(), w.maximumSize());
         // The position command, then the printer connection.
-        QCOMPARE(w.menuBar()->actions(), (QList<QAction*>{w.p2, w.printerSetup}));
+        QCOMPARE(w.menuBar()->actions(), (QList<QAction*>{w.p2, w.printerSetup, w.preview}));
         QCOMPARE(w.printerSetup->objectName(), QStringLiteral("printerSetup"));
         QCOMPARE(w.printerSetup->text(), QStringLiteral("프린터 연결..."));
         QCOMPARE(w.p2->objectName(), QStringLiteral("p2"));

@@ -31,7 +31,7 @@ int Scaled(qint64 value, qint64 total) {
 }
 
 // The text of the box for a number of bytes sent of a total.
-QString ProgressText(qint64 sent, qint64 total) {
+QString ByteProgressText(qint64 sent, qint64 total) {
     return QStringLiteral("프린터로 보내는 중입니다... (%1 / %2 바이트)").arg(sent).arg(total);
 }
 
@@ -40,9 +40,15 @@ constexpr int kNoticeWidth = 380;
 
 } // namespace
 
+std::chrono::milliseconds StallNoticeTime() {
+    bool ok = false;
+    const qint64 ms = qEnvironmentVariable("HANLABEL_STALL_NOTICE_MS").toLongLong(&ok);
+    return ok && ms > 0 ? std::chrono::milliseconds(ms) : kDefaultStallNotice;
+}
+
 // The delay runs from the start of the job: a channel that never reports still gets its box.
 JobProgress::JobProgress(QWidget* window, SendJob* job, qint64 total, int delayMs)
-    : m_window(window), m_job(job), m_total(total) {
+    : m_window(window), m_job(job), m_total(total), m_progressText(ByteProgressText) {
     connect(job, &SendJob::progress, this, &JobProgress::setProgress);
     connect(job, &SendJob::stallChanged, this, &JobProgress::setStall);
     m_delay.setSingleShot(true);
@@ -92,6 +98,11 @@ void JobProgress::show() {
     dialog->show();
 }
 
+void JobProgress::setProgressText(ProgressText text) {
+    m_progressText = std::move(text);
+    refresh();
+}
+
 // The bytes that have reached the channel so far.
 void JobProgress::setProgress(qint64 sent, qint64 total) {
     m_sent = sent;
@@ -120,7 +131,7 @@ void JobProgress::cancel() {
 void JobProgress::refresh() {
     if (!m_dialog)
         return;
-    m_text->setText(ProgressText(m_sent, m_total));
+    m_text->setText(m_progressText(m_sent, m_total));
     m_bar->setRange(0, Scaled(m_total, m_total));
     m_bar->setValue(Scaled(m_sent, m_total));
     m_noticeLabel->setText(m_notice);

@@ -4,6 +4,9 @@
 #include <QPointer>
 #include <QTimer>
 
+#include <chrono>
+#include <functional>
+
 class QDialog;
 class QLabel;
 class QProgressBar;
@@ -13,6 +16,10 @@ class QWidget;
 namespace hanlabel {
 
 class SendJob;
+
+// How long a channel may take no byte before the box says so: $HANLABEL_STALL_NOTICE_MS when it
+// holds a positive number of milliseconds, else the engine's default.
+std::chrono::milliseconds StallNoticeTime();
 
 // The "인쇄 중" box of one send. It comes up modal over the window once the send has taken longer
 // than the delay, and at once when the channel stalls; it shows the bytes sent of the total. While
@@ -29,6 +36,10 @@ class JobProgress : public QObject {
     // The box while it is shown, else null.
     QDialog* dialog() const { return m_dialog; }
 
+    // What the box says of the bytes sent of the total; by default the bytes themselves.
+    using ProgressText = std::function<QString(qint64 sent, qint64 total)>;
+    void setProgressText(ProgressText text);
+
   private:
     void show();
     void setProgress(qint64 sent, qint64 total);
@@ -44,6 +55,7 @@ class JobProgress : public QObject {
     bool m_stalled = false;
     bool m_cancelling = false;
     QString m_notice;
+    ProgressText m_progressText;
     QPointer<QDialog> m_dialog;
     QLabel* m_text = nullptr;
     QProgressBar* m_bar = nullptr;

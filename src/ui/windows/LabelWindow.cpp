@@ -66,14 +66,6 @@ QString BoxText(const QWidget* box) {
     return {};
 }
 
-// How long a channel may take no byte before the box says so: $HANLABEL_STALL_NOTICE_MS when it
-// holds a positive number of milliseconds, else the engine's default.
-std::chrono::milliseconds StallNoticeTime() {
-    bool ok = false;
-    const qint64 ms = qEnvironmentVariable("HANLABEL_STALL_NOTICE_MS").toLongLong(&ok);
-    return ok && ms > 0 ? std::chrono::milliseconds(ms) : kDefaultStallNotice;
-}
-
 // Holds back the operator's input to one window and everything in it (keys, clicks, the wheel,
 // composed text), so that nothing typed or pressed during a send is queued for later. Its own
 // dialogs and message boxes are windows of their own and go on taking input.
@@ -185,6 +177,10 @@ QAction* LabelWindow::finishForm(const QString& actionName, const QRect& dataCon
     printerSetup->setObjectName(QStringLiteral("printerSetup"));
     menuBar()->addAction(printerSetup);
     connect(printerSetup, &QAction::triggered, this, &LabelWindow::printerDialogRequested);
+    preview = new QAction(QStringLiteral("미리보기"), this);
+    preview->setObjectName(QStringLiteral("preview"));
+    menuBar()->addAction(preview);
+    connect(preview, &QAction::triggered, this, &LabelWindow::Preview_Click);
     connect(Combo1, &QComboBox::editTextChanged, this, &LabelWindow::updatePortTooltip);
     connect(Option5, &QRadioButton::toggled, this, &LabelWindow::updatePortTooltip);
 
@@ -270,8 +266,19 @@ void LabelWindow::UpDown2_DownClick() { StepNumber(m_originY, -1); }
 void LabelWindow::UpDown2_UpClick() { StepNumber(m_originY, +1); }
 
 JobEnvironment LabelWindow::jobEnvironment() const {
-    return JobEnvironment{ApplicationFolder(), &HangulDB->source()};
+    return JobEnvironment{ApplicationFolder(), &HangulDB->source(), m_jobMode};
 }
+
+// The print button's own mapping of the boxes runs, with its job's steps in ComposeOnly mode.
+void LabelWindow::Preview_Click() {
+    if (m_printing)
+        return;
+    m_jobMode = JobMode::ComposeOnly;
+    const auto back = qScopeGuard([this] { m_jobMode = JobMode::Print; });
+    Command1_Click();
+}
+
+void LabelWindow::showComposed(const SendOrder& order) { ShowPreview(this, RenderZpl(order.stream)); }
 
 void LabelWindow::send(const SendOrder& order, std::function<void(bool ok, const QString& message)> report) {
     m_inputHold = std::make_unique<InputHold>(this);

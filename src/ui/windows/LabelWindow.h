@@ -47,6 +47,9 @@ class LabelWindow : public QMainWindow {
 
     // The print button: runs the window's job on its boxes and shows the outcome.
     virtual void Command1_Click() = 0;
+    // "미리보기": composes the job the print button would, from the boxes and the layout file as they
+    // stand, and shows it in the window's preview window; writes no settings file and sends nothing.
+    void Preview_Click();
     // True from a press of the print button until its outcome has been shown; meanwhile the
     // window takes no input.
     bool isPrinting() const { return m_printing; }
@@ -75,6 +78,7 @@ class LabelWindow : public QMainWindow {
     DataControl* HangulDB = nullptr;
     QObject* MSComm1 = nullptr;
     QAction* printerSetup = nullptr; // "프린터 연결...", after the position command
+    QAction* preview = nullptr;      // "미리보기", after the printer connection
 
   signals:
     void switchRequested();
@@ -135,7 +139,9 @@ class LabelWindow : public QMainWindow {
             if (showOutcome(outcome))
                 ownPart(outcome);
         };
-        if (out.status != JobStatus::Composed) {
+        if (out.status != JobStatus::Composed || m_jobMode == JobMode::ComposeOnly) {
+            if (out.status == JobStatus::Composed)
+                showComposed(out.order);
             report(out);
             return;
         }
@@ -150,12 +156,15 @@ class LabelWindow : public QMainWindow {
     // A window that is printing stays open.
     void closeEvent(QCloseEvent* event) override;
 
-  private:
     // A job's environment: the application folder and the bound glyph database.
     JobEnvironment jobEnvironment() const;
+
+  private:
     // Sends a composed job on a worker with the progress box up and the window's input held
     // back; `report` gets the send's result once it is back on this thread.
     void send(const SendOrder& order, std::function<void(bool ok, const QString& message)> report);
+    // A job composed for the preview: its picture in the window's preview window.
+    void showComposed(const SendOrder& order);
     // The send's result: closes the box, reports, and gives the window its input back.
     void sendFinished(bool ok, const QString& message);
     // The origin as the job saved and read it back, the layout lines for the position dialog, and a
@@ -171,6 +180,8 @@ class LabelWindow : public QMainWindow {
     QLineEdit* m_originX = nullptr;
     QLineEdit* m_originY = nullptr;
     bool m_printing = false;
+    // ComposeOnly while "미리보기" runs the print button's job.
+    JobMode m_jobMode = JobMode::Print;
     // While a composed job is sent: the worker, its box, what reports its result, and the
     // filter that holds back the window's input.
     std::unique_ptr<SendJob> m_send;
