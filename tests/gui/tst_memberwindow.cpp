@@ -143,7 +143,7 @@ class TestMemberWindow : public QObject {
         QCOMPARE(w.windowTitle(), QStringLiteral("회원증 바코드"));
         QCOMPARE(w.centralWidget()->size(), QSize(466, 268));
         QCOMPARE(w.minimumSize(), w.maximumSize());
-        QCOMPARE(w.menuBar()->actions(), (QList<QAction*>{w.q1, w.printerSetup}));
+        QCOMPARE(w.menuBar()->actions(), (QList<QAction*>{w.q1, w.printerSetup, w.preview, w.listPrint}));
         QCOMPARE(w.printerSetup->text(), QStringLiteral("프린터 연결..."));
         QCOMPARE(w.q1->objectName(), QStringLiteral("q1"));
         QCOMPARE(w.q1->text(), QStringLiteral("인쇄위치 조정하기.."));

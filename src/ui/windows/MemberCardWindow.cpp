@@ -1,6 +1,7 @@
 #include "ui/windows/MemberCardWindow.h"
 
 #include "jobs/MemberCardJob.h"
+#include "ui/dialogs/MemberListDialog.h"
 #include "ui/kit/ControlFactory.h"
 #include "ui/kit/Decoration.h"
 #include "ui/kit/FormKit.h"
@@ -15,6 +16,7 @@
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMenuBar>
 #include <QPushButton>
 #include <QRadioButton>
 
@@ -82,6 +84,9 @@ main1frm::main1frm(QWidget* parent)
     SetTextColour(Label8, Label8->palette().color(QPalette::HighlightedText));
 
     q1 = finishForm(QStringLiteral("q1"), QRect(6000, 5880, 1140, 285), Text6, Text5);
+    listPrint = new QAction(QStringLiteral("명단 인쇄..."), this);
+    listPrint->setObjectName(QStringLiteral("listPrint"));
+    menuBar()->addAction(listPrint);
 
     SetTabOrder({Option4, Option3, Text1, Text2, Text3, Text4, Command1, Command2, Check1, Text5, Text6,
                  UpDown1, UpDown2, Combo1, Option6, Option5});
@@ -89,6 +94,7 @@ main1frm::main1frm(QWidget* parent)
 
     connect(Option3, &QRadioButton::clicked, this, &main1frm::Option3_Click);
     connect(q1, &QAction::triggered, this, &main1frm::q1_Click);
+    connect(listPrint, &QAction::triggered, this, &main1frm::listPrint_Click);
     connect(Check1, &QCheckBox::clicked, this, &main1frm::Check1_Click);
     Text3->installEventFilter(this);
     Text4->installEventFilter(this);
@@ -132,6 +138,16 @@ void main1frm::Command1_Click() {
                             {Text3, QStringLiteral("회원번호 앞부분")},
                             {Text4, QStringLiteral("회원번호 뒷부분")}}))
         return;
+    print<MemberCardJob>(jobInputs(), [this](const MemberCardOutcome& out) {
+        if (out.clearEntries) {
+            Text2->clear();
+            Text3->clear();
+            Text4->clear();
+        }
+    });
+}
+
+MemberCardInputs main1frm::jobInputs() const {
     MemberCardInputs in;
     in.portText = Combo1->currentText();
     in.framing = Option5->isChecked() ? SerialFraming::Even7 : SerialFraming::None8;
@@ -142,14 +158,17 @@ void main1frm::Command1_Click() {
     in.memberNumberFirst = Text3->text();
     in.memberNumberSecond = Text4->text();
     in.maskSecondPart = Check1->checkState() != Qt::Unchecked;
+    return in;
+}
 
-    print<MemberCardJob>(in, [this](const MemberCardOutcome& out) {
-        if (out.clearEntries) {
-            Text2->clear();
-            Text3->clear();
-            Text4->clear();
-        }
-    });
+// The dialog is modal to this window, so the boxes it took stay as they are while it is open.
+void main1frm::listPrint_Click() {
+    if (isPrinting() || holdsHalfCharacter({{Text1, QStringLiteral("소속")}}))
+        return;
+    auto* dialog = new MemberListDialog(jobInputs(), jobEnvironment(), this);
+    dialog->setAttribute(Qt::WA_DeleteOnClose);
+    dialog->setWindowModality(Qt::WindowModal);
+    dialog->show();
 }
 
 // "도서바코드": asks for the book label window.

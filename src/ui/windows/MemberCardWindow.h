@@ -2,6 +2,8 @@
 
 #include "ui/windows/LabelWindow.h"
 
+#include "jobs/MemberCardJob.h"
+
 class QAction;
 class QCheckBox;
 class QLabel;
@@ -25,6 +27,9 @@ class main1frm : public LabelWindow {
     void Check1_Click();
     void Text3_KeyUp();
     void Text4_KeyPress();
+    // "명단 인쇄...": the list print dialog, with the channel, origin, star mask and affiliation
+    // of the window as it stands.
+    void listPrint_Click();
 
     QLineEdit* Text1;
     QLineEdit* Text2;
@@ -45,9 +50,14 @@ class main1frm : public LabelWindow {
     QLabel* Label7;
     QLabel* Label8;
     QAction* q1;
+    QAction* listPrint; // "명단 인쇄...", the last command of the menu bar
 
   protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
+
+  private:
+    // What the boxes give a member card job.
+    MemberCardInputs jobInputs() const;
 };
 
 } // namespace hanlabel
