@@ -373,6 +373,7 @@ void TestListDialog::screenshot() {
     MemberListDialog* dialog = openDialog(*window, path);
     QVERIFY(dialog);
     Child<QTableWidget>(dialog, "rowTable")->selectRow(3);
+    Child<QLineEdit>(dialog, "listPath")->setText(QStringLiteral("/home/desk/문서/2026학년도 신입생.csv"));
     QVERIFY(QTest::qWaitForWindowExposed(dialog));
     const QString family = QFontInfo(Child<QLabel>(dialog, "summaryLabel")->font()).family();
     QVERIFY2(QFontDatabase::writingSystems(family).contains(QFontDatabase::Korean), qPrintable(family));

@@ -68,7 +68,8 @@ MemberListDialog::MemberListDialog(MemberCardInputs window, JobEnvironment env, 
     m_table->setColumnWidth(0, 44);
     m_table->setColumnWidth(1, 120);
     m_table->setColumnWidth(2, 80);
-    m_table->setColumnWidth(3, 110);
+    m_table->setColumnWidth(3, 125);
+    m_table->setWordWrap(false);
     m_table->setMinimumWidth(520);
 
     m_picture = new QLabel(this);
