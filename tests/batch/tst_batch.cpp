@@ -1,0 +1,343 @@
+#include "glyphs/GlyphSource.h"
+#include "jobs/BookLabelJob.h"
+#include "lists/SentMarks.h"
+#include "settings/SettingsFile.h"
+
+#include "ChannelTesting.h"
+#include "TestSupport.h"
+
+#include <QDir>
+#include <QImage>
+#include <QProcess>
+#include <QTemporaryDir>
+#include <QTest>
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+using namespace hanlabel;
+using hanlabel::test::AppFolderFixture;
+
+namespace {
+
+const QStringList kBookLayout = {"40", "30", "^PR3", "^FO40,65^A0N,28,28", "^FO40,100^BY2^BCN,60,Y,N,N"};
+const QStringList kMemberLayout = {
+    "^PR3", "40", "30", "40", "70", "^FO260,170^BY2^BCN,80,Y,N,N", "^FO260,300^A0N,30,30"};
+const QByteArray kThree =
+    "소속,성명,회원번호\n국립중앙도서관,홍길동,2004010123\nA1,BC,200401-0123\n본관,김철수,1-2\n";
+
+// How one run of hanlabel-batch ended.
+struct Run {
+    int status = -1;
+    QString errors; // stderr
+};
+
+// A list of `count` cards, each larger than a shrunk pipe buffer: many Hangul glyphs a card.
+QByteArray BigCards(int count) {
+    const QString syllables = QStringLiteral("가나다라마바사아자차카타파하거너더러머버서어저처커터퍼허");
+    QByteArray csv = "소속,성명,회원번호\n";
+    for (int i = 0; i < count; ++i) {
+        const QString name = syllables.mid(i, 14);
+        csv += (QStringLiteral("국립중앙도서관본관") + u',' + name + QStringLiteral(",20040%1-0123\n").arg(i))
+                   .toUtf8();
+    }
+    return csv;
+}
+
+// Where each card of a stream starts: at its "^XA".
+QList<qsizetype> CardStarts(const QByteArray& stream) {
+    QList<qsizetype> starts;
+    for (qsizetype at = stream.indexOf("^XA"); at >= 0; at = stream.indexOf("^XA", at + 3))
+        starts << at;
+    return starts;
+}
+
+} // namespace
+
+// The real hanlabel-batch in a temporary application folder.
+class TestBatch : public QObject {
+    Q_OBJECT
+  private slots:
+    void init();
+    void bookEqualsTheWindowJob_data();
+    void bookEqualsTheWindowJob();
+    void settingsWrittenAsTheWindowJobs();
+    void overridesAreNotSaved();
+    void listToAFileIsOneJob();
+    void errorRowInTheMiddle();
+    void failureAfterTheSecondCard();
+    void previewWritesOnePictureACard();
+    void stallGivesUp_data();
+    void stallGivesUp();
+    void usageErrors_data();
+    void usageErrors();
+    void channelFailure();
+
+  private:
+    Run run(const QStringList& arguments, const QStringList& environment = {});
+    QString writeList(const QString& name, const QByteArray& csv) const;
+
+    std::unique_ptr<AppFolderFixture> m_app;
+    std::unique_ptr<QTemporaryDir> m_out;
+    QString m_lpt;
+};
+
+void TestBatch::init() {
+    m_app = std::make_unique<AppFolderFixture>();
+    m_out = std::make_unique<QTemporaryDir>();
+    m_app->writeLines("DPOS.ini", kBookLayout);
+    m_app->writeLines("DPOS1.ini", kMemberLayout);
+    m_app->writeLines("position.ini", {"20", "10"});
+    m_app->writeLines("position1.ini", {"20", "10"});
+    m_app->writeLines("OH.ini", {"LPT1", "2"});
+    m_app->writeLines("OH1.ini", {"LPT1", "2"});
+    m_lpt = m_out->filePath("lpt1.zpl");
+}
+
+Run TestBatch::run(const QStringList& arguments, const QStringList& environment) {
+    QProcess process;
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert("HANLABEL_HOME", m_app->path());
+    env.insert("HANLABEL_LPT1", m_lpt);
+    env.insert("HANLABEL_COM1", m_out->filePath("no-such-serial-device"));
+    env.remove("QT_QPA_PLATFORM"); // the program needs no display of its own
+    for (const QString& pair : environment)
+        env.insert(pair.section(u'=', 0, 0), pair.section(u'=', 1));
+    process.setProcessEnvironment(env);
+    process.start(QStringLiteral(HANLABEL_BATCH), arguments);
+    if (!process.waitForFinished(120000))
+        process.kill();
+    return {process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1,
+            QString::fromUtf8(process.readAllStandardError())};
+}
+
+QString TestBatch::writeList(const QString& name, const QByteArray& csv) const {
+    const QString path = m_out->filePath(name);
+    QFile file(path);
+    if (file.open(QIODevice::WriteOnly))
+        file.write(csv);
+    return path;
+}
+
+void TestBatch::bookEqualsTheWindowJob_data() {
+    QTest::addColumn<QStringList>("arguments");
+    QTest::addColumn<QString>("golden");
+    QTest::newRow("ascii") << QStringList{"--text", "A1", "--serial", "00012"} << "book-example.lpt.zpl";
+    QTest::newRow("hangul") << QStringList{"--text", "한국도서관", "--serial", "00012"}
+                            << "book-hangul.lpt.zpl";
+    QTest::newRow("descending") << QStringList{"--text", "A1", "--serial", "EM0000012345", "--descending"}
+                                << "book-serial-letters-down.lpt.zpl";
+}
+
+void TestBatch::bookEqualsTheWindowJob() {
+    QFETCH(QStringList, arguments);
+    QFETCH(QString, golden);
+    const Run r = run(QStringList{"book", "--quantity", "3"} + arguments);
+    QVERIFY2(r.status == 0, qPrintable(r.errors));
+    const QString diff = test::CompareGolden(golden, test::ReadFileBytes(m_lpt));
+    QVERIFY2(diff.isEmpty(), qPrintable(diff));
+}
+
+// Settings files as an operator may have left them (LF line ends, blanks, a third line): the batch
+// command leaves them as the windows' jobs leave them.
+void TestBatch::settingsWrittenAsTheWindowJobs() {
+    m_app->writeBytes("OH.ini", "LPT1\n1\nthird\n");
+    m_app->writeBytes("position.ini", "20 \n10\n");
+    m_app->writeBytes("OH1.ini", "LPT1\n2\n");
+    m_app->writeBytes("position1.ini", " 7\n8\n");
+    AppFolderFixture window;
+    for (const QString& name : SettingsFiles::All)
+        window.writeBytes(name, m_app->readBytes(name));
+
+    QCOMPARE(run({"book", "--text", "A1", "--serial", "1", "--quantity", "1"}).status, 0);
+    QCOMPARE(run({"members", writeList("three.csv", kThree)}).status, 0);
+
+    GlyphSource glyphs;
+    glyphs.bind(test::SampleDatabasePath());
+    BookLabelInputs book;
+    book.portText = "LPT1";
+    book.framing = SerialFraming::Even7;
+    book.originX = "20 ";
+    book.originY = "10";
+    book.quantity = "1";
+    QCOMPARE(BookLabelJob(book, {window.path(), &glyphs}).Command1_Click().status, JobStatus::Composed);
+    MemberCardInputs member;
+    member.portText = "LPT1";
+    member.originX = " 7";
+    member.originY = "8";
+    QCOMPARE(MemberCardJob(member, {window.path(), &glyphs}).Command1_Click().status, JobStatus::Composed);
+    for (const QString& name : SettingsFiles::All)
+        QVERIFY2(m_app->readBytes(name) == window.readBytes(name), qPrintable(name));
+    QCOMPARE(m_app->readBytes("OH.ini"), QByteArray("LPT1\r\n1\r\n"));
+}
+
+void TestBatch::overridesAreNotSaved() {
+    m_app->writeLines("OH1.ini", {"COM1", "2"});
+    const Run r = run({"members", writeList("three.csv", kThree), "--port", "LPT1", "--framing", "9600,E,7,1",
+                       "--to", m_out->filePath("override.zpl")});
+    QVERIFY2(r.status == 0, qPrintable(r.errors));
+    QCOMPARE(m_app->readBytes("OH1.ini"), QByteArray("COM1\r\n2\r\n"));
+    // Sent as LPT1 (line ends between pieces), to the --to target and not to the mapping's.
+    QVERIFY(test::ReadFileBytes(m_out->filePath("override.zpl")).startsWith("^XA^PR3^LH20,10\r\n"));
+    QVERIFY(!QFile::exists(m_lpt));
+}
+
+void TestBatch::listToAFileIsOneJob() {
+    const QString list = writeList("three.csv", kThree);
+    const Run r = run({"members", list, "--to", m_lpt});
+    QVERIFY2(r.status == 0, qPrintable(r.errors));
+    const QString diff = test::CompareGolden("list-three.lpt.zpl", test::ReadFileBytes(m_lpt));
+    QVERIFY2(diff.isEmpty(), qPrintable(diff));
+    QCOMPARE(SentMarks::Load(SentMarks::PathFor(list)).marks().size(), 3);
+
+    // Marked sent: a second run sends nothing, unless asked again.
+    QFile::remove(m_lpt);
+    QCOMPARE(run({"members", list}).status, 0);
+    QVERIFY(!QFile::exists(m_lpt));
+    QCOMPARE(run({"members", list, "--again", "--from", "3"}).status, 0);
+    QCOMPARE(test::ReadFileBytes(m_lpt).count("^XA"), 2);
+}
+
+void TestBatch::errorRowInTheMiddle() {
+    const QString list = writeList("errors.csv", QByteArray(kThree).replace("200401-0123", "12345678901234"));
+    const Run r = run({"members", list, "--unmasked"});
+    QCOMPARE(r.status, 1);
+    QVERIFY2(r.errors.contains(QStringLiteral("3행")), qPrintable(r.errors));
+    const QByteArray sent = test::ReadFileBytes(m_lpt);
+    QCOMPARE(sent.count("^XA"), 2);
+    QVERIFY(sent.contains("^FD200401-0123^FS")); // line 2, unmasked
+    QVERIFY(sent.contains("^FD1-2^FS"));         // line 4
+    QCOMPARE(SentMarks::Load(SentMarks::PathFor(list)).marks().size(), 2);
+}
+
+// The reader goes away after two whole cards of five: two are marked, and the next run sends the
+// other three once.
+void TestBatch::failureAfterTheSecondCard() {
+    const QByteArray csv = BigCards(5);
+    const QString list = writeList("five.csv", csv);
+    // The whole list, for its card boundaries, through a copy of the list.
+    const Run whole = run({"members", writeList("copy.csv", csv), "--to", m_out->filePath("whole.zpl")});
+    QVERIFY2(whole.status == 0, qPrintable(whole.errors));
+    const QByteArray all = test::ReadFileBytes(m_out->filePath("whole.zpl"));
+    const QList<qsizetype> starts = CardStarts(all);
+    QCOMPARE(starts.size(), 5);
+    for (int i = 1; i < 5; ++i)
+        QVERIFY(starts[i] - starts[i - 1] > 4096);
+
+    test::FifoReader fifo(m_out->filePath("printer.fifo"));
+    fifo.start({all.size(), starts[2], 0, true});
+    const Run failed = run({"members", list, "--to", fifo.path()});
+    QCOMPARE(fifo.finish(), all.left(starts[2]));
+    QCOMPARE(failed.status, 2);
+    QVERIFY2(failed.errors.contains("2 / 5"), qPrintable(failed.errors));
+    const QList<SentMarks::Mark> marks = SentMarks::Load(SentMarks::PathFor(list)).marks();
+    QCOMPARE(marks.size(), 2);
+    QCOMPARE(marks[0].line, 2);
+    QCOMPARE(marks[1].line, 3);
+
+    test::FifoReader rest(m_out->filePath("printer2.fifo"));
+    rest.start({all.size() - starts[2]});
+    const Run resumed = run({"members", list, "--to", rest.path()});
+    QVERIFY2(resumed.status == 0, qPrintable(resumed.errors));
+    QCOMPARE(rest.finish(), all.mid(starts[2]));
+    QCOMPARE(SentMarks::Load(SentMarks::PathFor(list)).marks().size(), 5);
+}
+
+void TestBatch::previewWritesOnePictureACard() {
+    const QString base = m_out->filePath("card.png");
+    const Run r = run({"members", writeList("three.csv", kThree), "--to", "preview:" + base});
+    QVERIFY2(r.status == 0, qPrintable(r.errors));
+    for (const char* name : {"card-1.png", "card-2.png", "card-3.png"})
+        QVERIFY2(!QImage(m_out->filePath(name)).isNull(), name);
+    QVERIFY(!QFile::exists(base));
+    QVERIFY(!QFile::exists(m_out->filePath("card-4.png")));
+}
+
+void TestBatch::stallGivesUp_data() {
+    QTest::addColumn<bool>("terminate");
+    QTest::addColumn<QString>("reported");
+    QTest::newRow("SIGTERM") << true << QStringLiteral("취소");
+    QTest::newRow("--stall-limit") << false << QStringLiteral("기다렸지만");
+}
+
+// A printer that takes nothing: the stall is reported and waited for, until a signal or the limit.
+void TestBatch::stallGivesUp() {
+    QFETCH(bool, terminate);
+    QFETCH(QString, reported);
+    const QString list = writeList("stall.csv", BigCards(3));
+    const QString fifoPath = m_out->filePath("stalled.fifo");
+    QCOMPARE(::mkfifo(QFile::encodeName(fifoPath).constData(), 0600), 0);
+    const int reader = ::open(QFile::encodeName(fifoPath).constData(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+    QVERIFY(reader >= 0);
+    ::fcntl(reader, F_SETPIPE_SZ, 4096);
+
+    QProcess process;
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert("HANLABEL_HOME", m_app->path());
+    env.insert("HANLABEL_STALL_NOTICE_MS", "200");
+    process.setProcessEnvironment(env);
+    QStringList arguments{"members", list, "--to", fifoPath};
+    if (!terminate)
+        arguments << "--stall-limit"
+                  << "0.3";
+    process.setReadChannel(QProcess::StandardError);
+    process.start(QStringLiteral(HANLABEL_BATCH), arguments);
+    QString errors;
+    while (!errors.contains(QStringLiteral("기다립니다")) && process.waitForReadyRead(30000))
+        errors += QString::fromUtf8(process.readAllStandardError());
+    QVERIFY2(errors.contains(QStringLiteral("기다립니다")), qPrintable(errors));
+    if (terminate)
+        process.terminate();
+    QVERIFY(process.waitForFinished(30000));
+    ::close(reader);
+    errors += QString::fromUtf8(process.readAllStandardError());
+    QCOMPARE(process.exitStatus(), QProcess::NormalExit);
+    QCOMPARE(process.exitCode(), 2);
+    QVERIFY2(errors.contains(reported) && errors.contains("0 / 3"), qPrintable(errors));
+    QVERIFY(SentMarks::Load(SentMarks::PathFor(list)).marks().isEmpty());
+}
+
+void TestBatch::usageErrors_data() {
+    QTest::addColumn<QStringList>("arguments");
+    QTest::addColumn<QString>("named");
+    QTest::newRow("no command") << QStringList{} << "명령";
+    QTest::newRow("unknown command") << QStringList{"cards"} << "cards";
+    QTest::newRow("unknown option") << QStringList{"book", "--quantity", "1", "--colour"} << "colour";
+    QTest::newRow("members without a list") << QStringList{"members"} << "명단";
+    QTest::newRow("book without a quantity") << QStringList{"book", "--text", "A"} << "--quantity";
+    QTest::newRow("a quantity not a number") << QStringList{"book", "--quantity", "3x"} << "--quantity";
+    QTest::newRow("framing") << QStringList{"book", "--quantity", "1", "--framing", "9600,O,8,1"}
+                             << "--framing";
+    QTest::newRow("from zero") << QStringList{"members", "a.csv", "--from", "0"} << "--from";
+    QTest::newRow("list option for book")
+        << QStringList{"book", "--quantity", "1", "--unmasked"} << "unmasked";
+    QTest::newRow("stall limit") << QStringList{"book", "--quantity", "1", "--stall-limit", "-1"}
+                                 << "--stall-limit";
+    QTest::newRow("missing list file") << QStringList{"members", "/nonexistent/list.csv"} << "list.csv";
+    QTest::newRow("network target on serial port")
+        << QStringList{"book", "--quantity", "1", "--port", "COM1", "--to", "tcp://127.0.0.1:9"} << "--to";
+}
+
+void TestBatch::usageErrors() {
+    QFETCH(QStringList, arguments);
+    QFETCH(QString, named);
+    const QByteArray before = m_app->readBytes("OH.ini");
+    const Run r = run(arguments);
+    QCOMPARE(r.status, 2);
+    QVERIFY2(r.errors.contains(named), qPrintable(r.errors));
+    QVERIFY(!QFile::exists(m_lpt));
+    QCOMPARE(m_app->readBytes("OH.ini"), before);
+}
+
+void TestBatch::channelFailure() {
+    const QString list = writeList("three.csv", kThree);
+    const Run r = run({"members", list, "--to", "/nonexistent/folder/printer"});
+    QCOMPARE(r.status, 2);
+    QVERIFY2(r.errors.contains("/nonexistent/folder/printer") && r.errors.contains("0 / 3"),
+             qPrintable(r.errors));
+    QVERIFY(SentMarks::Load(SentMarks::PathFor(list)).marks().isEmpty());
+}
+
+QTEST_MAIN(TestBatch)
+#include "tst_batch.moc"
