@@ -2,12 +2,10 @@
 
 #include "channels/SendJob.h"
 #include "core/Failure.h"
-#include "jobs/JobSteps.h"
 #include "lists/ListJob.h"
 #include "preview/ZplRenderer.h"
 #include "ui/kit/FormKit.h"
-#include "ui/kit/JobProgress.h"
-#include "ui/windows/PreviewWindow.h"
+#include "ui/windows/SendWithProgress.h"
 
 #include <QFileDialog>
 #include <QFileInfo>
@@ -112,12 +110,7 @@ MemberListDialog::MemberListDialog(MemberCardInputs window, JobEnvironment env, 
 }
 
 // A send still running is cancelled; its result has no dialog to go to.
-MemberListDialog::~MemberListDialog() {
-    if (m_send)
-        disconnect(m_send.get(), nullptr, this, nullptr);
-    m_progress.reset();
-    m_send.reset();
-}
+MemberListDialog::~MemberListDialog() = default;
 
 bool MemberListDialog::openList(const QString& path) {
     m_path = path;
@@ -198,32 +191,26 @@ void MemberListDialog::printRows(const RowSelection& selection) {
     }
     m_composed = std::move(out.composed);
     m_sentBytes = 0;
+    const auto cardsText = [this](qint64 sent, qint64) {
+        return QStringLiteral("회원증을 보내는 중입니다... (%1 / %2)")
+            .arg(m_composed.cardsWithin(sent))
+            .arg(m_composed.cards.size());
+    };
     try {
-        m_send = JobSteps::MakeSendJob(out.order);
+        m_send = std::make_unique<SendWithProgress>(
+            out.order, this, parentWidget() ? parentWidget() : this,
+            [this](bool ok, const QString& message) { sendFinished(ok, message); }, cardsText);
     } catch (const Failure& failure) {
         ShowFailure(this, failure.message());
         return;
     }
-    m_previewOwner = std::make_unique<PreviewOwnerScope>(parentWidget() ? parentWidget() : this);
-    m_send->setStallAfter(StallNoticeTime());
-    m_progress = std::make_unique<JobProgress>(this, m_send.get(), m_composed.stream.size());
-    m_progress->setProgressText([this](qint64 sent, qint64) {
-        return QStringLiteral("회원증을 보내는 중입니다... (%1 / %2)")
-            .arg(m_composed.cardsWithin(sent))
-            .arg(m_composed.cards.size());
-    });
-    connect(m_send.get(), &SendJob::progress, this, [this](qint64 sent, qint64) { m_sentBytes = sent; });
-    connect(m_send.get(), &SendJob::finished, this, &MemberListDialog::sendFinished);
+    connect(m_send->job(), &SendJob::progress, this, [this](qint64 sent, qint64) { m_sentBytes = sent; });
     updateButtons();
-    m_send->start();
 }
 
 // Marks exactly the cards that reached the channel whole, saves the marks and reports.
 void MemberListDialog::sendFinished(bool ok, const QString& message) {
-    m_progress.reset();
-    if (m_send)
-        m_send.release()->deleteLater();
-    m_previewOwner.reset();
+    m_send.reset();
     const int total = int(m_composed.cards.size());
     const int whole = ok ? total : m_composed.cardsWithin(m_sentBytes);
     MarkCardsSent(m_list, m_marks, m_composed, whole);

@@ -16,9 +16,7 @@ class QTableWidget;
 
 namespace hanlabel {
 
-class JobProgress;
-class PreviewOwnerScope;
-class SendJob;
+class SendWithProgress;
 
 // "명단 인쇄": the member cards of a CSV list. The rows in a table (line, affiliation, name, member
 // number, status), the picture of the selected row's card, "인쇄" for the ready rows and
@@ -67,12 +65,10 @@ class MemberListDialog : public QDialog {
     SentMarks m_marks;
     bool m_open = false;
 
-    // While a list is sent: its cards, the bytes the channel has taken, the worker and its box.
+    // While a list is sent: its cards, the bytes the channel has taken, the send.
     ComposedList m_composed;
     qint64 m_sentBytes = 0;
-    std::unique_ptr<SendJob> m_send;
-    std::unique_ptr<JobProgress> m_progress;
-    std::unique_ptr<PreviewOwnerScope> m_previewOwner;
+    std::unique_ptr<SendWithProgress> m_send;
 
     QLineEdit* m_pathBox = nullptr;
     QPushButton* m_choose = nullptr;

@@ -1,19 +1,17 @@
 #include "ui/windows/LabelWindow.h"
 
 #include "channels/PrinterMapping.h"
-#include "channels/SendJob.h"
 #include "core/AppFolder.h"
 #include "core/Failure.h"
 #include "core/Numeric.h"
-#include "jobs/JobSteps.h"
 #include "settings/SettingsFile.h"
 #include "ui/kit/ControlFactory.h"
 #include "ui/kit/DataControl.h"
 #include "ui/kit/FormKit.h"
-#include "ui/kit/JobProgress.h"
 #include "ui/kit/OneLineText.h"
 #include "ui/kit/UpDown.h"
 #include "ui/windows/PreviewWindow.h"
+#include "ui/windows/SendWithProgress.h"
 
 #include <QAction>
 #include <QApplication>
@@ -117,12 +115,7 @@ LabelWindow::LabelWindow(LabelKind kind, const QString& objectName, const QStrin
 }
 
 // A send still running is cancelled; its result has no window to go to.
-LabelWindow::~LabelWindow() {
-    if (m_send)
-        disconnect(m_send.get(), nullptr, this, nullptr);
-    m_progress.reset();
-    m_send.reset();
-}
+LabelWindow::~LabelWindow() { m_send.reset(); }
 
 QGroupBox* LabelWindow::makeKindFrame() {
     return MakeFrame(m_client, QStringLiteral("Frame2"), QString(), 0, 240, 1695, 975, false);
@@ -282,26 +275,17 @@ void LabelWindow::showComposed(const SendOrder& order) { ShowPreview(this, Rende
 
 void LabelWindow::send(const SendOrder& order, std::function<void(bool ok, const QString& message)> report) {
     m_inputHold = std::make_unique<InputHold>(this);
-    m_previewOwner = std::make_unique<PreviewOwnerScope>(this);
     m_report = std::move(report);
     try {
-        m_send = JobSteps::MakeSendJob(order);
+        m_send = std::make_unique<SendWithProgress>(
+            order, this, this, [this](bool ok, const QString& message) { sendFinished(ok, message); });
     } catch (const Failure& failure) {
         sendFinished(false, failure.message());
-        return;
     }
-    m_send->setStallAfter(StallNoticeTime());
-    m_progress = std::make_unique<JobProgress>(this, m_send.get(), order.stream.size());
-    connect(m_send.get(), &SendJob::finished, this, &LabelWindow::sendFinished);
-    m_send->start();
 }
 
 void LabelWindow::sendFinished(bool ok, const QString& message) {
-    m_progress.reset();
-    // The worker has emitted its last signal; it is let go once this event is done with it.
-    if (m_send)
-        m_send.release()->deleteLater();
-    m_previewOwner.reset();
+    m_send.reset();
     const auto report = std::exchange(m_report, {});
     report(ok, message);
     m_inputHold.reset();

@@ -23,9 +23,7 @@ class QRadioButton;
 namespace hanlabel {
 
 class DataControl;
-class JobProgress;
-class PreviewOwnerScope;
-class SendJob;
+class SendWithProgress;
 class UpDown;
 
 // The two label windows. Each has its own settings files and its own option of the kind choice.
@@ -184,11 +182,9 @@ class LabelWindow : public QMainWindow {
     JobMode m_jobMode = JobMode::Print;
     // While a composed job is sent: the worker, its box, what reports its result, and the
     // filter that holds back the window's input.
-    std::unique_ptr<SendJob> m_send;
-    std::unique_ptr<JobProgress> m_progress;
+    std::unique_ptr<SendWithProgress> m_send; // a "preview:" job shows in this window's preview
     std::function<void(bool, const QString&)> m_report;
     std::unique_ptr<QObject> m_inputHold;
-    std::unique_ptr<PreviewOwnerScope> m_previewOwner; // a "preview:" job shows in this window's preview
 };
 
 } // namespace hanlabel

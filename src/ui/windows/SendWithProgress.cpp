@@ -1,0 +1,43 @@
+#include "ui/windows/SendWithProgress.h"
+
+#include "channels/SendJob.h"
+#include "jobs/JobSteps.h"
+#include "ui/windows/PreviewWindow.h"
+
+#include <QDialog>
+#include <QWidget>
+
+namespace hanlabel {
+
+SendWithProgress::SendWithProgress(const SendOrder& order, QWidget* window, QWidget* previewOwner,
+                                   Finished finished, JobProgress::ProgressText text) {
+    m_job = JobSteps::MakeSendJob(order);
+    m_previewOwner = std::make_unique<PreviewOwnerScope>(previewOwner);
+    m_job->setStallAfter(StallNoticeTime());
+    m_progress = std::make_unique<JobProgress>(window, m_job.get(), order.stream.size());
+    if (text)
+        m_progress->setProgressText(std::move(text));
+    // The box closes before the result is reported; the worker has emitted its last signal then.
+    QObject::connect(m_job.get(), &SendJob::finished, window,
+                     [this, finished](bool ok, const QString& message) {
+                         m_finished = true;
+                         m_progress.reset();
+                         m_previewOwner.reset();
+                         finished(ok, message);
+                     });
+    m_job->start();
+}
+
+// A finished worker is let go once the event that reported it is done with it; a running one is
+// cancelled and waited for, its result going nowhere.
+SendWithProgress::~SendWithProgress() {
+    m_progress.reset();
+    if (m_finished) {
+        m_job.release()->deleteLater();
+        return;
+    }
+    m_job->disconnect();
+    m_job.reset();
+}
+
+} // namespace hanlabel
