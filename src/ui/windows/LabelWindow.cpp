@@ -1,6 +1,7 @@
 #include "ui/windows/LabelWindow.h"
 
 #include "channels/PrinterMapping.h"
+#include "channels/SendControl.h"
 #include "channels/SendJob.h"
 #include "core/AppFolder.h"
 #include "core/Failure.h"
@@ -64,14 +65,6 @@ QString BoxText(const QWidget* box) {
     if (const auto* combo = qobject_cast<const QComboBox*>(box))
         return combo->currentText();
     return {};
-}
-
-// How long a channel may take no byte before the box says so: $HANLABEL_STALL_NOTICE_MS when it
-// holds a positive number of milliseconds, else the engine's default.
-std::chrono::milliseconds StallNoticeTime() {
-    bool ok = false;
-    const qint64 ms = qEnvironmentVariable("HANLABEL_STALL_NOTICE_MS").toLongLong(&ok);
-    return ok && ms > 0 ? std::chrono::milliseconds(ms) : kDefaultStallNotice;
 }
 
 // Holds back the operator's input to one window and everything in it (keys, clicks, the wheel,
