@@ -2,6 +2,7 @@
 
 #include "batch/BatchOptions.h"
 #include "channels/PrinterMapping.h"
+#include "channels/SendControl.h"
 #include "channels/SendJob.h"
 #include "core/AppFolder.h"
 #include "core/Failure.h"
@@ -53,14 +54,6 @@ void CatchInterrupts() {
     action.sa_flags = SA_RESTART;
     ::sigaction(SIGINT, &action, nullptr);
     ::sigaction(SIGTERM, &action, nullptr);
-}
-
-// How long the channel may take nothing before the stall is reported: $HANLABEL_STALL_NOTICE_MS
-// when it holds a positive number of milliseconds, as for the windows, else the engine's default.
-std::chrono::milliseconds StallNoticeTime() {
-    bool ok = false;
-    const qint64 ms = qEnvironmentVariable("HANLABEL_STALL_NOTICE_MS").toLongLong(&ok);
-    return ok && ms > 0 ? std::chrono::milliseconds(ms) : kDefaultStallNotice;
 }
 
 // How a send ended.

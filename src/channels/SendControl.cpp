@@ -5,6 +5,12 @@
 
 namespace hanlabel {
 
+std::chrono::milliseconds StallNoticeTime() {
+    bool ok = false;
+    const qint64 ms = qEnvironmentVariable("HANLABEL_STALL_NOTICE_MS").toLongLong(&ok);
+    return ok && ms > 0 ? std::chrono::milliseconds(ms) : kDefaultStallNotice;
+}
+
 namespace {
 
 QString CancelReport(const QString& target, qint64 reached, qint64 total) {

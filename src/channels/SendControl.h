@@ -12,6 +12,9 @@ namespace hanlabel {
 
 // How long a channel may take no byte before the operator is told about it.
 inline constexpr std::chrono::milliseconds kDefaultStallNotice{5000};
+// The stall time of this run: $HANLABEL_STALL_NOTICE_MS when it holds a positive number of
+// milliseconds (tests and scripts shorten it), else the default.
+std::chrono::milliseconds StallNoticeTime();
 
 // Called while a job is sent: bytes that have reached the channel so far, of the total.
 using ProgressFn = std::function<void(qint64 sent, qint64 total)>;

@@ -2,10 +2,12 @@
 
 #include "core/Cp949.h"
 #include "core/Failure.h"
+#include "core/LineBreak.h"
 #include "core/RewriteFile.h"
 
 #include <QFile>
 #include <QFileInfo>
+#include <algorithm>
 
 namespace hanlabel {
 
@@ -18,24 +20,8 @@ QString fileAndLine(const QString& path, qsizetype lineIndex) {
     return QStringLiteral("%1 %2번째 줄").arg(shownName(path)).arg(lineIndex + 1);
 }
 
-// Every character that ends a line somewhere: a value holding one would become two lines.
-bool holdsLineBreak(const QString& line) {
-    for (const QChar c : line) {
-        switch (c.unicode()) {
-        case u'\n':
-        case u'\v':
-        case u'\f':
-        case u'\r':
-        case 0x0085:
-        case 0x2028:
-        case 0x2029:
-            return true;
-        default:
-            break;
-        }
-    }
-    return false;
-}
+// True when the value would become two lines.
+bool holdsLineBreak(const QString& line) { return std::any_of(line.cbegin(), line.cend(), IsLineBreak); }
 
 // The bytes of a settings file: each line in CP949 followed by CR LF.
 QByteArray settingsFileContent(const QString& path, const QStringList& lines) {

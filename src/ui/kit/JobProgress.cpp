@@ -40,12 +40,6 @@ constexpr int kNoticeWidth = 380;
 
 } // namespace
 
-std::chrono::milliseconds StallNoticeTime() {
-    bool ok = false;
-    const qint64 ms = qEnvironmentVariable("HANLABEL_STALL_NOTICE_MS").toLongLong(&ok);
-    return ok && ms > 0 ? std::chrono::milliseconds(ms) : kDefaultStallNotice;
-}
-
 // The delay runs from the start of the job: a channel that never reports still gets its box.
 JobProgress::JobProgress(QWidget* window, SendJob* job, qint64 total, int delayMs)
     : m_window(window), m_job(job), m_total(total), m_progressText(ByteProgressText) {

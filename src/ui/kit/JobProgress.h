@@ -4,7 +4,6 @@
 #include <QPointer>
 #include <QTimer>
 
-#include <chrono>
 #include <functional>
 
 class QDialog;
@@ -16,10 +15,6 @@ class QWidget;
 namespace hanlabel {
 
 class SendJob;
-
-// How long a channel may take no byte before the box says so: $HANLABEL_STALL_NOTICE_MS when it
-// holds a positive number of milliseconds, else the engine's default.
-std::chrono::milliseconds StallNoticeTime();
 
 // The "인쇄 중" box of one send. It comes up modal over the window once the send has taken longer
 // than the delay, and at once when the channel stalls; it shows the bytes sent of the total. While

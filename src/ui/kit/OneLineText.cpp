@@ -119,19 +119,4 @@ bool HasLoneSurrogate(QStringView text) {
     return false;
 }
 
-bool IsLineBreak(QChar ch) {
-    switch (ch.unicode()) {
-    case u'\n':
-    case u'\v':
-    case u'\f':
-    case u'\r':
-    case 0x0085:
-    case 0x2028:
-    case 0x2029:
-        return true;
-    default:
-        return false;
-    }
-}
-
 } // namespace hanlabel

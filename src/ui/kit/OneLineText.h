@@ -1,5 +1,7 @@
 #pragma once
 
+#include "core/LineBreak.h"
+
 #include <QStringView>
 
 class QLineEdit;
@@ -27,7 +29,5 @@ int CharacterLimit(const QLineEdit* box);
 qsizetype CharacterCount(QStringView text);
 // True when the text holds half a character: a surrogate without its partner.
 bool HasLoneSurrogate(QStringView text);
-// The line breaks a one-line box refuses.
-bool IsLineBreak(QChar ch);
 
 } // namespace hanlabel

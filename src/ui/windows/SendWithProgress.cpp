@@ -1,5 +1,6 @@
 #include "ui/windows/SendWithProgress.h"
 
+#include "channels/SendControl.h"
 #include "channels/SendJob.h"
 #include "jobs/JobSteps.h"
 #include "ui/windows/PreviewWindow.h"
