@@ -28,8 +28,6 @@ namespace hanlabel {
 
 namespace {
 
-const QString kGlyphDatabaseName = QStringLiteral("견고딕24X24.mdb");
-
 // One line on stderr.
 void Report(const QString& text) {
     std::fputs(qPrintable(text + u'\n'), stderr);
@@ -263,7 +261,7 @@ int RunBatch(const QStringList& arguments) {
         const FolderChoice choice = PrepareApplicationFolder();
         BatchEnvironment env;
         env.folder = choice.folder;
-        env.glyphs.bind(ShippedFile(choice, kGlyphDatabaseName));
+        env.glyphs.bind(ShippedFile(choice, GlyphDatabaseName));
         return options.command == BatchOptions::Command::Book ? RunBook(options, env)
                                                               : RunMembers(options, env);
     } catch (const Failure& failure) {

@@ -52,6 +52,9 @@ QString ApplicationFolder();
 // The folder, a path separator and the file name.
 QString ApplicationFile(const QString& folder, const QString& fileName);
 
+// The glyph database's file name in the application folder.
+inline const QString GlyphDatabaseName = QStringLiteral("견고딕24X24.mdb");
+
 // A file that ships with the program and is only read (the glyph database): the application
 // folder's own copy when it has one, else the one beside the executable, so that an upgrade of
 // the program reaches every operator. HANLABEL_HOME always reads its own.

@@ -32,7 +32,6 @@ namespace {
 
 constexpr int ClientWidthTwips = 6990;
 constexpr int ClientHeightTwips = 4020;
-const QString GlyphDatabaseName = QStringLiteral("견고딕24X24.mdb");
 
 // The origin and channel settings files of a kind of label window.
 QString OriginFile(LabelKind kind) {
