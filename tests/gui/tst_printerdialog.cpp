@@ -193,6 +193,15 @@ void TestPrinterDialog::choiceIsSaved_data() {
                           << "/srv/라벨.zpl"
                           << ""
                           << "LPT1=/srv/라벨.zpl";
+    // A pasted line break would add a line of its own to the mapping file.
+    QTest::newRow("network printer, line break") << "lptNetworkChoice"
+                                                 << "printer.local\r\nLPT1=/dev/sda"
+                                                 << ""
+                                                 << "LPT1=tcp://printer.local:9100";
+    QTest::newRow("file, line break") << "lptFileChoice"
+                                      << "/srv/a.zpl\u2028COM1=/dev/sda"
+                                      << ""
+                                      << "LPT1=/srv/a.zpl";
     QTest::newRow("preview") << "lptPreviewChoice"
                              << ""
                              << ""
@@ -229,6 +238,7 @@ void TestPrinterDialog::choiceIsSaved() {
     QCOMPARE(dialog->result(), int(QDialog::Accepted));
     const QString file = QString::fromUtf8(hanlabel::test::ReadFileBytes(m_setup.places.operatorFile));
     QVERIFY2(file.contains(saved), qPrintable(file));
+    QVERIFY2(!file.contains("/dev/sda"), qPrintable(file));
     QVERIFY2(file.contains("COM1=" + m_setup.deviceFolder + "/ttyUSB0"), qPrintable(file));
     // And it is what the next print goes to.
     const QString expected = saved.mid(5).trimmed();

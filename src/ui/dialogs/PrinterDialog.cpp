@@ -2,6 +2,7 @@
 
 #include "core/Failure.h"
 #include "ui/kit/FormKit.h"
+#include "ui/kit/OneLineText.h"
 
 #include <QComboBox>
 #include <QDialogButtonBox>
@@ -164,9 +165,11 @@ void PrinterDialog::buildParallel(QGroupBox* group) {
     m_lptDevice = Named(new QComboBox(choices), "lptDevice");
     m_lptDevice->setEditable(true);
     m_lptDevice->lineEdit()->setPlaceholderText(QStringLiteral("/dev/usb/lp0"));
+    MakeOneLine(m_lptDevice->lineEdit(), PastedBreaks::KeepFirstLine);
     m_queue = Named(new QComboBox(choices), "lptQueue");
     m_host = Named(new QLineEdit(choices), "lptHost");
     m_host->setPlaceholderText(QStringLiteral("주소 (예: 192.168.0.50)"));
+    MakeOneLine(m_host, PastedBreaks::KeepFirstLine);
     m_port = Named(new QSpinBox(choices), "lptPort");
     m_port->setRange(1, 65535);
     m_port->setValue(kRawPort);
@@ -176,6 +179,7 @@ void PrinterDialog::buildParallel(QGroupBox* group) {
     network->addWidget(m_port);
     m_file = Named(new QLineEdit(choices), "lptFile");
     m_file->setPlaceholderText(QStringLiteral("라벨 명령을 쓸 파일"));
+    MakeOneLine(m_file, PastedBreaks::KeepFirstLine);
     m_browse = Named(new QPushButton(QStringLiteral("찾아보기..."), choices), "lptBrowse");
     connect(m_browse, &QPushButton::clicked, this, [this] {
         const QString path = QFileDialog::getSaveFileName(this, QStringLiteral("인쇄할 파일"), m_file->text(),
@@ -216,6 +220,7 @@ void PrinterDialog::buildSerial(QGroupBox* group) {
     m_comDevice = Named(new QComboBox(choices), "comDevice");
     m_comDevice->setEditable(true);
     m_comDevice->lineEdit()->setPlaceholderText(QStringLiteral("/dev/ttyUSB0"));
+    MakeOneLine(m_comDevice->lineEdit(), PastedBreaks::KeepFirstLine);
     row->addWidget(Named(new QLabel(QStringLiteral("직렬 장치"), choices), "comDeviceLabel"));
     row->addWidget(m_comDevice, 1);
     auto* framing = Named(new QLabel(QStringLiteral("속도와 형식: %1 (라벨 창의 \"통신설정\"에서 고릅니다)")
