@@ -12,6 +12,12 @@ void PieceStream::writeBytes(const QByteArray& piece) {
         m_bytes += "\r\n";
 }
 
+void PieceStream::writeDownload(const QString& piece, const QString& name, const QByteArray& bitmap) {
+    const qsizetype begin = m_bytes.size();
+    write(piece);
+    m_downloads.append({name, bitmap, begin, m_bytes.size()});
+}
+
 QString FieldData(const QString& data) {
     if (!data.contains(u'^') && !data.contains(u'~'))
         return QStringLiteral("^FD") + data;

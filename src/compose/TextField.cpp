@@ -1,5 +1,6 @@
 #include "compose/TextField.h"
 
+#include "compose/GraphicCompression.h"
 #include "compose/PieceStream.h"
 #include "core/Cp949.h"
 #include "core/Failure.h"
@@ -12,6 +13,7 @@ namespace {
 
 constexpr int kAsciiAdvance = 18;
 constexpr int kGlyphAdvance = 32;
+constexpr int kGlyphBytesPerRow = 4;
 
 // Both flavours run this; the stream already knows how its channel ends a piece.
 void emitTextField(PieceStream& out, GlyphSource& glyphs, int16_t& x, int16_t y, const QString& text,
@@ -29,7 +31,11 @@ void emitTextField(PieceStream& out, GlyphSource& glyphs, int16_t& x, int16_t y,
             advance = kAsciiAdvance;
         } else {
             const Glyph glyph = glyphs.lookup(ch);
-            out.write(QStringLiteral("~DG%1,140,4,").arg(glyph.name) + QString::fromLatin1(glyph.data));
+            const QByteArray data = out.graphicData() == GraphicData::Compressed
+                                        ? CompressGraphicData(glyph.data, kGlyphBytesPerRow)
+                                        : glyph.data;
+            out.writeDownload(QStringLiteral("~DG%1,140,4,").arg(glyph.name) + QString::fromLatin1(data),
+                              glyph.name, glyph.data);
             out.write(QStringLiteral("^FO%1,%2^XG%3.GRF,1,1^FS")
                           .arg(NumberToText((long long)x), NumberToText((long long)y), glyph.name));
             advance = kGlyphAdvance;
@@ -39,6 +45,13 @@ void emitTextField(PieceStream& out, GlyphSource& glyphs, int16_t& x, int16_t y,
 }
 
 } // namespace
+
+int TextFieldWidth(const QString& text) {
+    int width = 0;
+    for (const char32_t ch : text.toUcs4())
+        width += ch < 0x80 ? kAsciiAdvance : kGlyphAdvance;
+    return width;
+}
 
 void PrintTextLpt(PieceStream& out, GlyphSource& glyphs, int16_t& x, int16_t y, const QString& text,
                   int16_t scale) {

@@ -18,4 +18,7 @@ void PrintTextLpt(PieceStream& out, GlyphSource& glyphs, int16_t& x, int16_t y, 
 void PrintTextComm(PieceStream& out, GlyphSource& glyphs, int16_t& x, int16_t y, const QString& text,
                    int16_t scale);
 
+// The dots a text field of `text` advances at scale 1: how far it reaches from its position.
+int TextFieldWidth(const QString& text);
+
 } // namespace hanlabel
