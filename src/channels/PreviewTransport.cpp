@@ -25,21 +25,6 @@ PreviewPresenter& Presenter() {
     return presenter;
 }
 
-// The label formats of a stream, each from its "^XA" to the next; what comes before the first
-// goes with it.
-QList<QByteArray> SplitFormats(const QByteArray& stream) {
-    QList<QByteArray> formats;
-    qsizetype begin = 0;
-    qsizetype next = stream.indexOf("^XA", 1);
-    while (next > 0) {
-        formats.append(stream.mid(begin, next - begin));
-        begin = next;
-        next = stream.indexOf("^XA", next + 3);
-    }
-    formats.append(stream.mid(begin));
-    return formats;
-}
-
 // "card.png" → "card-2.png"; a name without a suffix gets "-2" at its end.
 QString NumberedPath(const QString& path, int number) {
     const QFileInfo info(path);
@@ -68,13 +53,13 @@ class PreviewLink final : public Link {
             present(RenderZpl(m_stream));
             return true;
         }
-        const QList<QByteArray> formats = SplitFormats(m_stream);
-        if (formats.size() <= 1) {
-            write(RenderZpl(m_stream), m_path);
+        const QList<PreviewResult> formats = RenderZplFormats(m_stream);
+        if (formats.size() == 1) {
+            write(formats[0], m_path);
             return true;
         }
         for (qsizetype i = 0; i < formats.size(); ++i)
-            write(RenderZpl(formats[i]), NumberedPath(m_path, int(i + 1)));
+            write(formats[i], NumberedPath(m_path, int(i + 1)));
         return true;
     }
 

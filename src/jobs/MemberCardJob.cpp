@@ -18,19 +18,24 @@ QString StarMask(const QString& secondPart) {
 
 QByteArray ComposeMemberCard(const MemberCardInputs& in, const QStringList& layout, ChannelKind kind,
                              GlyphSource& glyphs) {
+    return ComposeMemberCardPieces(in, layout, kind, glyphs, GraphicData::Plain).bytes();
+}
+
+PieceStream ComposeMemberCardPieces(const MemberCardInputs& in, const QStringList& layout, ChannelKind kind,
+                                    GlyphSource& glyphs, GraphicData graphics) {
     Q_ASSERT(layout.size() >= kLayoutLines);
     const QString& first = in.memberNumberFirst;
     const QString& second = in.memberNumberSecond;
     const QString shownSecondPart = in.maskSecondPart ? StarMask(second) : second;
 
-    PieceStream out(kind);
+    PieceStream out(kind, graphics);
     out.write(JobSteps::Frame(layout[0], in.originX, in.originY));
     JobSteps::EmitTextField(out, glyphs, layout[1], layout[2], in.affiliation);
     JobSteps::EmitTextField(out, glyphs, layout[3], layout[4], in.name);
     out.write(layout[5] + FieldData(first + second) + QStringLiteral("^FS"));
     out.write(layout[6] + FieldData(first + QLatin1Char('-') + shownSecondPart) + QStringLiteral("^FS"));
     out.write(QStringLiteral("^XZ"));
-    return out.bytes();
+    return out;
 }
 
 std::optional<QStringList> MemberCardSettings(const QString& folder, MemberCardInputs& in,

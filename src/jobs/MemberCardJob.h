@@ -27,6 +27,9 @@ QString StarMask(const QString& secondPart);
 // The complete stream of one member card. Throws Failure before anything is sent.
 QByteArray ComposeMemberCard(const MemberCardInputs& in, const QStringList& layout, ChannelKind kind,
                              GlyphSource& glyphs);
+// The same card with its glyph downloads noted, their data as `graphics` says (a list's card).
+PieceStream ComposeMemberCardPieces(const MemberCardInputs& in, const QStringList& layout, ChannelKind kind,
+                                    GlyphSource& glyphs, GraphicData graphics);
 
 // The member card job's steps before composing: saves the channel choice and the origin, takes the
 // origin back as read, reads the layout and checks the origin. Returns the layout lines, or nothing

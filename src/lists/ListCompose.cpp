@@ -1,6 +1,10 @@
 #include "lists/ListCompose.h"
 
 #include "core/Failure.h"
+#include "compose/TextField.h"
+#include "core/Numeric.h"
+
+#include <QRegularExpression>
 
 #include <algorithm>
 
@@ -39,21 +43,77 @@ int ComposedList::cardsWithin(qint64 sentBytes) const {
 }
 
 ComposedList ComposeMemberList(const MemberList& list, const QList<int>& rows, const MemberCardInputs& window,
-                               const QStringList& layout, ChannelKind kind, GlyphSource& glyphs) {
+                               const QStringList& layout, ChannelKind kind, GlyphSource& glyphs,
+                               GlyphSending sending) {
     ComposedList out;
+    out.sending = sending;
+    const GraphicData graphics = sending == GlyphSending::OncePerList ? GraphicData::Compressed : GraphicData::Plain;
     for (const int index : rows) {
         const ListRow& row = list.rows.at(index);
         if (row.status != RowStatus::Ready)
             continue;
         try {
-            const QByteArray card = ComposeMemberCard(CardInputs(row, window), layout, kind, glyphs);
-            out.cards.append({index, row.line, out.stream.size(), out.stream.size() + card.size()});
-            out.stream += card;
+            const MemberCardInputs card = CardInputs(row, window);
+            const PieceStream pieces = ComposeMemberCardPieces(card, layout, kind, glyphs, graphics);
+            out.cards.append({index, row.line, 0, 0});
+            out.cardGraphics.append({pieces.bytes(), pieces.downloads()});
+            if (const QStringList reasons = CardWarnings(card, layout); !reasons.isEmpty())
+                out.warnings.append({index, row.line, reasons.join(QStringLiteral(", "))});
         } catch (const Failure& failure) {
             out.errors.append({index, row.line, failure.message()});
         }
     }
+    ListCards cards = CardsToSend(out);
+    for (int i = 0; i < out.cards.size(); ++i) {
+        out.cards[i].begin = out.stream.size();
+        out.stream += cards.card(i);
+        out.cards[i].end = out.stream.size();
+    }
     return out;
+}
+
+ListCards CardsToSend(const ComposedList& composed) { return ListCards(composed.cardGraphics, composed.sending); }
+
+namespace {
+
+// The print width the layout sets ("^PW680"), the last one winning as on the printer; nothing
+// when the layout sets none.
+std::optional<int> PrintWidth(const QStringList& layout) {
+    static const QRegularExpression pw(QStringLiteral("\\^PW\\s*(\\d+)"), QRegularExpression::CaseInsensitiveOption);
+    std::optional<int> width;
+    for (const QString& line : layout) {
+        for (auto it = pw.globalMatch(line); it.hasNext();)
+            width = it.next().captured(1).toInt();
+    }
+    return width;
+}
+
+} // namespace
+
+QStringList CardWarnings(const MemberCardInputs& card, const QStringList& layout) {
+    QStringList reasons;
+    if (card.memberNumberSecond.isEmpty())
+        reasons << QStringLiteral("회원번호 뒷부분이 비어 \"%1-\"로 인쇄됩니다").arg(card.memberNumberFirst);
+    const std::optional<int> width = PrintWidth(layout);
+    if (width && layout.size() >= 5) {
+        const int home = DotPositionFromText(card.originX);
+        const struct {
+            QString caption, text, x;
+        } fields[] = {{QStringLiteral("소속"), card.affiliation, layout[1]}, {QStringLiteral("성명"), card.name, layout[3]}};
+        for (const auto& field : fields) {
+            const int end = home + DotPositionFromText(field.x) + TextFieldWidth(field.text);
+            if (!field.text.isEmpty() && end > *width)
+                reasons << QStringLiteral("%1이 라벨 폭(%2점)을 넘습니다").arg(field.caption).arg(*width);
+        }
+    }
+    return reasons;
+}
+
+void MarkCardWarnings(MemberList& list, const MemberCardInputs& window, const QStringList& layout) {
+    for (ListRow& row : list.rows)
+        row.warning = row.status == RowStatus::Ready
+                          ? CardWarnings(CardInputs(row, window), layout).join(QStringLiteral(", "))
+                          : QString();
 }
 
 void MarkComposeErrors(MemberList& list, const ComposedList& composed) {
@@ -62,6 +122,8 @@ void MarkComposeErrors(MemberList& list, const ComposedList& composed) {
         row.status = RowStatus::Error;
         row.error = e.message;
     }
+    for (const ComposeError& w : composed.warnings)
+        list.rows[w.row].warning = w.message;
 }
 
 } // namespace hanlabel

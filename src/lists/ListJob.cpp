@@ -8,27 +8,29 @@ namespace {
 class MemberListJob final : public LabelJob<MemberCardInputs, ListPrintOutcome> {
   public:
     MemberListJob(const MemberCardInputs& window, const JobEnvironment& env, const MemberList& list,
-                  const QList<int>& rows)
-        : LabelJob(window, env), m_list(list), m_rows(rows) {}
+                  const QList<int>& rows, GlyphSending sending)
+        : LabelJob(window, env), m_list(list), m_rows(rows), m_sending(sending) {}
 
   private:
     void print(ListPrintOutcome& out) override {
         const std::optional<QStringList> layout = MemberCardSettings(m_env.folder, m_in, out);
         if (!layout)
             return;
-        out.composed = ComposeMemberList(m_list, m_rows, m_in, *layout, sendChannel(), *m_env.glyphs);
+        out.composed = ComposeMemberList(m_list, m_rows, m_in, *layout, sendChannel(), *m_env.glyphs, m_sending);
         readyToSend(out, out.composed.stream);
     }
 
     const MemberList& m_list;
     const QList<int>& m_rows;
+    GlyphSending m_sending;
 };
 
 } // namespace
 
 ListPrintOutcome PrepareListPrint(const MemberList& list, const QList<int>& rows,
-                                  const MemberCardInputs& window, const JobEnvironment& env) {
-    MemberListJob job(window, env, list, rows);
+                                  const MemberCardInputs& window, const JobEnvironment& env,
+                                  GlyphSending sending) {
+    MemberListJob job(window, env, list, rows, sending);
     return job.Command1_Click();
 }
 

@@ -14,8 +14,8 @@ namespace hanlabel {
 //     auto send = JobSteps::MakeSendJob(out.order);  // nothing to send when out.composed.cards is empty
 //     finished: MarkCardsSent(list, marks, out.composed, out.composed.cardsWithin(lastSent));
 //
-// so that a list leaves the settings files as one member card job does, and its bytes are those of
-// the member card jobs of its rows run one after another.
+// so that a list leaves the settings files as one member card job does, and its cards print as the
+// member card jobs of its rows (with GlyphSending::EveryCard their very bytes, one after another).
 
 // What a list print reports: the member card job's outcome (the origin and layout as read back,
 // a refused origin, a failure, or Composed with the order of the whole list) and the cards.
@@ -28,6 +28,7 @@ struct ListPrintOutcome : MemberCardOutcome {
 // Ends Composed (order.stream is composed.stream, empty when no row could be composed),
 // OriginRejected or Failed; sends nothing.
 ListPrintOutcome PrepareListPrint(const MemberList& list, const QList<int>& rows,
-                                  const MemberCardInputs& window, const JobEnvironment& env);
+                                  const MemberCardInputs& window, const JobEnvironment& env,
+                                  GlyphSending sending = GlyphSending::OncePerList);
 
 } // namespace hanlabel

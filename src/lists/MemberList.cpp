@@ -321,11 +321,20 @@ MemberList ReadMemberList(const QString& path, const ListReadOptions& options) {
 QString RowErrorText(const ListRow& row) { return QStringLiteral("%1행: %2").arg(row.line).arg(row.error); }
 
 QString ListSummary(const MemberList& list) {
-    QString summary = QStringLiteral("준비 %1행, 오류 %2행")
-                          .arg(list.count(RowStatus::Ready))
-                          .arg(list.count(RowStatus::Error));
-    if (const int sent = list.sentCount())
-        summary += QStringLiteral(", 보냄 %1행").arg(sent);
+    int sent = 0, left = 0, errors = 0, check = 0;
+    for (const ListRow& row : list.rows) {
+        if (row.status == RowStatus::Error)
+            ++errors;
+        else if (row.sent)
+            ++sent;
+        else
+            ++left;
+        if (row.status != RowStatus::Error && !row.warning.isEmpty())
+            ++check;
+    }
+    QString summary = QStringLiteral("보냄 %1행, 남음 %2행, 오류 %3행").arg(sent).arg(left).arg(errors);
+    if (check)
+        summary += QStringLiteral(" (그중 확인 필요 %1행)").arg(check);
     if (list.emptyRows)
         summary += QStringLiteral(", 빈 줄 %1개 건너뜀").arg(list.emptyRows);
     return summary;

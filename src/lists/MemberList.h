@@ -65,6 +65,7 @@ struct ListRow {
     QString error;          // the reasons, in Korean, naming the column: "3열(회원번호): ..."
     QByteArray fingerprint; // of the row's own values, to recognise the row in the marks file
     bool sent = false;      // marked as handed whole to the channel (ApplySentMarks, MarkCardsSent)
+    QString warning;        // printed as it stands but needs a look (확인 필요): the reasons, in Korean
 };
 
 // A list as read.
@@ -89,7 +90,9 @@ MemberList ReadMemberList(const QString& path, const ListReadOptions& options);
 // "12행: 3열(회원번호): ..." for a message or the batch command's error output.
 QString RowErrorText(const ListRow& row);
 
-// A one-line Korean summary: how many rows are ready, errors, sent, and empty rows skipped.
+// A one-line Korean summary that counts every row once, as sent, left to send or an error; then
+// how many of the cards sent or left need a look (확인 필요) and the empty rows skipped:
+// "보냄 248행, 남음 2행, 오류 1행 (그중 확인 필요 3행), 빈 줄 1개 건너뜀".
 QString ListSummary(const MemberList& list);
 
 } // namespace hanlabel

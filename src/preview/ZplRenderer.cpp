@@ -1,6 +1,7 @@
 #include "preview/ZplRenderer.h"
 
 #include "preview/LabelRenderer.h"
+#include "preview/ZplTokenizer.h"
 
 #include <QFont>
 #include <QFontMetrics>
@@ -35,6 +36,25 @@ QString SettingMeaning(const QString& command) {
 } // namespace
 
 PreviewResult RenderZpl(const QByteArray& stream) { return zpl::LabelRenderer().run(stream); }
+
+QList<PreviewResult> RenderZplFormats(const QByteArray& stream) {
+    QList<QByteArray> formats{QByteArray()};
+    QByteArray downloads; // of the formats so far, in order, for the formats after them
+    QList<QByteArray> heldBefore{QByteArray()};
+    for (const zpl::Command& cmd : zpl::Tokenize(stream)) {
+        if (cmd.prefix == '^' && cmd.code == "XA" && !formats.last().isEmpty()) {
+            formats.append(QByteArray());
+            heldBefore.append(downloads);
+        }
+        formats.last() += cmd.raw;
+        if (cmd.prefix == '~' && cmd.code == "DG")
+            downloads += cmd.raw;
+    }
+    QList<PreviewResult> results;
+    for (qsizetype i = 0; i < formats.size(); ++i)
+        results.append(RenderZpl(heldBefore[i] + formats[i]));
+    return results;
+}
 
 QStringList PreviewResult::captionLines() const {
     QStringList lines;

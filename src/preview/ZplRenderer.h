@@ -30,6 +30,11 @@ struct PreviewResult {
 // print it. Carriage returns and line feeds between commands are ignored, as the printer does.
 PreviewResult RenderZpl(const QByteArray& stream);
 
+// Every label format of a stream (each from its "^XA" to the next; what comes before the first
+// goes with it), rendered as the printer prints them one after another: a graphic that an earlier
+// format downloaded is still held when a later one recalls it.
+QList<PreviewResult> RenderZplFormats(const QByteArray& stream);
+
 // The label with its caption lines underneath; the label stays at the top left, dot for pixel.
 QImage PreviewPicture(const PreviewResult& result);
 

@@ -93,8 +93,18 @@ void TestListPrint::listEqualsCardJobsInTurn() {
     const MemberCardInputs window = Window(port);
     AppFolderFixture app;
     app.writeLines("DPOS1.ini", kLayout);
-    const ListPrintOutcome out =
+    // As a list prints by default: each glyph downloaded once, compressed.
+    const ListPrintOutcome once =
         PrepareListPrint(list, RowsToPrint(list, {}), window, JobEnvironment{app.path(), &m_glyphs});
+    QVERIFY2(once.status == JobStatus::Composed, qPrintable(once.failure));
+    QCOMPARE(once.order.stream, once.composed.stream);
+    QCOMPARE(once.composed.cards.size(), 3);
+    const QString diff = test::CompareGolden(golden, once.composed.stream);
+    QVERIFY2(diff.isEmpty(), qPrintable(diff));
+
+    // "카드마다 글자 보내기": three member card jobs, one after another, through the job itself on the channel.
+    const ListPrintOutcome out = PrepareListPrint(list, RowsToPrint(list, {}), window,
+                                                  JobEnvironment{app.path(), &m_glyphs}, GlyphSending::EveryCard);
     QVERIFY2(out.status == JobStatus::Composed, qPrintable(out.failure));
     const ComposedList& composed = out.composed;
     QVERIFY(composed.errors.isEmpty());
@@ -102,10 +112,6 @@ void TestListPrint::listEqualsCardJobsInTurn() {
     QCOMPARE(out.order.stream, composed.stream);
     QCOMPARE(out.order.kind, ChooseChannel(port));
     QCOMPARE(out.order.framing, window.framing);
-    const QString diff = test::CompareGolden(golden, composed.stream);
-    QVERIFY2(diff.isEmpty(), qPrintable(diff));
-
-    // Three member card jobs, one after another, through the job itself on the channel.
     const QString lpt = m_dir.filePath("lpt1.zpl");
     qputenv("HANLABEL_LPT1", lpt.toLocal8Bit());
     test::PtyCapture pty;
@@ -143,8 +149,8 @@ void TestListPrint::settingsWrittenAsTheCardJob() {
     listApp.writeLines("DPOS1.ini", layout);
     cardApp.writeLines("DPOS1.ini", layout);
     const MemberList list = ParseMemberList(kThree, {});
-    const ListPrintOutcome out =
-        PrepareListPrint(list, RowsToPrint(list, {}), window, JobEnvironment{listApp.path(), &m_glyphs});
+    const ListPrintOutcome out = PrepareListPrint(list, RowsToPrint(list, {}), window,
+                                                  JobEnvironment{listApp.path(), &m_glyphs}, GlyphSending::EveryCard);
     QCOMPARE(out.status, JobStatus::Composed);
     MemberCardJob job(CardInputs(list.rows[0], window), JobEnvironment{cardApp.path(), &m_glyphs});
     const MemberCardOutcome card = job.Command1_Click();
@@ -212,7 +218,7 @@ void TestListPrint::errorRowInTheMiddle() {
     QCOMPARE(list.rows[1].error, composed.errors[0].message);
     QVERIFY(RowErrorText(list.rows[1]).startsWith(QStringLiteral("3행: ")));
     QCOMPARE(Lines(list, RowsToPrint(list, {})), (QList<int>{2, 4}));
-    QCOMPARE(ListSummary(list), QStringLiteral("준비 2행, 오류 1행"));
+    QCOMPARE(ListSummary(list), QStringLiteral("보냄 0행, 남음 2행, 오류 1행"));
 }
 
 void TestListPrint::cardsWithin_data() {
@@ -327,12 +333,14 @@ void TestListPrint::continueAfterAFailure() {
     MemberList reopened = ParseMemberList(five, {});
     ApplySentMarks(reopened, SentMarks::Load(marksPath));
     QCOMPARE(FirstUnsentRow(reopened), 2);
-    QCOMPARE(ListSummary(reopened), QStringLiteral("준비 5행, 오류 0행, 보냄 2행"));
+    QCOMPARE(ListSummary(reopened), QStringLiteral("보냄 2행, 남음 3행, 오류 0행"));
     const QList<int> rest = RowsToPrint(reopened, {});
     QCOMPARE(Lines(reopened, rest), (QList<int>{3, 4, 5}));
     const ComposedList resumed =
         ComposeMemberList(reopened, rest, window, kLayout, ChannelKind::Serial, m_glyphs);
-    QCOMPARE(resumed.stream, composed.stream.mid(composed.cards[2].begin));
+    QCOMPARE(resumed.cards.size(), 3);
+    for (int i = 0; i < 3; ++i)
+        QCOMPARE(resumed.cardGraphics[i].bytes, composed.cardGraphics[2 + i].bytes);
     SentMarks more = SentMarks::Load(marksPath);
     MarkCardsSent(reopened, more, resumed, resumed.cardsWithin(resumed.stream.size()));
     more.save(marksPath);
