@@ -1,5 +1,6 @@
 // Prints figures for printing a member list: reading a 1,000-row list in code page 949 and composing
-// every card before sending, and peak resident memory.
+// every card before sending, the serial stream of a 250-card intake list with each glyph sent once
+// and with every card sending its glyphs, and peak resident memory.
 #include "core/Cp949.h"
 #include "core/Signals.h"
 #include "glyphs/GlyphSource.h"
@@ -13,8 +14,11 @@
 
 #include <sys/resource.h>
 
+#include <QSet>
+
 #include <algorithm>
 #include <cstdio>
+#include <random>
 #include <vector>
 
 using namespace hanlabel;
@@ -43,6 +47,70 @@ QByteArray MakeList(int rows) {
                     .arg(240000 + i, 8, 10, QLatin1Char('0'))
                     .arg(i);
     return EncodeCp949(text);
+}
+
+// A term's intake as a registrar exports it, the same every run: 20 departments, surnames as
+// common as they are in Korea, given names of one to three syllables, 10-digit member numbers.
+QByteArray MakeIntakeList(int rows) {
+    const QStringList departments = {
+        "국어국문학과", "영어영문학과", "사학과",     "철학과",       "경제학과",     "경영학과",   "행정학과",
+        "법학과",       "수학과",       "물리학과",   "화학과",       "생명과학과",   "컴퓨터공학과", "전자공학과",
+        "기계공학과",   "건축학과",     "간호학과",   "교육학과",     "음악학과",     "미술학과"};
+    // Surnames with their weight (about their share in per cent).
+    const QList<std::pair<QChar, int>> surnames = {
+        {u'김', 21}, {u'이', 15}, {u'박', 8}, {u'최', 5}, {u'정', 4}, {u'강', 2}, {u'조', 2}, {u'윤', 2},
+        {u'장', 2},  {u'임', 2},  {u'한', 1}, {u'오', 1}, {u'서', 1}, {u'신', 1}, {u'권', 1}, {u'황', 1},
+        {u'안', 1},  {u'송', 1},  {u'류', 1}, {u'홍', 1}};
+    const QString given = QStringLiteral("민서준영지현수진우성은하경철희동재원혜유연예승도윤호주시아채");
+    std::mt19937 random(20260301);
+    std::vector<int> weights;
+    for (const auto& s : surnames)
+        weights.push_back(s.second);
+    std::discrete_distribution<int> surname(weights.begin(), weights.end());
+    std::uniform_int_distribution<int> department(0, int(departments.size()) - 1);
+    std::uniform_int_distribution<int> syllable(0, int(given.size()) - 1);
+    std::discrete_distribution<int> givenLength({8, 85, 7}); // one, two or three syllables
+    std::uniform_int_distribution<int> serial(0, 999999);
+    QString text = QStringLiteral("소속,성명,회원번호\r\n");
+    for (int i = 0; i < rows; ++i) {
+        QString name = surnames[surname(random)].first;
+        for (int k = givenLength(random) + 1; k > 0; --k)
+            name += given[syllable(random)];
+        text += QStringLiteral("%1,%2,2026%3\r\n")
+                    .arg(departments[department(random)], name)
+                    .arg(serial(random), 6, 10, QLatin1Char('0'));
+    }
+    return EncodeCp949(text);
+}
+
+// The serial stream of the intake list, as the list print composes it.
+void PrintSerialFigures(GlyphSource& glyphs, const QStringList& layout, const MemberCardInputs& window) {
+    constexpr int kCards = 250;
+    constexpr double kLineBytesPerSecond = 960; // 9600 baud, ten bits a byte
+    const MemberList list = ParseMemberList(MakeIntakeList(kCards), {});
+    QSet<QChar> syllables;
+    for (const ListRow& row : list.rows)
+        for (const QChar c : row.affiliation + row.name)
+            syllables.insert(c);
+    std::printf("intake list: %d cards, %d distinct Hangul syllables, seeded\n", int(list.rows.size()),
+                int(syllables.size()));
+    for (const auto& [sending, label] :
+         {std::pair{GlyphSending::OncePerList, "each glyph once, compressed"},
+          std::pair{GlyphSending::EveryCard, "--glyphs-every-card"}}) {
+        const ComposedList composed =
+            ComposeMemberList(list, RowsToPrint(list, {}), window, layout, ChannelKind::Serial, glyphs, sending);
+        if (composed.cards.size() != kCards || !composed.errors.isEmpty()) {
+            std::fprintf(stderr, "unexpected intake list: %lld cards\n", (long long)composed.cards.size());
+            std::exit(1);
+        }
+        const qint64 bytes = composed.stream.size();
+        const double seconds = bytes / kLineBytesPerSecond;
+        std::printf("serial stream, %s: %lld bytes (%.1f KB), %.0f bytes a card, %d downloads, "
+                    "%.0f s = %.1f min at 960 bytes/s%s\n",
+                    label, (long long)bytes, bytes / 1000.0, double(bytes) / kCards,
+                    int(composed.stream.count("~DG")), seconds, seconds / 60,
+                    sending == GlyphSending::OncePerList ? " (target <= 100 KB, <= 1.8 min)" : "");
+    }
 }
 
 } // namespace
@@ -104,6 +172,8 @@ int main(int argc, char** argv) {
     }
     if (list.sentCount() != kRows)
         return 1;
+
+    PrintSerialFigures(glyphs, layout, window);
 
     rusage usage{};
     getrusage(RUSAGE_SELF, &usage);

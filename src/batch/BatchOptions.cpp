@@ -47,8 +47,9 @@ BatchOptions ParseBatchOptions(const QStringList& arguments) {
     const QCommandLineOption affiliation("affiliation", {}, "TEXT");
     const QCommandLineOption unmasked("unmasked");
     const QCommandLineOption again("again");
+    const QCommandLineOption glyphsEveryCard("glyphs-every-card");
     parser.addOptions({help, port, framing, to, stallLimit, text, serial, quantity, descending, from, columns,
-                       affiliation, unmasked, again});
+                       affiliation, unmasked, again, glyphsEveryCard});
     if (!parser.parse(arguments))
         throw Failure(parser.errorText());
 
@@ -77,7 +78,7 @@ BatchOptions ParseBatchOptions(const QStringList& arguments) {
         options.command = BatchOptions::Command::Members;
         if (positional.size() != 2)
             throw Failure(QStringLiteral("members에는 명단 파일 하나를 주십시오."));
-        allowed << &from << &columns << &affiliation << &unmasked << &again;
+        allowed << &from << &columns << &affiliation << &unmasked << &again << &glyphsEveryCard;
         options.listPath = positional[1];
         if (parser.isSet(from))
             options.fromLine = ParseLine(QStringLiteral("from"), parser.value(from));
@@ -85,6 +86,7 @@ BatchOptions ParseBatchOptions(const QStringList& arguments) {
         options.affiliation = parser.value(affiliation);
         options.unmasked = parser.isSet(unmasked);
         options.again = parser.isSet(again);
+        options.glyphsEveryCard = parser.isSet(glyphsEveryCard);
     } else {
         throw Failure(QStringLiteral("알 수 없는 명령입니다: %1 (book 또는 members)").arg(command));
     }
@@ -120,7 +122,7 @@ QString BatchHelpText() {
     return QStringLiteral(
         "사용법:\n"
         "  hanlabel-batch members 명단.csv [--from 줄] [--columns 열] [--affiliation 소속] [--unmasked] "
-        "[--again]\n"
+        "[--again] [--glyphs-every-card]\n"
         "  hanlabel-batch book --text 글자 --serial 일련번호 --quantity 수량 [--descending]\n"
         "\n"
         "hanlabel 창과 같은 응용 프로그램 폴더(HANLABEL_HOME), 설정 파일과 글꼴 데이터베이스로 인쇄하고,\n"
@@ -132,7 +134,11 @@ QString BatchHelpText() {
         "  --affiliation 소속 소속 열이 없는 명단의 소속\n"
         "  --unmasked         회원번호 뒷부분을 별표 없이 인쇄합니다\n"
         "  --again            이미 보낸 것으로 표시된 행도 다시 인쇄합니다\n"
+        "  --glyphs-every-card 카드마다 한글 글자를 압축하지 않고 다시 보냅니다 (이번 실행만).\n"
+        "                     글자가 빠지거나 깨져 인쇄되는 프린터에만 쓰십시오\n"
         "  보낸 카드는 명단 옆의 파일(명단.csv.sent)에 표시되고, 다음 실행에서 건너뜁니다.\n"
+        "  한글 글자는 명단에서 처음 쓰는 카드만 보내고 뒤 카드는 프린터에 남은 것을 씁니다.\n"
+        "  인쇄 중에 프린터를 껐다 켰으면 다시 실행하십시오: 나머지 카드가 글자를 다시 보냅니다.\n"
         "\n"
         "book: 도서 바코드 라벨을 인쇄합니다 (도서 창의 OH.ini, position.ini, DPOS.ini).\n"
         "  --text 글자        라벨의 글자\n"

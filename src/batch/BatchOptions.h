@@ -33,6 +33,7 @@ struct BatchOptions {
     QString affiliation;
     bool unmasked = false;
     bool again = false;
+    bool glyphsEveryCard = false; // --glyphs-every-card: every card downloads its glyphs, for this run
 };
 
 // Reads the command line (the program's name first). Throws Failure with a Korean message naming

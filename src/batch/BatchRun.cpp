@@ -190,7 +190,9 @@ int RunMembers(const BatchOptions& options, BatchEnvironment& env) {
     window.maskSecondPart = !options.unmasked;
 
     const QList<int> rows = RowsToPrint(list, {options.fromLine, options.again});
-    ListPrintOutcome out = PrepareListPrint(list, rows, window, JobEnvironment{env.folder, &env.glyphs});
+    ListPrintOutcome out =
+        PrepareListPrint(list, rows, window, JobEnvironment{env.folder, &env.glyphs},
+                         options.glyphsEveryCard ? GlyphSending::EveryCard : GlyphSending::OncePerList);
     if (out.status != JobStatus::Composed)
         return JobStopped(out);
     MarkComposeErrors(list, out.composed);
