@@ -54,4 +54,29 @@ QString ListProgressText(int cardsSent, int cardCount, std::optional<qint64> sec
     return text;
 }
 
+QString ListEndText(const ListEnd& end) {
+    const int left = end.cards - end.sent;
+    QString text = QStringLiteral("%1장 중 %2장을 보냈습니다.").arg(end.cards).arg(end.sent);
+    if (left > 0) {
+        switch (end.how) {
+        case ListEnd::How::Done:
+            break;
+        case ListEnd::How::Stopped:
+            text += QStringLiteral(" 멈춤을 눌러 %1장은 보내지 않았습니다.").arg(left);
+            break;
+        case ListEnd::How::Cancelled:
+            text += QStringLiteral(" 취소해서 %1장은 보내지 않았습니다.").arg(left);
+            break;
+        case ListEnd::How::Failed:
+            text += QStringLiteral(" 오류로 %1장을 보내지 못했습니다.").arg(left);
+            break;
+        }
+    }
+    if (!end.reason.isEmpty())
+        text += QStringLiteral("\n\n") + end.reason;
+    if (end.continueLine > 0)
+        text += QStringLiteral("\n\n\"이어서 인쇄\"는 명단의 %1행부터 보냅니다.").arg(end.continueLine);
+    return text;
+}
+
 } // namespace hanlabel

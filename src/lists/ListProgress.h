@@ -46,4 +46,18 @@ QString RemainingTimeText(qint64 seconds);
 // "12 / 250장 · 남은 시간 약 1분 40초", or "12 / 250장" when the time is not known or all cards are sent.
 QString ListProgressText(int cardsSent, int cardCount, std::optional<qint64> secondsLeft);
 
+// How a list print ended, for the box after it and hanlabel-batch's last lines.
+struct ListEnd {
+    enum class How { Done, Stopped, Cancelled, Failed };
+    How how = How::Done;
+    int cards = 0;        // cards the print had
+    int sent = 0;         // of them, whole at the printer
+    QString reason;       // the channel's failure or the cancel report; empty otherwise
+    int continueLine = 0; // the list's line "이어서 인쇄" starts at; 0 when nothing is left
+};
+
+// "250장 중 250장을 보냈습니다.", or how many were sent and how many were not and why, then the
+// line to continue from: the text of the box after a list and of hanlabel-batch's last lines.
+QString ListEndText(const ListEnd& end);
+
 } // namespace hanlabel

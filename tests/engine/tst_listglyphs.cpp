@@ -81,10 +81,13 @@ class TestListGlyphs : public QObject {
     void continuedListDownloadsAgain();
     void cardWarnings_data();
     void cardWarnings();
+    void warningsShownAndCounted();
     void remainingTimeText_data();
     void remainingTimeText();
     void remainingTime_data();
     void remainingTime();
+    void listEndText_data();
+    void listEndText();
 
   private:
     GlyphSource m_glyphs;
@@ -295,6 +298,30 @@ void TestListGlyphs::cardWarnings() {
     QCOMPARE(CardWarnings(card, kLayout), warnings);
 }
 
+void TestListGlyphs::warningsShownAndCounted() {
+    // Line 3 has a 5-digit number, line 4 cannot be read, line 5 was sent and has a long name.
+    MemberList list = ParseMemberList("A,가,2021101\nA,나,20211\nA,,1\nA,가나다라마바사아자차카타파,2-2\n"
+                                      "A,나,3-3\n",
+                                      {});
+    list.rows[3].sent = true;
+    MarkCardWarnings(list, Window("COM1"), kLayout);
+    QCOMPARE(list.rows[0].warning, QString());
+    QCOMPARE(list.rows[1].warning, QStringLiteral("회원번호 뒷부분이 비어 \"20211-\"로 인쇄됩니다"));
+    QCOMPARE(list.rows[2].status, RowStatus::Error);
+    QCOMPARE(list.rows[2].warning, QString());
+    QCOMPARE(list.rows[3].warning, QStringLiteral("성명이 라벨 폭(680점)을 넘습니다"));
+    QCOMPARE(ListSummary(list), QStringLiteral("보냄 1행, 남음 3행, 오류 1행 (그중 확인 필요 2행)"));
+
+    // The print finds the same and keeps the cards as composed.
+    const ComposedList composed = ComposeMemberList(list, RowsToPrint(list, {0, true}), Window("COM1"), kLayout,
+                                                    ChannelKind::Serial, m_glyphs);
+    QCOMPARE(composed.cards.size(), 4);
+    QCOMPARE(composed.warnings.size(), 2);
+    QCOMPARE(composed.warnings[0].line, 2);
+    QCOMPARE(composed.warnings[1].line, 4);
+    QVERIFY(composed.stream.contains("^FD20211-^FS"));
+}
+
 void TestListGlyphs::remainingTimeText_data() {
     QTest::addColumn<qint64>("seconds");
     QTest::addColumn<QString>("text");
@@ -342,6 +369,38 @@ void TestListGlyphs::remainingTime() {
     for (qsizetype i = 0; i + 1 < samples.size(); i += 2)
         remaining.update(samples[i + 1], samples[i]);
     QCOMPARE(ListProgressText(cardsSent, 250, remaining.secondsFor(bytesLeft)), text);
+}
+
+void TestListGlyphs::listEndText_data() {
+    QTest::addColumn<int>("how");
+    QTest::addColumn<int>("sent");
+    QTest::addColumn<QString>("reason");
+    QTest::addColumn<int>("continueLine");
+    QTest::addColumn<QString>("text");
+    QTest::newRow("all sent") << int(ListEnd::How::Done) << 250 << "" << 0 << "250장 중 250장을 보냈습니다.";
+    QTest::newRow("stopped after a card")
+        << int(ListEnd::How::Stopped) << 12 << "" << 15
+        << "250장 중 12장을 보냈습니다. 멈춤을 눌러 238장은 보내지 않았습니다.\n\n"
+           "\"이어서 인쇄\"는 명단의 15행부터 보냅니다.";
+    QTest::newRow("cancelled")
+        << int(ListEnd::How::Cancelled) << 0 << "인쇄를 취소했습니다." << 2
+        << "250장 중 0장을 보냈습니다. 취소해서 250장은 보내지 않았습니다.\n\n인쇄를 취소했습니다.\n\n"
+           "\"이어서 인쇄\"는 명단의 2행부터 보냅니다.";
+    QTest::newRow("failed")
+        << int(ListEnd::How::Failed) << 249 << "장치를 열 수 없습니다." << 251
+        << "250장 중 249장을 보냈습니다. 오류로 1장을 보내지 못했습니다.\n\n장치를 열 수 없습니다.\n\n"
+           "\"이어서 인쇄\"는 명단의 251행부터 보냅니다.";
+    QTest::newRow("stopped after the last card") << int(ListEnd::How::Stopped) << 250 << "" << 0
+                                                 << "250장 중 250장을 보냈습니다.";
+}
+
+void TestListGlyphs::listEndText() {
+    QFETCH(int, how);
+    QFETCH(int, sent);
+    QFETCH(QString, reason);
+    QFETCH(int, continueLine);
+    QFETCH(QString, text);
+    QCOMPARE(ListEndText({ListEnd::How(how), 250, sent, reason, continueLine}), text);
 }
 
 QTEST_MAIN(TestListGlyphs)
