@@ -10,10 +10,12 @@
 #include "jobs/BookLabelJob.h"
 #include "jobs/JobSteps.h"
 #include "lists/ListJob.h"
+#include "lists/ListProgress.h"
 #include "lists/SentMarks.h"
 #include "settings/SettingsFile.h"
 
 #include <QCoreApplication>
+#include <QElapsedTimer>
 #include <QEventLoop>
 #include <QSocketNotifier>
 #include <QTimer>
@@ -59,6 +61,7 @@ struct SendResult {
     bool ok = false;
     QString message; // the failure or the cancel report
     qint64 sent = 0; // bytes that reached the channel
+    bool cancelled = false;
 };
 
 // Sends a composed order on the worker as the windows do and waits for it: stalls reported on
@@ -101,6 +104,7 @@ SendResult Send(const SendOrder& order, const BatchOptions& options,
     QObject::connect(job.get(), &SendJob::finished, &loop, [&](bool ok, const QString& message) {
         result.ok = ok;
         result.message = message;
+        result.cancelled = job->wasCancelled();
         loop.quit();
     });
     job->start();
@@ -209,6 +213,10 @@ int RunMembers(const BatchOptions& options, BatchEnvironment& env) {
             ++skipped;
         }
     }
+    for (const ComposeError& warning : out.composed.warnings) {
+        Report(
+            QStringLiteral("확인 필요 %1행: %2 (그대로 인쇄합니다)").arg(warning.line).arg(warning.message));
+    }
     if (skipped)
         Report(QStringLiteral("이미 보낸 %1행은 건너뜁니다 (다시 인쇄하려면 --again).").arg(skipped));
 
@@ -218,11 +226,19 @@ int RunMembers(const BatchOptions& options, BatchEnvironment& env) {
     SendResult sent{true, {}, 0};
     if (total > 0) {
         const bool showProgress = ::isatty(STDERR_FILENO);
-        sent = Send(out.order, options, [&](qint64 bytes, qint64) {
-            const int cards = composed.cardsWithin(bytes);
-            if (showProgress && cards != whole)
-                std::fprintf(stderr, "\r%d / %d", cards, total);
-            whole = cards;
+        QElapsedTimer clock;
+        clock.start();
+        RemainingTime remaining(LineBytesPerSecond(out.order.kind));
+        QString shown;
+        sent = Send(out.order, options, [&](qint64 bytes, qint64 all) {
+            whole = composed.cardsWithin(bytes);
+            remaining.update(bytes, clock.elapsed());
+            const QString text = ListProgressText(whole, total, remaining.secondsFor(all - bytes));
+            if (showProgress && text != shown) {
+                // Blanks over the end of a longer line before.
+                std::fprintf(stderr, "\r%s\x1b[K", qPrintable(text));
+                shown = text;
+            }
         });
         if (showProgress)
             std::fputs("\n", stderr);
@@ -231,13 +247,12 @@ int RunMembers(const BatchOptions& options, BatchEnvironment& env) {
         marks.save(marksPath);
     }
     if (!sent.ok) {
-        Report(sent.message);
-        Report(QStringLiteral("카드 %1 / %2장을 온전히 보냈습니다. 이어서 인쇄하면 나머지만 보냅니다.")
-                   .arg(whole)
-                   .arg(total));
+        const int next = FirstUnsentRow(list);
+        Report(ListEndText({sent.cancelled ? ListEnd::How::Cancelled : ListEnd::How::Failed, total, whole,
+                            sent.message, next < 0 ? 0 : list.rows[next].line}));
         return ExitFailed;
     }
-    Report((total > 0 ? QStringLiteral("카드 %1장을 보냈습니다. ").arg(total)
+    Report((total > 0 ? ListEndText({ListEnd::How::Done, total, total, {}, 0}) + u' '
                       : QStringLiteral("보낼 카드가 없습니다. ")) +
            ListSummary(list));
     return errors > 0 ? ExitRowErrors : ExitSent;

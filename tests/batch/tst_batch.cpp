@@ -68,6 +68,8 @@ class TestBatch : public QObject {
     void errorRowInTheMiddle();
     void failureAfterTheSecondCard();
     void previewWritesOnePictureACard();
+    void glyphsEveryCard_data();
+    void glyphsEveryCard();
     void stallGivesUp_data();
     void stallGivesUp();
     void usageErrors_data();
@@ -218,8 +220,8 @@ void TestBatch::failureAfterTheSecondCard() {
     const QString list = writeList("five.csv", csv);
     // The whole list, for its card boundaries, through a copy of the list.
     // Every card downloads its glyphs: each card is larger than the pipe's buffer.
-    const Run whole = run({"members", writeList("copy.csv", csv), "--to", m_out->filePath("whole.zpl"),
-                           "--glyphs-every-card"});
+    const Run whole = run(
+        {"members", writeList("copy.csv", csv), "--to", m_out->filePath("whole.zpl"), "--glyphs-every-card"});
     QVERIFY2(whole.status == 0, qPrintable(whole.errors));
     const QByteArray all = test::ReadFileBytes(m_out->filePath("whole.zpl"));
     const QList<qsizetype> starts = CardStarts(all);
@@ -232,7 +234,9 @@ void TestBatch::failureAfterTheSecondCard() {
     const Run failed = run({"members", list, "--to", fifo.path(), "--glyphs-every-card"});
     QCOMPARE(fifo.finish(), all.left(starts[2]));
     QCOMPARE(failed.status, 2);
-    QVERIFY2(failed.errors.contains("2 / 5"), qPrintable(failed.errors));
+    QVERIFY2(
+        failed.errors.contains(QStringLiteral("5장 중 2장을 보냈습니다. 오류로 3장을 보내지 못했습니다.")),
+        qPrintable(failed.errors));
     const QList<SentMarks::Mark> marks = SentMarks::Load(SentMarks::PathFor(list)).marks();
     QCOMPARE(marks.size(), 2);
     QCOMPARE(marks[0].line, 2);
@@ -254,6 +258,38 @@ void TestBatch::previewWritesOnePictureACard() {
         QVERIFY2(!QImage(m_out->filePath(name)).isNull(), name);
     QVERIFY(!QFile::exists(base));
     QVERIFY(!QFile::exists(m_out->filePath("card-4.png")));
+
+    // Card 3 recalls 관, which card 1 downloaded: drawn as when every card sends its glyphs.
+    const QString every = m_out->filePath("every.png");
+    const Run r2 = run({"members", writeList("three.csv", kThree), "--to", "preview:" + every, "--again",
+                        "--glyphs-every-card"});
+    QVERIFY2(r2.status == 0, qPrintable(r2.errors));
+    for (const char* n : {"-1.png", "-2.png", "-3.png"})
+        QCOMPARE(QImage(m_out->filePath(QStringLiteral("card") + n)),
+                 QImage(m_out->filePath(QStringLiteral("every") + n)));
+}
+
+void TestBatch::glyphsEveryCard_data() {
+    QTest::addColumn<QStringList>("options");
+    QTest::addColumn<int>("downloads");
+    QTest::addColumn<bool>("compressed");
+    // 관 stands in 국립중앙도서관 and 본관.
+    QTest::newRow("each glyph once") << QStringList{} << 14 << true;
+    QTest::newRow("--glyphs-every-card") << QStringList{"--glyphs-every-card"} << 15 << false;
+}
+
+// The option holds for its run only: nothing of it is written to the application folder.
+void TestBatch::glyphsEveryCard() {
+    QFETCH(QStringList, options);
+    QFETCH(int, downloads);
+    QFETCH(bool, compressed);
+    const Run r = run(QStringList{"members", writeList("three.csv", kThree), "--to", m_lpt} + options);
+    QVERIFY2(r.status == 0, qPrintable(r.errors));
+    QVERIFY2(r.errors.contains(QStringLiteral("3장 중 3장을 보냈습니다.")), qPrintable(r.errors));
+    const QByteArray sent = test::ReadFileBytes(m_lpt);
+    QCOMPARE(int(sent.count("~DG")), downloads);
+    QCOMPARE(sent.contains("~DGB0FC,140,4,0000"), !compressed);
+    QVERIFY(!QFile::exists(m_app->file("printer.ini")));
 }
 
 void TestBatch::stallGivesUp_data() {
@@ -296,7 +332,8 @@ void TestBatch::stallGivesUp() {
     errors += QString::fromUtf8(process.readAllStandardError());
     QCOMPARE(process.exitStatus(), QProcess::NormalExit);
     QCOMPARE(process.exitCode(), 2);
-    QVERIFY2(errors.contains(reported) && errors.contains("0 / 3"), qPrintable(errors));
+    QVERIFY2(errors.contains(reported) && errors.contains(QStringLiteral("3장 중 0장을 보냈습니다.")),
+             qPrintable(errors));
     QVERIFY(SentMarks::Load(SentMarks::PathFor(list)).marks().isEmpty());
 }
 
@@ -336,7 +373,8 @@ void TestBatch::channelFailure() {
     const QString list = writeList("three.csv", kThree);
     const Run r = run({"members", list, "--to", "/nonexistent/folder/printer"});
     QCOMPARE(r.status, 2);
-    QVERIFY2(r.errors.contains("/nonexistent/folder/printer") && r.errors.contains("0 / 3"),
+    QVERIFY2(r.errors.contains("/nonexistent/folder/printer") &&
+                 r.errors.contains(QStringLiteral("3장 중 0장을 보냈습니다.")),
              qPrintable(r.errors));
     QVERIFY(SentMarks::Load(SentMarks::PathFor(list)).marks().isEmpty());
 }

@@ -5,6 +5,7 @@
 #include <QList>
 #include <QMessageBox>
 #include <QPointer>
+#include <QPushButton>
 #include <QString>
 #include <QTimer>
 
@@ -16,6 +17,7 @@ struct SeenBox {
     QString title;
     QMessageBox::Icon icon = QMessageBox::NoIcon;
     QMessageBox::StandardButtons buttons;
+    QMessageBox::StandardButton defaultButton = QMessageBox::NoButton; // the one Enter presses
 };
 
 // Answers every modal message box that comes up while it lives, from a timer, and records it.
@@ -35,7 +37,9 @@ class ModalBoxes : public QObject {
         if (!box || box == m_last)
             return;
         m_last = box;
-        seen.append({box->text(), box->windowTitle(), box->icon(), box->standardButtons()});
+        seen.append(
+            {box->text(), box->windowTitle(), box->icon(), box->standardButtons(),
+             box->defaultButton() ? box->standardButton(box->defaultButton()) : QMessageBox::NoButton});
         QAbstractButton* button = box->button(m_answer);
         if (!button && !box->buttons().isEmpty())
             button = box->buttons().constFirst();

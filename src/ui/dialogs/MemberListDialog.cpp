@@ -3,10 +3,13 @@
 #include "channels/SendJob.h"
 #include "core/Failure.h"
 #include "lists/ListJob.h"
+#include "lists/ListProgress.h"
 #include "preview/ZplRenderer.h"
 #include "ui/kit/FormKit.h"
 #include "ui/windows/SendWithProgress.h"
 
+#include <QCheckBox>
+#include <QElapsedTimer>
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QHBoxLayout>
@@ -25,12 +28,21 @@ const QString Title = QStringLiteral("명단 인쇄");
 constexpr int kPictureWidth = 320;
 constexpr int kPictureHeight = 220;
 
-// The status column of a row: ready, sent, or the error with its reason.
+// The status column of a row: ready, sent, or the error with its reason; a card that needs a look
+// says why.
 QString StatusText(const ListRow& row) {
     if (row.status == RowStatus::Error)
         return QStringLiteral("오류: ") + row.error;
+    if (!row.warning.isEmpty())
+        return (row.sent ? QStringLiteral("보냄, 확인 필요: ") : QStringLiteral("확인 필요: ")) + row.warning;
     return row.sent ? QStringLiteral("보냄") : QStringLiteral("준비");
 }
+
+const QString GlyphChoiceHelp = QStringLiteral(
+    "카드마다 글자 보내기: 한글 글자를 카드마다 압축하지 않고 다시 보냅니다 (느립니다). "
+    "명단의 카드에 글자가 빠지거나 다른 글자가 찍히고 같은 카드를 한 장씩 인쇄하면 바르게 나오는 "
+    "프린터에만 쓰십시오. 이 프린터에 대해 기억됩니다.\n"
+    "인쇄 중에 프린터를 껐다 켰다면 \"이어서 인쇄\"를 누르십시오: 나머지 카드가 글자를 다시 보냅니다.");
 
 // A push button with an object name that Enter does not press unless it has the focus.
 QPushButton* MakeButton(QWidget* parent, const QString& name, const QString& text) {
@@ -82,6 +94,17 @@ MemberListDialog::MemberListDialog(MemberCardInputs window, JobEnvironment env, 
     m_print = MakeButton(this, QStringLiteral("printButton"), QStringLiteral("인쇄"));
     m_continue = MakeButton(this, QStringLiteral("continueButton"), QStringLiteral("이어서 인쇄"));
     m_close = MakeButton(this, QStringLiteral("closeButton"), QStringLiteral("취소"));
+    m_everyCard = new QCheckBox(QStringLiteral("카드마다 글자 보내기"), this);
+    m_everyCard->setObjectName(QStringLiteral("glyphsEveryCard"));
+    m_everyCard->setToolTip(GlyphChoiceHelp);
+    m_everyCard->setWhatsThis(GlyphChoiceHelp);
+    auto* glyphHelp =
+        new QLabel(QStringLiteral("글자가 빠지는 프린터에만 쓰십시오. 인쇄 중 프린터를 껐다 켰으면 "
+                                  "\"이어서 인쇄\"를 누르십시오."),
+                   this);
+    glyphHelp->setObjectName(QStringLiteral("glyphsHelp"));
+    glyphHelp->setToolTip(GlyphChoiceHelp);
+    glyphHelp->setEnabled(false);
 
     auto* top = new QHBoxLayout;
     top->addWidget(m_pathBox, 1);
@@ -89,6 +112,9 @@ MemberListDialog::MemberListDialog(MemberCardInputs window, JobEnvironment env, 
     auto* middle = new QHBoxLayout;
     middle->addWidget(m_table, 1);
     middle->addWidget(m_picture, 0, Qt::AlignTop);
+    auto* glyphs = new QHBoxLayout;
+    glyphs->addWidget(m_everyCard);
+    glyphs->addWidget(glyphHelp, 1);
     auto* buttons = new QHBoxLayout;
     buttons->addWidget(m_summary, 1);
     buttons->addWidget(m_print);
@@ -97,6 +123,7 @@ MemberListDialog::MemberListDialog(MemberCardInputs window, JobEnvironment env, 
     auto* layout = new QVBoxLayout(this);
     layout->addLayout(top);
     layout->addLayout(middle, 1);
+    layout->addLayout(glyphs);
     layout->addLayout(buttons);
     resize(900, 420);
 
@@ -105,6 +132,8 @@ MemberListDialog::MemberListDialog(MemberCardInputs window, JobEnvironment env, 
     connect(m_continue, &QPushButton::clicked, this, &MemberListDialog::printRest);
     connect(m_close, &QPushButton::clicked, this, &MemberListDialog::reject);
     connect(m_table, &QTableWidget::itemSelectionChanged, this, &MemberListDialog::showSelectedCard);
+    readGlyphChoice();
+    connect(m_everyCard, &QCheckBox::toggled, this, &MemberListDialog::saveGlyphChoice);
     showSelectedCard();
     updateButtons();
 }
@@ -122,6 +151,7 @@ bool MemberListDialog::openList(const QString& path) {
         m_list = ReadMemberList(path, {m_window.affiliation, std::nullopt});
         m_marks = SentMarks::Load(SentMarks::PathFor(path));
         ApplySentMarks(m_list, m_marks);
+        markWarnings();
         m_open = true;
     } catch (const Failure& failure) {
         m_list = {};
@@ -145,12 +175,13 @@ void MemberListDialog::printReady() {
     const int sent = m_list.sentCount();
     bool again = false;
     if (sent > 0) {
-        const auto answer = ShowMessage(
-            this,
-            QStringLiteral("이미 보낸 카드가 %1장 있습니다. 그 카드도 다시 인쇄할까요?\n"
-                           "(아니요: 보내지 않은 카드만 인쇄합니다)")
-                .arg(sent),
-            Title, QMessageBox::Question, QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel);
+        const auto answer =
+            ShowMessage(this,
+                        QStringLiteral("이미 보낸 카드가 %1장 있습니다. 그 카드도 다시 인쇄할까요?\n"
+                                       "(아니요: 보내지 않은 카드만 인쇄합니다)")
+                            .arg(sent),
+                        Title, QMessageBox::Question,
+                        QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel, QMessageBox::No);
         if (answer == QMessageBox::Cancel)
             return;
         again = answer == QMessageBox::Yes;
@@ -174,7 +205,9 @@ void MemberListDialog::printRows(const RowSelection& selection) {
         ShowMessage(this, QStringLiteral("인쇄할 행이 없습니다."), Title, QMessageBox::Information);
         return;
     }
-    ListPrintOutcome out = PrepareListPrint(m_list, rows, m_window, m_env);
+    const GlyphSending sending =
+        m_everyCard->isChecked() ? GlyphSending::EveryCard : GlyphSending::OncePerList;
+    ListPrintOutcome out = PrepareListPrint(m_list, rows, m_window, m_env, sending);
     if (out.status == JobStatus::Failed) {
         ShowFailure(this, out.failure);
         return;
@@ -191,10 +224,14 @@ void MemberListDialog::printRows(const RowSelection& selection) {
     }
     m_composed = std::move(out.composed);
     m_sentBytes = 0;
-    const auto cardsText = [this](qint64 sent, qint64) {
-        return QStringLiteral("회원증을 보내는 중입니다... (%1 / %2)")
-            .arg(m_composed.cardsWithin(sent))
-            .arg(m_composed.cards.size());
+    auto clock = std::make_shared<QElapsedTimer>();
+    clock->start();
+    auto remaining = std::make_shared<RemainingTime>(LineBytesPerSecond(out.order.kind));
+    const auto cardsText = [this, clock, remaining](qint64 sent, qint64 total) {
+        remaining->update(sent, clock->elapsed());
+        return QStringLiteral("회원증을 보내는 중입니다.\n") +
+               ListProgressText(m_composed.cardsWithin(sent), int(m_composed.cards.size()),
+                                remaining->secondsFor(total - sent));
     };
     try {
         m_send = std::make_unique<SendWithProgress>(
@@ -210,6 +247,7 @@ void MemberListDialog::printRows(const RowSelection& selection) {
 
 // Marks exactly the cards that reached the channel whole, saves the marks and reports.
 void MemberListDialog::sendFinished(bool ok, const QString& message) {
+    const bool cancelled = m_send->job()->wasCancelled();
     m_send.reset();
     const int total = int(m_composed.cards.size());
     const int whole = ok ? total : m_composed.cardsWithin(m_sentBytes);
@@ -221,13 +259,35 @@ void MemberListDialog::sendFinished(bool ok, const QString& message) {
     } catch (const Failure& failure) {
         ShowFailure(this, failure.message());
     }
-    if (!ok)
-        ShowFailure(this, message + QStringLiteral("\n\n회원증 %1 / %2장을 온전히 보냈습니다. "
-                                                   "\"이어서 인쇄\"는 나머지만 보냅니다.")
-                                        .arg(whole)
-                                        .arg(total));
+    m_close->setText(QStringLiteral("닫기"));
+    const int next = FirstUnsentRow(m_list);
+    ListEnd end{ok          ? ListEnd::How::Done
+                : cancelled ? ListEnd::How::Cancelled
+                            : ListEnd::How::Failed,
+                total, whole, ok ? QString() : message, ok || next < 0 ? 0 : m_list.rows[next].line};
+    if (ok)
+        ShowMessage(this, ListEndText(end), Title, QMessageBox::Information);
+    else if (cancelled)
+        ShowMessage(this, ListEndText(end), QStringLiteral("인쇄 취소"), QMessageBox::Information);
+    else
+        ShowFailure(this, ListEndText(end));
     emit printFinished();
 }
+
+void MemberListDialog::markWarnings() {
+    try {
+        MemberCardInputs in = m_window;
+        LabelJobOutcome settings;
+        if (const auto layout = MemberCardSettings(m_env.folder, in, settings, JobMode::ComposeOnly))
+            MarkCardWarnings(m_list, in, *layout);
+    } catch (const Failure&) {
+        // The print reads the layout again and reports what is wrong with it.
+    }
+}
+
+void MemberListDialog::readGlyphChoice() {}
+
+void MemberListDialog::saveGlyphChoice(bool) {}
 
 void MemberListDialog::reject() {
     if (!m_send)

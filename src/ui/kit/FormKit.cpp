@@ -54,8 +54,11 @@ void SetTextColour(QWidget* widget, const QColor& colour) {
 }
 
 QMessageBox::StandardButton ShowMessage(QWidget* parent, const QString& text, const QString& title,
-                                        QMessageBox::Icon icon, QMessageBox::StandardButtons buttons) {
+                                        QMessageBox::Icon icon, QMessageBox::StandardButtons buttons,
+                                        QMessageBox::StandardButton defaultButton) {
     QMessageBox box(icon, title, text, buttons, parent);
+    if (defaultButton != QMessageBox::NoButton)
+        box.setDefaultButton(defaultButton);
     box.setObjectName(QStringLiteral("messageBox"));
     box.setWindowModality(Qt::ApplicationModal);
     return QMessageBox::StandardButton(box.exec());
