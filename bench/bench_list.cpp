@@ -53,14 +53,14 @@ QByteArray MakeList(int rows) {
 // common as they are in Korea, given names of one to three syllables, 10-digit member numbers.
 QByteArray MakeIntakeList(int rows) {
     const QStringList departments = {
-        "국어국문학과", "영어영문학과", "사학과",     "철학과",       "경제학과",     "경영학과",   "행정학과",
-        "법학과",       "수학과",       "물리학과",   "화학과",       "생명과학과",   "컴퓨터공학과", "전자공학과",
-        "기계공학과",   "건축학과",     "간호학과",   "교육학과",     "음악학과",     "미술학과"};
+        "국어국문학과", "영어영문학과", "사학과",   "철학과",   "경제학과",   "경영학과",     "행정학과",
+        "법학과",       "수학과",       "물리학과", "화학과",   "생명과학과", "컴퓨터공학과", "전자공학과",
+        "기계공학과",   "건축학과",     "간호학과", "교육학과", "음악학과",   "미술학과"};
     // Surnames with their weight (about their share in per cent).
     const QList<std::pair<QChar, int>> surnames = {
-        {u'김', 21}, {u'이', 15}, {u'박', 8}, {u'최', 5}, {u'정', 4}, {u'강', 2}, {u'조', 2}, {u'윤', 2},
-        {u'장', 2},  {u'임', 2},  {u'한', 1}, {u'오', 1}, {u'서', 1}, {u'신', 1}, {u'권', 1}, {u'황', 1},
-        {u'안', 1},  {u'송', 1},  {u'류', 1}, {u'홍', 1}};
+        {u'김', 21}, {u'이', 15}, {u'박', 8}, {u'최', 5}, {u'정', 4}, {u'강', 2}, {u'조', 2},
+        {u'윤', 2},  {u'장', 2},  {u'임', 2}, {u'한', 1}, {u'오', 1}, {u'서', 1}, {u'신', 1},
+        {u'권', 1},  {u'황', 1},  {u'안', 1}, {u'송', 1}, {u'류', 1}, {u'홍', 1}};
     const QString given = QStringLiteral("민서준영지현수진우성은하경철희동재원혜유연예승도윤호주시아채");
     std::mt19937 random(20260301);
     std::vector<int> weights;
@@ -94,11 +94,10 @@ void PrintSerialFigures(GlyphSource& glyphs, const QStringList& layout, const Me
             syllables.insert(c);
     std::printf("intake list: %d cards, %d distinct Hangul syllables, seeded\n", int(list.rows.size()),
                 int(syllables.size()));
-    for (const auto& [sending, label] :
-         {std::pair{GlyphSending::OncePerList, "each glyph once, compressed"},
-          std::pair{GlyphSending::EveryCard, "--glyphs-every-card"}}) {
-        const ComposedList composed =
-            ComposeMemberList(list, RowsToPrint(list, {}), window, layout, ChannelKind::Serial, glyphs, sending);
+    for (const auto& [sending, label] : {std::pair{GlyphSending::OncePerList, "each glyph once, compressed"},
+                                         std::pair{GlyphSending::EveryCard, "--glyphs-every-card"}}) {
+        const ComposedList composed = ComposeMemberList(list, RowsToPrint(list, {}), window, layout,
+                                                        ChannelKind::Serial, glyphs, sending);
         if (composed.cards.size() != kCards || !composed.errors.isEmpty()) {
             std::fprintf(stderr, "unexpected intake list: %lld cards\n", (long long)composed.cards.size());
             std::exit(1);

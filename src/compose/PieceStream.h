@@ -15,8 +15,8 @@ enum class GraphicData { Plain, Compressed };
 // A graphic download within a stream, so that a list can leave it out where the printer already
 // holds the graphic.
 struct GraphicDownload {
-    QString name;                 // the name it is stored and recalled under
-    QByteArray bitmap;            // its plain hexadecimal data: the same name with other data is another graphic
+    QString name;      // the name it is stored and recalled under
+    QByteArray bitmap; // its plain hexadecimal data: the same name with other data is another graphic
     qsizetype begin = 0, end = 0; // the piece in the stream, with its line ending
 };
 

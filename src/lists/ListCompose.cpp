@@ -1,7 +1,7 @@
 #include "lists/ListCompose.h"
 
-#include "core/Failure.h"
 #include "compose/TextField.h"
+#include "core/Failure.h"
 #include "core/Numeric.h"
 
 #include <QRegularExpression>
@@ -47,7 +47,8 @@ ComposedList ComposeMemberList(const MemberList& list, const QList<int>& rows, c
                                GlyphSending sending) {
     ComposedList out;
     out.sending = sending;
-    const GraphicData graphics = sending == GlyphSending::OncePerList ? GraphicData::Compressed : GraphicData::Plain;
+    const GraphicData graphics =
+        sending == GlyphSending::OncePerList ? GraphicData::Compressed : GraphicData::Plain;
     for (const int index : rows) {
         const ListRow& row = list.rows.at(index);
         if (row.status != RowStatus::Ready)
@@ -72,14 +73,17 @@ ComposedList ComposeMemberList(const MemberList& list, const QList<int>& rows, c
     return out;
 }
 
-ListCards CardsToSend(const ComposedList& composed) { return ListCards(composed.cardGraphics, composed.sending); }
+ListCards CardsToSend(const ComposedList& composed) {
+    return ListCards(composed.cardGraphics, composed.sending);
+}
 
 namespace {
 
 // The print width the layout sets ("^PW680"), the last one winning as on the printer; nothing
 // when the layout sets none.
 std::optional<int> PrintWidth(const QStringList& layout) {
-    static const QRegularExpression pw(QStringLiteral("\\^PW\\s*(\\d+)"), QRegularExpression::CaseInsensitiveOption);
+    static const QRegularExpression pw(QStringLiteral("\\^PW\\s*(\\d+)"),
+                                       QRegularExpression::CaseInsensitiveOption);
     std::optional<int> width;
     for (const QString& line : layout) {
         for (auto it = pw.globalMatch(line); it.hasNext();)
@@ -99,7 +103,8 @@ QStringList CardWarnings(const MemberCardInputs& card, const QStringList& layout
         const int home = DotPositionFromText(card.originX);
         const struct {
             QString caption, text, x;
-        } fields[] = {{QStringLiteral("소속"), card.affiliation, layout[1]}, {QStringLiteral("성명"), card.name, layout[3]}};
+        } fields[] = {{QStringLiteral("소속"), card.affiliation, layout[1]},
+                      {QStringLiteral("성명"), card.name, layout[3]}};
         for (const auto& field : fields) {
             const int end = home + DotPositionFromText(field.x) + TextFieldWidth(field.text);
             if (!field.text.isEmpty() && end > *width)

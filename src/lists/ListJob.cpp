@@ -16,7 +16,8 @@ class MemberListJob final : public LabelJob<MemberCardInputs, ListPrintOutcome> 
         const std::optional<QStringList> layout = MemberCardSettings(m_env.folder, m_in, out);
         if (!layout)
             return;
-        out.composed = ComposeMemberList(m_list, m_rows, m_in, *layout, sendChannel(), *m_env.glyphs, m_sending);
+        out.composed =
+            ComposeMemberList(m_list, m_rows, m_in, *layout, sendChannel(), *m_env.glyphs, m_sending);
         readyToSend(out, out.composed.stream);
     }
 

@@ -40,7 +40,8 @@ QString RemainingTimeText(qint64 seconds) {
     if (seconds < 3600) {
         const qint64 s = roundUp(seconds, 10);
         if (s < 3600)
-            return s % 60 ? QStringLiteral("약 %1분 %2초").arg(s / 60).arg(s % 60) : QStringLiteral("약 %1분").arg(s / 60);
+            return s % 60 ? QStringLiteral("약 %1분 %2초").arg(s / 60).arg(s % 60)
+                          : QStringLiteral("약 %1분").arg(s / 60);
     }
     const qint64 minutes = roundUp(seconds, 60) / 60;
     return minutes % 60 ? QStringLiteral("약 %1시간 %2분").arg(minutes / 60).arg(minutes % 60)

@@ -16,8 +16,8 @@ using namespace hanlabel;
 
 namespace {
 
-const QStringList kLayout = {
-    "^PR3^PW680^LL432", "260", "60", "260", "110", "^FO260,170^BY2^BCN,80,Y,N,N", "^FO260,300^A0N,30,30"};
+const QStringList kLayout = {"^PR3^PW680^LL432",    "260", "60", "260", "110", "^FO260,170^BY2^BCN,80,Y,N,N",
+                             "^FO260,300^A0N,30,30"};
 
 MemberCardInputs Window(const QString& port) {
     MemberCardInputs in;
@@ -50,7 +50,9 @@ QByteArray Decoded(const QByteArray& data, int totalBytes, int bytesPerRow) {
 }
 
 // How often the stream downloads the graphic `name`.
-int Downloads(const QByteArray& stream, const QByteArray& name) { return int(stream.count("~DG" + name + ",")); }
+int Downloads(const QByteArray& stream, const QByteArray& name) {
+    return int(stream.count("~DG" + name + ","));
+}
 
 // A card of downloads written as a list's card is: "^XA", then per glyph its download and recall.
 CardGraphics Card(const QList<std::pair<QString, QByteArray>>& glyphs) {
@@ -110,7 +112,8 @@ void TestListGlyphs::compression_data() {
     QTest::newRow("a row equal to the one before")
         << 4 << QByteArray("123456781234567887654321") << QByteArray("12345678:87654321");
     QTest::newRow("the first row is never ':'") << 4 << QByteArray("FFFFFFFF") << QByteArray("NF");
-    QTest::newRow("a run stops at the row's end") << 4 << QByteArray("FFFFFFFFFFFFFFF0") << QByteArray("NFMF0");
+    QTest::newRow("a run stops at the row's end")
+        << 4 << QByteArray("FFFFFFFFFFFFFFF0") << QByteArray("NFMF0");
     QTest::newRow("trailing zeros, even") << 4 << QByteArray("AB000000") << QByteArray("AB,");
     QTest::newRow("trailing zeros, odd: ',' for whole bytes")
         << 4 << QByteArray("ABC00000") << QByteArray("ABC0,");
@@ -256,8 +259,8 @@ void TestListGlyphs::continuedListDownloadsAgain() {
     const ComposedList whole = ComposeMemberList(list, RowsToPrint(list, {}), Window("COM1"), kLayout,
                                                  ChannelKind::Serial, m_glyphs);
     QVERIFY(!whole.stream.mid(whole.cards[2].begin).contains("~DG"));
-    const ComposedList rest =
-        ComposeMemberList(list, RowsToPrint(list, {3, false}), Window("COM1"), kLayout, ChannelKind::Serial, m_glyphs);
+    const ComposedList rest = ComposeMemberList(list, RowsToPrint(list, {3, false}), Window("COM1"), kLayout,
+                                                ChannelKind::Serial, m_glyphs);
     QCOMPARE(rest.cards.size(), 1);
     QCOMPARE(Downloads(rest.stream, "B0A1"), 1);
     QCOMPARE(RenderZplFormats(rest.stream)[0].label, RenderZplFormats(whole.stream)[2].label);
@@ -270,17 +273,34 @@ void TestListGlyphs::cardWarnings_data() {
     QTest::addColumn<QString>("originX");
     QTest::addColumn<QStringList>("warnings");
     // ^PW680; affiliation and name start at 260, after the origin.
-    QTest::newRow("fits") << "국립중앙도서관" << "홍길동" << "0123" << "20" << QStringList{};
-    QTest::newRow("five-digit number") << "본관" << "홍길동" << "" << "20"
-                                       << QStringList{"회원번호 뒷부분이 비어 \"20211-\"로 인쇄됩니다"};
+    QTest::newRow("fits") << "국립중앙도서관"
+                          << "홍길동"
+                          << "0123"
+                          << "20" << QStringList{};
+    QTest::newRow("five-digit number")
+        << "본관"
+        << "홍길동"
+        << ""
+        << "20" << QStringList{"회원번호 뒷부분이 비어 \"20211-\"로 인쇄됩니다"};
     // 20 + 260 + 12 x 32 = 664; 13 syllables reach 696.
-    QTest::newRow("affiliation to the edge") << "가나다라마바사아자차카타" << "홍" << "1" << "20" << QStringList{};
-    QTest::newRow("affiliation past the edge")
-        << "가나다라마바사아자차카타파" << "홍" << "1" << "20" << QStringList{"소속이 라벨 폭(680점)을 넘습니다"};
+    QTest::newRow("affiliation to the edge") << "가나다라마바사아자차카타"
+                                             << "홍"
+                                             << "1"
+                                             << "20" << QStringList{};
+    QTest::newRow("affiliation past the edge") << "가나다라마바사아자차카타파"
+                                               << "홍"
+                                               << "1"
+                                               << "20" << QStringList{"소속이 라벨 폭(680점)을 넘습니다"};
     // 20 + 260 + 3 x 32 + 16 x 18 = 664, and 50 more from the origin.
-    QTest::newRow("name to the edge") << "본관" << "홍길동ABCDEFGHIJKLMNOP" << "1" << "20" << QStringList{};
+    QTest::newRow("name to the edge") << "본관"
+                                      << "홍길동ABCDEFGHIJKLMNOP"
+                                      << "1"
+                                      << "20" << QStringList{};
     QTest::newRow("name past the edge, by the origin")
-        << "본관" << "홍길동ABCDEFGHIJKLMNOP" << "1" << "70" << QStringList{"성명이 라벨 폭(680점)을 넘습니다"};
+        << "본관"
+        << "홍길동ABCDEFGHIJKLMNOP"
+        << "1"
+        << "70" << QStringList{"성명이 라벨 폭(680점)을 넘습니다"};
 }
 
 void TestListGlyphs::cardWarnings() {
@@ -313,8 +333,8 @@ void TestListGlyphs::warningsShownAndCounted() {
     QCOMPARE(ListSummary(list), QStringLiteral("보냄 1행, 남음 3행, 오류 1행 (그중 확인 필요 2행)"));
 
     // The print finds the same and keeps the cards as composed.
-    const ComposedList composed = ComposeMemberList(list, RowsToPrint(list, {0, true}), Window("COM1"), kLayout,
-                                                    ChannelKind::Serial, m_glyphs);
+    const ComposedList composed = ComposeMemberList(list, RowsToPrint(list, {0, true}), Window("COM1"),
+                                                    kLayout, ChannelKind::Serial, m_glyphs);
     QCOMPARE(composed.cards.size(), 4);
     QCOMPARE(composed.warnings.size(), 2);
     QCOMPARE(composed.warnings[0].line, 2);
@@ -390,8 +410,8 @@ void TestListGlyphs::listEndText_data() {
         << int(ListEnd::How::Failed) << 249 << "장치를 열 수 없습니다." << 251
         << "250장 중 249장을 보냈습니다. 오류로 1장을 보내지 못했습니다.\n\n장치를 열 수 없습니다.\n\n"
            "\"이어서 인쇄\"는 명단의 251행부터 보냅니다.";
-    QTest::newRow("stopped after the last card") << int(ListEnd::How::Stopped) << 250 << "" << 0
-                                                 << "250장 중 250장을 보냈습니다.";
+    QTest::newRow("stopped after the last card")
+        << int(ListEnd::How::Stopped) << 250 << "" << 0 << "250장 중 250장을 보냈습니다.";
 }
 
 void TestListGlyphs::listEndText() {

@@ -102,9 +102,10 @@ void TestListPrint::listEqualsCardJobsInTurn() {
     const QString diff = test::CompareGolden(golden, once.composed.stream);
     QVERIFY2(diff.isEmpty(), qPrintable(diff));
 
-    // "카드마다 글자 보내기": three member card jobs, one after another, through the job itself on the channel.
-    const ListPrintOutcome out = PrepareListPrint(list, RowsToPrint(list, {}), window,
-                                                  JobEnvironment{app.path(), &m_glyphs}, GlyphSending::EveryCard);
+    // "카드마다 글자 보내기": three member card jobs, one after another, through the job itself on the
+    // channel.
+    const ListPrintOutcome out = PrepareListPrint(
+        list, RowsToPrint(list, {}), window, JobEnvironment{app.path(), &m_glyphs}, GlyphSending::EveryCard);
     QVERIFY2(out.status == JobStatus::Composed, qPrintable(out.failure));
     const ComposedList& composed = out.composed;
     QVERIFY(composed.errors.isEmpty());
@@ -149,8 +150,9 @@ void TestListPrint::settingsWrittenAsTheCardJob() {
     listApp.writeLines("DPOS1.ini", layout);
     cardApp.writeLines("DPOS1.ini", layout);
     const MemberList list = ParseMemberList(kThree, {});
-    const ListPrintOutcome out = PrepareListPrint(list, RowsToPrint(list, {}), window,
-                                                  JobEnvironment{listApp.path(), &m_glyphs}, GlyphSending::EveryCard);
+    const ListPrintOutcome out =
+        PrepareListPrint(list, RowsToPrint(list, {}), window, JobEnvironment{listApp.path(), &m_glyphs},
+                         GlyphSending::EveryCard);
     QCOMPARE(out.status, JobStatus::Composed);
     MemberCardJob job(CardInputs(list.rows[0], window), JobEnvironment{cardApp.path(), &m_glyphs});
     const MemberCardOutcome card = job.Command1_Click();
