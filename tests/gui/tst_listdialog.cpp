@@ -117,6 +117,7 @@ class TestListDialog : public QObject {
     void rowsAndStatusesShown();
     void errorRowInTheMiddleIsNotSent();
     void failureAfterTwoCardsThenContinue();
+    void cancelledListSaysSo();
     void screenshot();
 };
 
@@ -375,6 +376,51 @@ void TestListDialog::failureAfterTwoCardsThenContinue() {
     QCOMPARE(Column(dialog, 4), (QStringList(5, "보냄, " + wide)));
     QCOMPARE(SentMarks::Load(SentMarks::PathFor(path)).marks().size(), 5);
     QVERIFY(!Child<QPushButton>(dialog, "continueButton")->isEnabled());
+}
+
+// The operator cancels a list while the printer takes nothing: the box after it says how many
+// cards went, with the information icon and the title "인쇄 취소".
+void TestListDialog::cancelledListSaysSo() {
+    QByteArray csv = "소속,성명,회원번호\n";
+    for (int i = 0; i < 5; ++i)
+        csv += (kSyllables.mid(i, 30) + "," + kSyllables.mid(30 + i, 10) +
+                QStringLiteral(",20040%1-01%1\n").arg(i))
+                   .toUtf8();
+    const QString path = writeList(csv);
+    const QString fifo = m_dir.filePath(QStringLiteral("stalled.fifo"));
+    QFile::remove(fifo);
+    qputenv("HANLABEL_LPT1", fifo.toLocal8Bit());
+    qputenv("HANLABEL_STALL_NOTICE_MS", "200");
+    test::FifoReader printer(fifo);
+    printer.start({.expected = qint64(1) << 30, .first = 1000, .pauseMs = 8000});
+
+    const auto window = this->window();
+    QVERIFY(window);
+    ModalBoxes boxes;
+    MemberListDialog* dialog = openDialog(*window, path);
+    QVERIFY(dialog);
+    // Each card larger than what the pipe holds, so that none goes whole.
+    Child<QCheckBox>(dialog, "glyphsEveryCard")->setChecked(true);
+    QSignalSpy finished(dialog, &MemberListDialog::printFinished);
+    Child<QPushButton>(dialog, "printButton")->click();
+    QPushButton* cancel = nullptr;
+    QTRY_VERIFY_WITH_TIMEOUT((cancel = QApplication::activeModalWidget()
+                                           ? QApplication::activeModalWidget()->findChild<QPushButton*>(
+                                                 QStringLiteral("cancelButton"))
+                                           : nullptr) &&
+                                 cancel->isVisible(),
+                             kPatienceMs);
+    cancel->click();
+    QTRY_COMPARE_WITH_TIMEOUT(finished.size(), 1, kPatienceMs);
+    printer.stop();
+    QCOMPARE(boxes.seen.size(), 1);
+    QCOMPARE(boxes.seen[0].title, QStringLiteral("인쇄 취소"));
+    QCOMPARE(boxes.seen[0].icon, QMessageBox::Information);
+    QVERIFY2(boxes.seen[0].text.startsWith(
+                 QStringLiteral("5장 중 0장을 보냈습니다. 취소해서 5장은 보내지 않았습니다.")) &&
+                 boxes.seen[0].text.endsWith(QStringLiteral("\"이어서 인쇄\"는 명단의 2행부터 보냅니다.")),
+             qPrintable(boxes.seen[0].text));
+    QCOMPARE(Child<QPushButton>(dialog, "closeButton")->text(), QStringLiteral("닫기"));
 }
 
 // docs/member-list-dialog.png when HANLABEL_SCREENSHOT_DIR names a folder.
