@@ -43,10 +43,12 @@ QString PortValueProblem(ChannelKind kind, const QString& value) {
     const PrinterTarget target = PrinterTarget::parse(value);
     if (!target.valid())
         return QStringLiteral("네트워크 프린터의 주소와 포트를 읽을 수 없습니다: %1").arg(value);
-    const bool isPath = target.kind() == PrinterTarget::Kind::Device || target.kind() == PrinterTarget::Kind::File;
+    const bool isPath =
+        target.kind() == PrinterTarget::Kind::Device || target.kind() == PrinterTarget::Kind::File;
     if (kind == ChannelKind::Serial && !isPath)
         return QStringLiteral("직렬 포트에는 장치만 정할 수 있습니다: %1").arg(value);
-    const bool hasPath = isPath || (target.kind() == PrinterTarget::Kind::Preview && !target.filePath().isEmpty());
+    const bool hasPath =
+        isPath || (target.kind() == PrinterTarget::Kind::Preview && !target.filePath().isEmpty());
     if (hasPath && QDir::isRelativePath(target.filePath()))
         return QStringLiteral("전체 경로가 아닙니다 (/로 시작해야 합니다): %1").arg(target.filePath());
     return {};
@@ -115,8 +117,8 @@ MappingFileContent ReadPrinterMappingFile(const QString& path) {
         const QString value = whole.mid(whole.indexOf(u'=') + 1).trimmed();
         const bool broken = std::any_of(whole.begin(), whole.end(), [](QChar ch) { return IsLineBreak(ch); });
         if (key == PortName(ChannelKind::Parallel) || key == PortName(ChannelKind::Serial)) {
-            const ChannelKind kind = key == PortName(ChannelKind::Parallel) ? ChannelKind::Parallel
-                                                                            : ChannelKind::Serial;
+            const ChannelKind kind =
+                key == PortName(ChannelKind::Parallel) ? ChannelKind::Parallel : ChannelKind::Serial;
             const QString why = broken ? QStringLiteral("값 안에 줄바꿈이나 제어 문자가 있습니다")
                                        : PortValueProblem(kind, value);
             if (!why.isEmpty())
@@ -148,7 +150,8 @@ void WritePrinterMapping(const QString& path, const PrinterMapping& mapping) {
         (QStringLiteral("# hanlabel 프린터 연결: 포트 상자의 LPT1과 COM1이 인쇄되는 곳\n"
                         "LPT1=%1\nCOM1=%2\n")
              .arg(mapping.lpt1, mapping.com1) +
-         (mapping.glyphsEveryCard() ? QStringLiteral("%1=%2\n").arg(kGlyphsKey, kGlyphsEveryCard) : QString()))
+         (mapping.glyphsEveryCard() ? QStringLiteral("%1=%2\n").arg(kGlyphsKey, kGlyphsEveryCard)
+                                    : QString()))
             .toUtf8();
     QSaveFile file(path);
     QString reason;

@@ -76,7 +76,8 @@ class LineSetup {
 
 } // namespace
 
-void OpenSerialLine(QSerialPort& port, const QString& device, SerialFraming framing, QIODevice::OpenMode mode) {
+void OpenSerialLine(QSerialPort& port, const QString& device, SerialFraming framing,
+                    QIODevice::OpenMode mode) {
     LineSetup setup(port, device, framing);
     port.setPortName(device);
     if (!port.open(mode))

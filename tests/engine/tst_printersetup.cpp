@@ -1,6 +1,6 @@
-#include "printers/ConnectionCheck.h"
 #include "channels/TargetFactory.h"
 #include "core/Failure.h"
+#include "printers/ConnectionCheck.h"
 #include "printers/CupsQueues.h"
 #include "printers/PrinterDevices.h"
 #include "printers/PrinterMapping.h"
@@ -118,15 +118,17 @@ void TestPrinterSetup::mappingFileLines_data() {
                                      << PrinterMapping{"preview:/srv/a.png", "", false} << QStringList();
     QTest::newRow("unknown key") << QByteArray("# IT\nSPEED=9600\nCOM1=/dev/ttyACM0\n")
                                  << PrinterMapping{"", "/dev/ttyACM0", false}
-                                 << QStringList{QStringLiteral(", 2번째 줄: 알 수 없는 줄입니다: SPEED=9600")};
+                                 << QStringList{
+                                        QStringLiteral(", 2번째 줄: 알 수 없는 줄입니다: SPEED=9600")};
     QTest::newRow("garbage") << QByteArray("LPT1=/dev/usb/lp0\n\nzebra\n")
                              << PrinterMapping{"/dev/usb/lp0", "", false}
                              << QStringList{QStringLiteral(", 3번째 줄: 알 수 없는 줄입니다: zebra")};
-    QTest::newRow("CR inside a value") << QByteArray("LPT1=/srv/a.zpl\rCOM1=/dev/sda\n") << PrinterMapping()
-                                       << QStringList{QStringLiteral(
-                                              ", 1번째 줄: 값 안에 줄바꿈이나 제어 문자가 있습니다")};
+    QTest::newRow("CR inside a value")
+        << QByteArray("LPT1=/srv/a.zpl\rCOM1=/dev/sda\n") << PrinterMapping()
+        << QStringList{QStringLiteral(", 1번째 줄: 값 안에 줄바꿈이나 제어 문자가 있습니다")};
     QTest::newRow("U+2028 inside a value")
-        << QByteArray("COM1=/dev/ttyS0\nLPT1=/srv/a.zpl\u2028/dev/sda\n") << PrinterMapping{"", "/dev/ttyS0", false}
+        << QByteArray("COM1=/dev/ttyS0\nLPT1=/srv/a.zpl\u2028/dev/sda\n")
+        << PrinterMapping{"", "/dev/ttyS0", false}
         << QStringList{QStringLiteral(", 2번째 줄: 값 안에 줄바꿈이나 제어 문자가 있습니다")};
     QTest::newRow("relative paths")
         << QByteArray("LPT1=labels.zpl\nCOM1=ttyUSB0\n") << PrinterMapping()
@@ -142,11 +144,12 @@ void TestPrinterSetup::mappingFileLines_data() {
     QTest::newRow("queue on the serial port")
         << QByteArray("COM1=cups:zebra\n") << PrinterMapping()
         << QStringList{QStringLiteral(", 1번째 줄: 직렬 포트에는 장치만 정할 수 있습니다: cups:zebra")};
-    QTest::newRow("other glyphs value") << QByteArray("GLYPHS=once\n") << PrinterMapping()
-                                        << QStringList{QStringLiteral(
-                                               ", 1번째 줄: GLYPHS에는 every-card만 쓸 수 있습니다")};
+    QTest::newRow("other glyphs value")
+        << QByteArray("GLYPHS=once\n") << PrinterMapping()
+        << QStringList{QStringLiteral(", 1번째 줄: GLYPHS에는 every-card만 쓸 수 있습니다")};
     QTest::newRow("not UTF-8") << QByteArray("LPT1=/srv/\xb6\xf3\xba\xa7.zpl\n") << PrinterMapping()
-                               << QStringList{QStringLiteral(", 1번째 줄: UTF-8로 읽을 수 없는 글자가 있습니다")};
+                               << QStringList{
+                                      QStringLiteral(", 1번째 줄: UTF-8로 읽을 수 없는 글자가 있습니다")};
 }
 
 void TestPrinterSetup::mappingFileLines() {
@@ -185,7 +188,8 @@ void TestPrinterSetup::glyphsChoiceKeepsTheRest() {
     QCOMPARE(ReadFileBytes(places().operatorFile).split('\n').mid(1),
              (QList<QByteArray>{"LPT1=cups:zebra", "COM1=/dev/ttyUSB0", "GLYPHS=every-card", ""}));
     SetGlyphsEveryCard(false, places());
-    QCOMPARE(ReadPrinterMapping(places().operatorFile), (PrinterMapping{"cups:zebra", "/dev/ttyUSB0", false}));
+    QCOMPARE(ReadPrinterMapping(places().operatorFile),
+             (PrinterMapping{"cups:zebra", "/dev/ttyUSB0", false}));
     // The machine's file does not decide it: the operator turns it on and off.
     QDir().mkpath(m_dir.filePath("etc"));
     WritePrinterMapping(places().systemFile, {"", "", true});
@@ -351,18 +355,22 @@ void TestPrinterSetup::targetKinds_data() {
     QTest::newRow("default queue") << "cups:" << queue << true << "" << 0 << "cups:";
     QTest::newRow("network") << "tcp://192.0.2.7:6101" << network << true << "192.0.2.7" << 6101
                              << "tcp://192.0.2.7:6101";
-    QTest::newRow("network, raw port") << "tcp://zebra.local" << network << true << "zebra.local" << 9100
-                                       << "tcp://zebra.local:9100";
-    QTest::newRow("network, v6") << "tcp://[::1]:9100" << network << true << "::1" << 9100 << "tcp://[::1]:9100";
-    QTest::newRow("network, v6 raw port") << "tcp://[fe80::1]" << network << true << "fe80::1" << 9100
-                                          << "tcp://[fe80::1]:9100";
+    QTest::newRow("network, raw port")
+        << "tcp://zebra.local" << network << true << "zebra.local" << 9100 << "tcp://zebra.local:9100";
+    QTest::newRow("network, v6") << "tcp://[::1]:9100" << network << true << "::1" << 9100
+                                 << "tcp://[::1]:9100";
+    QTest::newRow("network, v6 raw port")
+        << "tcp://[fe80::1]" << network << true << "fe80::1" << 9100 << "tcp://[fe80::1]:9100";
     QTest::newRow("network, no host") << "tcp://:9100" << network << false << "" << 0 << "tcp://:9100";
-    QTest::newRow("network, port too big") << "tcp://a:70000" << network << false << "" << 0 << "tcp://a:70000";
+    QTest::newRow("network, port too big")
+        << "tcp://a:70000" << network << false << "" << 0 << "tcp://a:70000";
     QTest::newRow("network, port 0") << "tcp://a:0" << network << false << "" << 0 << "tcp://a:0";
-    QTest::newRow("network, port not a number") << "tcp://a:lp" << network << false << "" << 0 << "tcp://a:lp";
+    QTest::newRow("network, port not a number")
+        << "tcp://a:lp" << network << false << "" << 0 << "tcp://a:lp";
     QTest::newRow("network, empty port") << "tcp://a:" << network << false << "" << 0 << "tcp://a:";
     QTest::newRow("network, v6 unbracketed") << "tcp://::1" << network << false << "" << 0 << "tcp://::1";
-    QTest::newRow("network, unclosed v6") << "tcp://[::1:9100" << network << false << "" << 0 << "tcp://[::1:9100";
+    QTest::newRow("network, unclosed v6")
+        << "tcp://[::1:9100" << network << false << "" << 0 << "tcp://[::1:9100";
     QTest::newRow("network, a path") << "tcp://host/x" << network << false << "" << 0 << "tcp://host/x";
     QTest::newRow("preview window") << "preview:" << preview << true << "" << 0 << "preview:";
     QTest::newRow("preview picture") << "preview:/tmp/a.png" << preview << true << "/tmp/a.png" << 0

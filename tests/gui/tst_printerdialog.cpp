@@ -275,9 +275,10 @@ void TestPrinterDialog::unreadableLinesAreShownAndDroppedOnSave() {
     const QLabel* problems = Child<QLabel>(dialog.get(), "mappingProblems");
     QVERIFY(problems->isVisible());
     const QString path = m_setup.places.operatorFile;
-    QVERIFY2(problems->text().contains(path + QStringLiteral(", 2번째 줄: 알 수 없는 줄입니다: SPEED=9600")) &&
-                 problems->text().contains(path + QStringLiteral(", 3번째 줄: 전체 경로가 아닙니다")),
-             qPrintable(problems->text()));
+    QVERIFY2(
+        problems->text().contains(path + QStringLiteral(", 2번째 줄: 알 수 없는 줄입니다: SPEED=9600")) &&
+            problems->text().contains(path + QStringLiteral(", 3번째 줄: 전체 경로가 아닙니다")),
+        qPrintable(problems->text()));
     // The lines that could be read are the choices shown.
     QVERIFY(Child<QRadioButton>(dialog.get(), "lptQueueChoice")->isChecked());
     Child<QComboBox>(dialog.get(), "comDevice")->setCurrentIndex(1);
@@ -294,7 +295,8 @@ void TestPrinterDialog::unreadableLinesAreShownAndDroppedOnSave() {
     Child<QRadioButton>(dialog.get(), "lptQueueChoice")->setChecked(true);
     Child<QDialogButtonBox>(dialog.get(), "buttons")->button(QDialogButtonBox::Ok)->click();
     QCOMPARE(dialog->result(), int(QDialog::Accepted));
-    QCOMPARE(ReadPrinterMapping(path), (PrinterMapping{"cups:zebra", m_setup.deviceFolder + "/ttyUSB0", false}));
+    QCOMPARE(ReadPrinterMapping(path),
+             (PrinterMapping{"cups:zebra", m_setup.deviceFolder + "/ttyUSB0", false}));
 }
 
 void TestPrinterDialog::glyphsLineIsKept() {

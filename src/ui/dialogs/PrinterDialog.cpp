@@ -291,9 +291,10 @@ void PrinterDialog::loadChoices() {
     }
     // A print stops at these lines; saving here writes the operator's file without them.
     if (!problems.isEmpty()) {
-        m_problems->setText(QStringLiteral("프린터 연결 설정 파일에 읽을 수 없는 줄이 있어 인쇄할 수 없습니다.\n%1\n"
-                                           "확인을 누르면 여기서 고른 연결로 %2을(를) 다시 씁니다.")
-                                .arg(problems.join(u'\n'), m_setup.places.operatorFile));
+        m_problems->setText(
+            QStringLiteral("프린터 연결 설정 파일에 읽을 수 없는 줄이 있어 인쇄할 수 없습니다.\n%1\n"
+                           "확인을 누르면 여기서 고른 연결로 %2을(를) 다시 씁니다.")
+                .arg(problems.join(u'\n'), m_setup.places.operatorFile));
         m_problems->show();
     }
     m_comDevice->setEditText(m_com->overridden ? QString() : m_resolved[1].target);
@@ -321,7 +322,8 @@ void PrinterDialog::loadChoices() {
         // A picture file stays the preview's: saving the dialog again keeps it.
         m_previewPicture = printer.filePath();
         if (!m_previewPicture.isEmpty())
-            m_previewNote->setText(QStringLiteral("라벨을 인쇄하지 않고 그림 파일 %1에 그립니다.").arg(m_previewPicture));
+            m_previewNote->setText(
+                QStringLiteral("라벨을 인쇄하지 않고 그림 파일 %1에 그립니다.").arg(m_previewPicture));
         break;
     case PrinterTarget::Kind::File:
         m_fileChoice->setChecked(true);
