@@ -118,6 +118,7 @@ class TestListDialog : public QObject {
     void errorRowInTheMiddleIsNotSent();
     void failureAfterTwoCardsThenContinue();
     void cancelledListSaysSo();
+    void glyphChoiceRemembered();
     void screenshot();
 };
 
@@ -421,6 +422,32 @@ void TestListDialog::cancelledListSaysSo() {
                  boxes.seen[0].text.endsWith(QStringLiteral("\"이어서 인쇄\"는 명단의 2행부터 보냅니다.")),
              qPrintable(boxes.seen[0].text));
     QCOMPARE(Child<QPushButton>(dialog, "closeButton")->text(), QStringLiteral("닫기"));
+}
+
+// "카드마다 글자 보내기" belongs to the printer: kept as a line of printer.ini, read by the next dialog.
+void TestListDialog::glyphChoiceRemembered() {
+    const auto window = this->window();
+    QVERIFY(window);
+    const QString path = writeList("소속,성명,회원번호\n본관,홍길동,1-2\n");
+    const QString mapping = m_fixture.folder().file(QStringLiteral("printer.ini"));
+    MemberListDialog* dialog = openDialog(*window, path);
+    QVERIFY(dialog);
+    auto* everyCard = Child<QCheckBox>(dialog, "glyphsEveryCard");
+    QVERIFY(!everyCard->isChecked());
+    QVERIFY(!everyCard->toolTip().isEmpty());
+    everyCard->setChecked(true);
+    QVERIFY2(test::ReadFileBytes(mapping).contains("GLYPHS=every-card\n"),
+             test::ReadFileBytes(mapping).constData());
+    const QPointer<MemberListDialog> closed = dialog;
+    Child<QPushButton>(dialog, "closeButton")->click();
+    QTRY_VERIFY(!closed);
+
+    MemberListDialog* again = openDialog(*window, path);
+    QVERIFY(again);
+    auto* remembered = Child<QCheckBox>(again, "glyphsEveryCard");
+    QVERIFY(remembered->isChecked());
+    remembered->setChecked(false);
+    QVERIFY(!test::ReadFileBytes(mapping).contains("GLYPHS"));
 }
 
 // docs/member-list-dialog.png when HANLABEL_SCREENSHOT_DIR names a folder.

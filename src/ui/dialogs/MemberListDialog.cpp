@@ -1,10 +1,12 @@
 #include "ui/dialogs/MemberListDialog.h"
 
 #include "channels/SendJob.h"
+#include "core/AppFolder.h"
 #include "core/Failure.h"
 #include "lists/ListJob.h"
 #include "lists/ListProgress.h"
 #include "preview/ZplRenderer.h"
+#include "printers/PrinterMapping.h"
 #include "ui/kit/FormKit.h"
 #include "ui/windows/SendWithProgress.h"
 
@@ -285,9 +287,29 @@ void MemberListDialog::markWarnings() {
     }
 }
 
-void MemberListDialog::readGlyphChoice() {}
+namespace {
+// The printer mapping files of the dialog's application folder.
+MappingPlaces MappingPlacesOf(const QString& folder) {
+    return {ApplicationFile(folder, PrinterMappingFileName), SystemPrinterMappingFile()};
+}
+} // namespace
 
-void MemberListDialog::saveGlyphChoice(bool) {}
+// A mapping file that cannot be read leaves the choice off; the print reports the file.
+void MemberListDialog::readGlyphChoice() {
+    try {
+        m_everyCard->setChecked(GlyphsEveryCard(MappingPlacesOf(m_env.folder)));
+    } catch (const Failure&) {
+        m_everyCard->setChecked(false);
+    }
+}
+
+void MemberListDialog::saveGlyphChoice(bool everyCard) {
+    try {
+        SetGlyphsEveryCard(everyCard, MappingPlacesOf(m_env.folder));
+    } catch (const Failure& failure) {
+        ShowFailure(this, failure.message());
+    }
+}
 
 void MemberListDialog::reject() {
     if (!m_send)
