@@ -82,6 +82,17 @@ template <class T> T* Child(const QWidget* parent, const char* name) {
     return parent->findChild<T*>(QString::fromLatin1(name));
 }
 
+// Five cards of 30-syllable affiliations and 10-syllable names: with their own glyphs each is
+// larger than a shrunk pipe's buffer.
+QByteArray FiveLongCards() {
+    QByteArray csv = "소속,성명,회원번호\n";
+    for (int i = 0; i < 5; ++i)
+        csv += (kSyllables.mid(i, 30) + "," + kSyllables.mid(30 + i, 10) +
+                QStringLiteral(",20040%1-01%1\n").arg(i))
+                   .toUtf8();
+    return csv;
+}
+
 } // namespace
 
 // "미리보기" in both label windows and the list print dialog of the member card window, offscreen,
@@ -103,6 +114,8 @@ class TestListDialog : public QObject {
     // The cards of the rows with these lines, composed one after another as separate card jobs of
     // the window would be.
     QByteArray cardJobs(const main1frm& window, const MemberList& list, const QList<int>& lines);
+    // A FIFO standing in for the LPT1 printer, with a stall notice after 200 ms.
+    QString printerFifo() const;
     // Presses a dialog button and waits for the print's outcome.
     static bool pressAndWait(MemberListDialog* dialog, const char* button);
 
@@ -172,6 +185,14 @@ QByteArray TestListDialog::cardJobs(const main1frm& window, const MemberList& li
         if (lines.contains(row.line))
             stream += ComposeMemberCard(CardInputs(row, in), layout, ChannelKind::Parallel, m_glyphs);
     return stream;
+}
+
+QString TestListDialog::printerFifo() const {
+    const QString fifo = m_dir.filePath(QStringLiteral("printer.fifo"));
+    QFile::remove(fifo);
+    qputenv("HANLABEL_LPT1", fifo.toLocal8Bit());
+    qputenv("HANLABEL_STALL_NOTICE_MS", "200");
+    return fifo;
 }
 
 bool TestListDialog::pressAndWait(MemberListDialog* dialog, const char* button) {
@@ -330,17 +351,8 @@ void TestListDialog::errorRowInTheMiddleIsNotSent() {
 // A printer that goes away after card 2 of 5 (every card with its own glyphs, larger than the pipe's
 // buffer, so the count is exact): exactly 2 marked sent; "이어서 인쇄" then sends cards 3 to 5, once.
 void TestListDialog::failureAfterTwoCardsThenContinue() {
-    QByteArray csv = "소속,성명,회원번호\n";
-    for (int i = 0; i < 5; ++i)
-        csv += (kSyllables.mid(i, 30) + "," + kSyllables.mid(30 + i, 10) +
-                QStringLiteral(",20040%1-01%1\n").arg(i))
-                   .toUtf8();
-    const QString path = writeList(csv);
-    const QString fifo = m_dir.filePath(QStringLiteral("printer.fifo"));
-    QFile::remove(fifo);
-    qputenv("HANLABEL_LPT1", fifo.toLocal8Bit());
-    qputenv("HANLABEL_STALL_NOTICE_MS", "200");
-    test::FifoReader printer(fifo);
+    const QString path = writeList(FiveLongCards());
+    test::FifoReader printer(printerFifo());
 
     const auto window = this->window();
     QVERIFY(window);
@@ -382,17 +394,8 @@ void TestListDialog::failureAfterTwoCardsThenContinue() {
 // The operator cancels a list while the printer takes nothing: the box after it says how many
 // cards went, with the information icon and the title "인쇄 취소".
 void TestListDialog::cancelledListSaysSo() {
-    QByteArray csv = "소속,성명,회원번호\n";
-    for (int i = 0; i < 5; ++i)
-        csv += (kSyllables.mid(i, 30) + "," + kSyllables.mid(30 + i, 10) +
-                QStringLiteral(",20040%1-01%1\n").arg(i))
-                   .toUtf8();
-    const QString path = writeList(csv);
-    const QString fifo = m_dir.filePath(QStringLiteral("stalled.fifo"));
-    QFile::remove(fifo);
-    qputenv("HANLABEL_LPT1", fifo.toLocal8Bit());
-    qputenv("HANLABEL_STALL_NOTICE_MS", "200");
-    test::FifoReader printer(fifo);
+    const QString path = writeList(FiveLongCards());
+    test::FifoReader printer(printerFifo());
     printer.start({.expected = qint64(1) << 30, .first = 1000, .pauseMs = 8000});
 
     const auto window = this->window();
