@@ -161,12 +161,12 @@ void TestBatch::settingsWrittenAsTheWindowJobs() {
     book.originX = "20 ";
     book.originY = "10";
     book.quantity = "1";
-    QCOMPARE(BookLabelJob(book, {window.path(), &glyphs}).Command1_Click().status, JobStatus::Composed);
+    QCOMPARE(BookLabelJob(book, {window.path(), &glyphs}).compose().status, JobStatus::Composed);
     MemberCardInputs member;
     member.portText = "LPT1";
     member.originX = " 7";
     member.originY = "8";
-    QCOMPARE(MemberCardJob(member, {window.path(), &glyphs}).Command1_Click().status, JobStatus::Composed);
+    QCOMPARE(MemberCardJob(member, {window.path(), &glyphs}).compose().status, JobStatus::Composed);
     for (const QString& name : SettingsFiles::All)
         QVERIFY2(m_app->readBytes(name) == window.readBytes(name), qPrintable(name));
     QCOMPARE(m_app->readBytes("OH.ini"), QByteArray("LPT1\r\n1\r\n"));
