@@ -135,7 +135,7 @@ void TestBatch::bookEqualsTheWindowJob() {
     QFETCH(QString, golden);
     const Run r = run(QStringList{"book", "--quantity", "3"} + arguments);
     QVERIFY2(r.status == 0, qPrintable(r.errors));
-    const QString diff = test::CompareGolden(golden, test::ReadFileBytes(m_lpt));
+    const QString diff = test::CheckGolden(golden, test::ReadFileBytes(m_lpt));
     QVERIFY2(diff.isEmpty(), qPrintable(diff));
 }
 
@@ -187,7 +187,7 @@ void TestBatch::listToAFileIsOneJob() {
     const QString list = writeList("three.csv", kThree);
     const Run r = run({"members", list, "--to", m_lpt});
     QVERIFY2(r.status == 0, qPrintable(r.errors));
-    const QString diff = test::CompareGolden("list-three.lpt.zpl", test::ReadFileBytes(m_lpt));
+    const QString diff = test::CheckGolden("list-three.lpt.zpl", test::ReadFileBytes(m_lpt));
     QVERIFY2(diff.isEmpty(), qPrintable(diff));
     QCOMPARE(SentMarks::Load(SentMarks::PathFor(list)).marks().size(), 3);
 
