@@ -1,6 +1,7 @@
 #include "channels/PreviewTransport.h"
 
 #include "channels/Link.h"
+#include "printers/PrinterTarget.h"
 
 #include <QFileInfo>
 #include <QImageWriter>
@@ -12,7 +13,6 @@ namespace hanlabel {
 
 namespace {
 
-const QString kPrefix = QStringLiteral("preview:");
 
 // The label formats of a stream, each from its "^XA" to the next; what comes before the first
 // goes with it.
@@ -110,10 +110,9 @@ class PreviewTransport final : public Transport {
 
 } // namespace
 
-bool IsPreviewTarget(const QString& target) { return target.startsWith(kPrefix); }
 
 std::unique_ptr<Transport> MakePreviewTransport(const QString& target) {
-    return std::make_unique<PreviewTransport>(target.mid(kPrefix.size()));
+    return std::make_unique<PreviewTransport>(PrinterTarget::parse(target).filePath());
 }
 
 } // namespace hanlabel

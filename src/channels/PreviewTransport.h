@@ -5,9 +5,6 @@
 
 namespace hanlabel {
 
-// True for the targets of the virtual printer: "preview:" and "preview:PATH.png".
-bool IsPreviewTarget(const QString& target);
-
 // The virtual printer. "preview:" hands each job's picture to the send's watcher
 // (SendControl::picture), which shows it; "preview:PATH.png" writes the picture to that file
 // instead. Either way the job counts as printed.

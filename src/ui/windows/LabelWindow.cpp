@@ -1,10 +1,10 @@
 #include "ui/windows/LabelWindow.h"
 
-#include "channels/PrinterMapping.h"
 #include "core/AppFolder.h"
 #include "core/Failure.h"
 #include "core/Numeric.h"
 #include "jobs/JobSteps.h"
+#include "printers/PrinterMapping.h"
 #include "ui/kit/ControlFactory.h"
 #include "ui/kit/DataControl.h"
 #include "ui/kit/FormKit.h"
