@@ -1,6 +1,5 @@
 #include "ui/dialogs/MemberListDialog.h"
 
-#include "channels/SendJob.h"
 #include "core/AppFolder.h"
 #include "core/Failure.h"
 #include "lists/ListJob.h"
@@ -8,7 +7,8 @@
 #include "preview/ZplRenderer.h"
 #include "printers/PrinterMapping.h"
 #include "ui/kit/FormKit.h"
-#include "ui/windows/SendWithProgress.h"
+#include "ui/kit/SendWithProgress.h"
+#include "ui/windows/PreviewWindow.h"
 
 #include <QCheckBox>
 #include <QElapsedTimer>
@@ -225,7 +225,6 @@ void MemberListDialog::printRows(const RowSelection& selection) {
         return;
     }
     m_composed = std::move(out.composed);
-    m_sentBytes = 0;
     auto clock = std::make_shared<QElapsedTimer>();
     clock->start();
     auto remaining = std::make_shared<RemainingTime>(LineBytesPerSecond(out.order.kind));
@@ -237,42 +236,41 @@ void MemberListDialog::printRows(const RowSelection& selection) {
     };
     try {
         m_send = std::make_unique<SendWithProgress>(
-            out.order, this, parentWidget() ? parentWidget() : this,
-            [this](bool ok, const QString& message) { sendFinished(ok, message); }, cardsText);
+            out.order, this, [this](const SendResult& result) { sendFinished(result); }, cardsText);
     } catch (const Failure& failure) {
         ShowFailure(this, failure.message());
         return;
     }
-    connect(m_send->job(), &SendJob::progress, this, [this](qint64 sent, qint64) { m_sentBytes = sent; });
     updateButtons();
 }
 
 // Marks exactly the cards that reached the channel whole, saves the marks and reports.
-void MemberListDialog::sendFinished(bool ok, const QString& message) {
-    const bool cancelled = m_send->job()->wasCancelled();
+void MemberListDialog::sendFinished(const SendResult& result) {
     m_send.reset();
+    if (result.picture)
+        ShowPreview(parentWidget() ? parentWidget() : this, *result.picture);
+    const bool ok = result.ok;
+    const QString& message = result.message;
     const int total = int(m_composed.cards.size());
-    const int whole = ok ? total : m_composed.cardsWithin(m_sentBytes);
-    MarkCardsSent(m_list, m_marks, m_composed, whole);
+    const ListSendEnd end = FinishListSend(m_list, m_marks, m_composed, result.sent, m_path);
+    const int whole = end.whole;
     m_composed = {};
     showRows();
-    try {
-        m_marks.save(SentMarks::PathFor(m_path));
-    } catch (const Failure& failure) {
-        ShowFailure(this, failure.message());
-    }
+    if (!end.saveFailure.isEmpty())
+        ShowFailure(this, end.saveFailure);
     m_close->setText(QStringLiteral("닫기"));
     const int next = FirstUnsentRow(m_list);
-    ListEnd end{ok          ? ListEnd::How::Done
-                : cancelled ? ListEnd::How::Cancelled
-                            : ListEnd::How::Failed,
-                total, whole, ok ? QString() : message, ok || next < 0 ? 0 : m_list.rows[next].line};
+    const ListEnd listEnd{ok                 ? ListEnd::How::Done
+                          : result.cancelled ? ListEnd::How::Cancelled
+                                             : ListEnd::How::Failed,
+                          total, whole, ok ? QString() : message,
+                          ok || next < 0 ? 0 : m_list.rows[next].line};
     if (ok)
-        ShowMessage(this, ListEndText(end), Title, QMessageBox::Information);
-    else if (cancelled)
-        ShowMessage(this, ListEndText(end), QStringLiteral("인쇄 취소"), QMessageBox::Information);
+        ShowMessage(this, ListEndText(listEnd), Title, QMessageBox::Information);
+    else if (result.cancelled)
+        ShowMessage(this, ListEndText(listEnd), QStringLiteral("인쇄 취소"), QMessageBox::Information);
     else
-        ShowFailure(this, ListEndText(end));
+        ShowFailure(this, ListEndText(listEnd));
     emit printFinished();
 }
 
@@ -352,7 +350,7 @@ void MemberListDialog::showSelectedCard() {
     JobEnvironment env = m_env;
     env.mode = JobMode::ComposeOnly;
     MemberCardJob job(CardInputs(row, m_window), env);
-    const MemberCardOutcome out = job.Command1_Click();
+    const MemberCardOutcome out = job.compose();
     if (out.status != JobStatus::Composed) {
         m_picture->setText(out.failure);
         return;
