@@ -64,12 +64,16 @@ Example Member(const QString& affiliation = "A1", const QString& name = "BC", co
 Example Kind(const QString& kind) { return kind == QLatin1String("book") ? Book() : Member(); }
 
 BookLabelJob MakeJob(const BookLabelInputs& in, const JobEnvironment& env) { return BookLabelJob(in, env); }
-MemberCardJob MakeJob(const MemberCardInputs& in, const JobEnvironment& env) { return MemberCardJob(in, env); }
+MemberCardJob MakeJob(const MemberCardInputs& in, const JobEnvironment& env) {
+    return MemberCardJob(in, env);
+}
 
-QByteArray Compose(const BookLabelInputs& in, const QStringList& layout, ChannelKind kind, GlyphSource& glyphs) {
+QByteArray Compose(const BookLabelInputs& in, const QStringList& layout, ChannelKind kind,
+                   GlyphSource& glyphs) {
     return ComposeBookLabel(in, layout, kind, glyphs);
 }
-QByteArray Compose(const MemberCardInputs& in, const QStringList& layout, ChannelKind kind, GlyphSource& glyphs) {
+QByteArray Compose(const MemberCardInputs& in, const QStringList& layout, ChannelKind kind,
+                   GlyphSource& glyphs) {
     return ComposeMemberCard(in, layout, kind, glyphs);
 }
 
@@ -148,7 +152,9 @@ class TestLabelJob : public QObject {
     }
     QByteArray compose(const Example& ex, ChannelKind kind, const QStringList& layout = {}) {
         return std::visit(
-            [&](const auto& in) { return Compose(in, layout.isEmpty() ? ex.layout() : layout, kind, m_glyphs); },
+            [&](const auto& in) {
+                return Compose(in, layout.isEmpty() ? ex.layout() : layout, kind, m_glyphs);
+            },
             ex.in);
     }
 
@@ -244,41 +250,37 @@ void TestLabelJob::exampleStreams() {
 }
 
 void TestLabelJob::composedThenTheSendDecides_data() {
-    QTest::addColumn<QString>("kind");
+    QTest::addColumn<Example>("example");
     QTest::addColumn<QString>("port");
     QTest::addColumn<SerialFraming>("framing");
     QTest::addColumn<ChannelKind>("channel");
     QTest::addColumn<QString>("golden");
     QTest::addColumn<QString>("failure");
-    QTest::newRow("book, LPT1") << "book"
-                                << "LPT1" << SerialFraming::None8 << ChannelKind::Parallel << "book-example.lpt.zpl"
+    const SerialFraming n81 = SerialFraming::None8, e71 = SerialFraming::Even7;
+    QTest::newRow("book, LPT1") << Book() << "LPT1" << n81 << ChannelKind::Parallel << "book-example.lpt.zpl"
                                 << "LPT1: 보낼 수 없습니다";
-    QTest::newRow("book, COM1, 7E1") << "book"
-                                     << "COM1" << SerialFraming::Even7 << ChannelKind::Serial
+    QTest::newRow("book, COM1, 7E1") << Book() << "COM1" << e71 << ChannelKind::Serial
                                      << "book-example.com.zpl"
                                      << "COM1: 보낼 수 없습니다";
     QTest::newRow("member, LPT1, cancelled")
-        << "member"
-        << "LPT1" << SerialFraming::None8 << ChannelKind::Parallel << "member-example.lpt.zpl"
+        << Member() << "LPT1" << n81 << ChannelKind::Parallel << "member-example.lpt.zpl"
         << "인쇄를 취소했습니다. LPT1: 0 / 300 바이트가 전달되었습니다.";
-    QTest::newRow("member, COM1, 7E1") << "member"
-                                       << "COM1" << SerialFraming::Even7 << ChannelKind::Serial
-                                       << "member-example.com.zpl"
-                                       << "COM1: 보낼 수 없습니다";
+    QTest::newRow("member, COM1, 7E1")
+        << Member() << "COM1" << e71 << ChannelKind::Serial << "member-example.com.zpl"
+        << "COM1: 보낼 수 없습니다";
 }
 
 // The steps end with the settings files written and the whole job composed for its channel; the
 // send's result then decides the outcome, and only a complete send empties the member entries.
 void TestLabelJob::composedThenTheSendDecides() {
-    QFETCH(QString, kind);
+    QFETCH(Example, example);
     QFETCH(QString, port);
     QFETCH(SerialFraming, framing);
     QFETCH(ChannelKind, channel);
     QFETCH(QString, golden);
     QFETCH(QString, failure);
-    Example ex = Kind(kind);
-    ex.common().portText = port;
-    ex.common().framing = framing;
+    example.common().portText = port;
+    example.common().framing = framing;
     std::visit(
         [&](const auto& in) {
             auto job = MakeJob(in, env());
@@ -288,9 +290,9 @@ void TestLabelJob::composedThenTheSendDecides() {
             QCOMPARE(out.order.kind, channel);
             QCOMPARE(out.order.framing, framing);
             QCOMPARE(out.order.stream, Golden(golden));
-            QCOMPARE(m_app->readBytes(ex.channelFile()),
+            QCOMPARE(m_app->readBytes(example.channelFile()),
                      port.toLatin1() + (framing == SerialFraming::Even7 ? "\r\n1\r\n" : "\r\n2\r\n"));
-            QCOMPARE(out.layoutLines.value(), ex.layout());
+            QCOMPARE(out.layoutLines.value(), example.layout());
             QVERIFY(!QFile::exists(m_lpt));
 
             auto failed = out;
@@ -302,39 +304,38 @@ void TestLabelJob::composedThenTheSendDecides() {
             job.sendFinished(out, true, {});
             QCOMPARE(out.status, JobStatus::Printed);
             QCOMPARE(out.failure, QString());
-            QCOMPARE(Uniform(out).clearEntries, !ex.isBook());
+            QCOMPARE(Uniform(out).clearEntries, !example.isBook());
             QCOMPARE(out.originX.value(), QStringLiteral("20"));
         },
-        ex.in);
+        example.in);
 }
 
 void TestLabelJob::stepsAndSideEffects_data() {
-    QTest::addColumn<QString>("kind");
+    QTest::addColumn<Example>("example");
     QTest::addColumn<SerialFraming>("framing");
     QTest::addColumn<QByteArray>("channelFile");
-    QTest::newRow("book") << "book" << SerialFraming::None8 << QByteArray("LPT1\r\n2\r\n");
-    QTest::newRow("member") << "member" << SerialFraming::Even7 << QByteArray("LPT1\r\n1\r\n");
+    QTest::newRow("book") << Book() << SerialFraming::None8 << QByteArray("LPT1\r\n2\r\n");
+    QTest::newRow("member") << Member() << SerialFraming::Even7 << QByteArray("LPT1\r\n1\r\n");
 }
 
 // The channel file is rewritten from the boxes, the origin saved and read back as typed, and the
 // layout file's lines after those the job reads are left alone.
 void TestLabelJob::stepsAndSideEffects() {
-    QFETCH(QString, kind);
+    QFETCH(Example, example);
     QFETCH(SerialFraming, framing);
     QFETCH(QByteArray, channelFile);
-    Example ex = Kind(kind);
-    m_app->writeLines(ex.channelFile(), {"COM1", "1"});
-    m_app->writeLines(ex.layoutFile(), ex.layout() + QStringList{"one line more"});
-    ex.common().framing = framing;
-    ex.common().originX = "12a";
-    ex.common().originY = "";
-    const Outcome outcome = run(ex);
+    m_app->writeLines(example.channelFile(), {"COM1", "1"});
+    m_app->writeLines(example.layoutFile(), example.layout() + QStringList{"one line more"});
+    example.common().framing = framing;
+    example.common().originX = "12a";
+    example.common().originY = "";
+    const Outcome outcome = run(example);
     QCOMPARE(outcome.status, JobStatus::Printed);
-    QCOMPARE(m_app->readBytes(ex.channelFile()), channelFile);
-    QCOMPARE(m_app->readBytes(ex.originFile()), QByteArray("12a\r\n\r\n"));
+    QCOMPARE(m_app->readBytes(example.channelFile()), channelFile);
+    QCOMPARE(m_app->readBytes(example.originFile()), QByteArray("12a\r\n\r\n"));
     QCOMPARE(outcome.originX.value(), QStringLiteral("12a"));
     QCOMPARE(outcome.originY.value(), QString());
-    QCOMPARE(outcome.layoutLines.value(), ex.layout());
+    QCOMPARE(outcome.layoutLines.value(), example.layout());
     QVERIFY(test::ReadFileBytes(m_lpt).startsWith("^XA^PR3^LH12a,\r\n"));
 }
 
@@ -344,8 +345,8 @@ void TestLabelJob::failuresSendNothing_data() {
     QTest::addColumn<QString>("mentions");
     QTest::newRow("book, four layout lines") << Book("A") << kBookLayout.mid(0, 4) << "DPOS.ini";
     QTest::newRow("book, x overflows") << Book("A") << QStringList{"40000", "30", "", "", ""} << "overflow";
-    QTest::newRow("book, x grows past 32767") << Book("ABCDE") << QStringList{"32700", "30", "", "", ""}
-                                              << "overflow";
+    QTest::newRow("book, x grows past 32767")
+        << Book("ABCDE") << QStringList{"32700", "30", "", "", ""} << "overflow";
     QTest::newRow("book, no font has it") << Book(QString(QChar(0xE000))) << kBookLayout << "U+E000";
     QTest::newRow("member, six layout lines") << Member() << kMemberLayout.mid(0, 6) << "DPOS1.ini";
     QStringList nameOverflows = kMemberLayout;
@@ -421,31 +422,26 @@ void TestLabelJob::serialChannel() {
 }
 
 void TestLabelJob::portTextChoosesChannel_data() {
-    QTest::addColumn<QString>("kind");
+    QTest::addColumn<Example>("example");
     QTest::addColumn<QString>("port");
-    QTest::newRow("book, lpt1") << "book"
-                                << "lpt1";
-    QTest::newRow("book, COM2") << "book"
-                                << "COM2";
-    QTest::newRow("member, empty") << "member"
-                                   << "";
-    QTest::newRow("member, COM1") << "member"
-                                  << "COM1";
+    QTest::newRow("book, lpt1") << Book() << "lpt1";
+    QTest::newRow("book, COM2") << Book() << "COM2";
+    QTest::newRow("member, empty") << Member() << "";
+    QTest::newRow("member, COM1") << Member() << "COM1";
 }
 
 // Anything but the exact "LPT1" goes to serial port 1 (here a device that does not exist); a port
 // that cannot be opened keeps the entries for another try.
 void TestLabelJob::portTextChoosesChannel() {
-    QFETCH(QString, kind);
+    QFETCH(Example, example);
     QFETCH(QString, port);
-    Example ex = Kind(kind);
-    ex.common().portText = port;
-    const Outcome outcome = run(ex);
+    example.common().portText = port;
+    const Outcome outcome = run(example);
     QCOMPARE(outcome.status, JobStatus::Failed);
     QVERIFY2(outcome.failure.contains("COM1"), qPrintable(outcome.failure));
     QVERIFY(!outcome.clearEntries);
     QVERIFY(!QFile::exists(m_lpt));
-    QCOMPARE(m_app->readBytes(ex.channelFile()), port.toLatin1() + "\r\n2\r\n");
+    QCOMPARE(m_app->readBytes(example.channelFile()), port.toLatin1() + "\r\n2\r\n");
 }
 
 void TestLabelJob::typedCaretIsPrintedNotExecuted_data() {
