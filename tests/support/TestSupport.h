@@ -6,8 +6,10 @@
 #include <QString>
 #include <QStringList>
 #include <QTemporaryDir>
+#include <QTest>
 
 #include <memory>
+#include <type_traits>
 
 namespace hanlabel::test {
 
@@ -30,6 +32,17 @@ class AppFolderFixture {
   private:
     QTemporaryDir m_dir;
 };
+
+// Adds a row of a data-driven test; plain string literals become QString columns.
+template <typename... Values> void Row(const QByteArray& tag, const Values&... values) {
+    const auto column = [](const auto& value) {
+        if constexpr (std::is_convertible_v<decltype(value), const char*>)
+            return QString::fromUtf8(value);
+        else
+            return value;
+    };
+    (QTest::newRow(tag.constData()) << ... << column(values));
+}
 
 // Rows of an origin holding "^" or "~", for a job or a window: columns x and y (the origin
 // typed), box (the box refused) and named (what names it: xName or yName). With a kind, the rows
