@@ -257,17 +257,15 @@ void TestLabelJob::composedThenTheSendDecides_data() {
     QTest::addColumn<QString>("golden");
     QTest::addColumn<QString>("failure");
     const SerialFraming n81 = SerialFraming::None8, e71 = SerialFraming::Even7;
-    QTest::newRow("book, LPT1") << Book() << "LPT1" << n81 << ChannelKind::Parallel << "book-example.lpt.zpl"
-                                << "LPT1: 보낼 수 없습니다";
-    QTest::newRow("book, COM1, 7E1") << Book() << "COM1" << e71 << ChannelKind::Serial
-                                     << "book-example.com.zpl"
-                                     << "COM1: 보낼 수 없습니다";
-    QTest::newRow("member, LPT1, cancelled")
-        << Member() << "LPT1" << n81 << ChannelKind::Parallel << "member-example.lpt.zpl"
-        << "인쇄를 취소했습니다. LPT1: 0 / 300 바이트가 전달되었습니다.";
-    QTest::newRow("member, COM1, 7E1")
-        << Member() << "COM1" << e71 << ChannelKind::Serial << "member-example.com.zpl"
-        << "COM1: 보낼 수 없습니다";
+    using test::Row;
+    Row("book, LPT1", Book(), "LPT1", n81, ChannelKind::Parallel, "book-example.lpt.zpl",
+        "LPT1: 보낼 수 없습니다");
+    Row("book, COM1, 7E1", Book(), "COM1", e71, ChannelKind::Serial, "book-example.com.zpl",
+        "COM1: 보낼 수 없습니다");
+    Row("member, LPT1, cancelled", Member(), "LPT1", n81, ChannelKind::Parallel, "member-example.lpt.zpl",
+        "인쇄를 취소했습니다. LPT1: 0 / 300 바이트가 전달되었습니다.");
+    Row("member, COM1, 7E1", Member(), "COM1", e71, ChannelKind::Serial, "member-example.com.zpl",
+        "COM1: 보낼 수 없습니다");
 }
 
 // The steps end with the settings files written and the whole job composed for its channel; the
