@@ -20,6 +20,10 @@ const QStringList kBookLayout = {"40", "30", "^PR3", "^FO40,65^A0N,28,28", "^FO4
 const QStringList kMemberLayout = {
     "^PR3", "40", "30", "40", "70", "^FO260,170^BY2^BCN,80,Y,N,N", "^FO260,300^A0N,30,30"};
 
+// The origin boxes as the two windows name them.
+const OriginBoxNames kBookBoxes{QStringLiteral("좌측위치(Text3)"), QStringLiteral("상하위치(Text4)")};
+const OriginBoxNames kMemberBoxes{QStringLiteral("좌측위치(Text6)"), QStringLiteral("상하위치(Text5)")};
+
 // Either label job's inputs, with the files of its window.
 struct Example {
     std::variant<BookLabelInputs, MemberCardInputs> in;
@@ -77,22 +81,6 @@ QByteArray Compose(const MemberCardInputs& in, const QStringList& layout, Channe
     return ComposeMemberCard(in, layout, kind, glyphs);
 }
 
-// Either job's outcome; clearEntries stays false for a book job.
-struct Outcome : LabelJobOutcome {
-    bool clearEntries = false;
-};
-
-template <typename JobOutcome> Outcome Uniform(const JobOutcome& out) {
-    Outcome uniform;
-    static_cast<LabelJobOutcome&>(uniform) = out;
-    if constexpr (requires { out.clearEntries; })
-        uniform.clearEntries = out.clearEntries;
-    return uniform;
-}
-
-// A golden stream, read only: the goldenStreams case is the one that writes it.
-QByteArray Golden(const QString& name) { return test::ReadFileBytes(test::TestDataPath("golden/" + name)); }
-
 } // namespace
 
 Q_DECLARE_METATYPE(Example)
@@ -141,14 +129,19 @@ class TestLabelJob : public QObject {
         return JobEnvironment{m_app->path(), glyphs ? glyphs : &m_glyphs};
     }
     // The job as the window runs it, the send on a worker; with the sample glyphs unless others are given.
-    Outcome run(const Example& ex, GlyphSource* glyphs = nullptr,
-                const std::function<void(qint64, qint64)>& progress = {}) {
+    LabelJobOutcome run(const Example& ex, GlyphSource* glyphs = nullptr,
+                        const std::function<void(qint64, qint64)>& progress = {}) {
         return std::visit(
-            [&](const auto& in) {
+            [&](const auto& in) -> LabelJobOutcome {
                 auto job = MakeJob(in, env(glyphs));
-                return Uniform(test::RunLabelJob(job, progress));
+                return test::RunLabelJob(job, progress);
             },
             ex.in);
+    }
+    // The job's steps alone: the outcome waits for its send.
+    LabelJobOutcome composeJob(const Example& ex) {
+        return std::visit([&](const auto& in) -> LabelJobOutcome { return MakeJob(in, env()).compose(); },
+                          ex.in);
     }
     QByteArray compose(const Example& ex, ChannelKind kind, const QStringList& layout = {}) {
         return std::visit(
@@ -197,9 +190,8 @@ void TestLabelJob::goldenStreams_data() {
 void TestLabelJob::goldenStreams() {
     QFETCH(Example, example);
     QFETCH(QString, golden);
-    const Outcome outcome = run(example);
+    const LabelJobOutcome outcome = run(example);
     QCOMPARE(outcome.status, JobStatus::Printed);
-    QCOMPARE(outcome.clearEntries, !example.isBook());
     const QByteArray lpt = test::ReadFileBytes(m_lpt);
     QString diff = test::CompareGolden(golden + ".lpt.zpl", lpt);
     QVERIFY2(diff.isEmpty(), qPrintable(diff));
@@ -269,7 +261,7 @@ void TestLabelJob::composedThenTheSendDecides_data() {
 }
 
 // The steps end with the settings files written and the whole job composed for its channel; the
-// send's result then decides the outcome, and only a complete send empties the member entries.
+// send's result then decides the outcome.
 void TestLabelJob::composedThenTheSendDecides() {
     QFETCH(Example, example);
     QFETCH(QString, port);
@@ -279,33 +271,26 @@ void TestLabelJob::composedThenTheSendDecides() {
     QFETCH(QString, failure);
     example.common().portText = port;
     example.common().framing = framing;
-    std::visit(
-        [&](const auto& in) {
-            auto job = MakeJob(in, env());
-            auto out = job.Command1_Click();
-            QCOMPARE(out.status, JobStatus::Composed);
-            QCOMPARE(Uniform(out).clearEntries, false);
-            QCOMPARE(out.order.kind, channel);
-            QCOMPARE(out.order.framing, framing);
-            QCOMPARE(out.order.stream, Golden(golden));
-            QCOMPARE(m_app->readBytes(example.channelFile()),
-                     port.toLatin1() + (framing == SerialFraming::Even7 ? "\r\n1\r\n" : "\r\n2\r\n"));
-            QCOMPARE(out.layoutLines.value(), example.layout());
-            QVERIFY(!QFile::exists(m_lpt));
+    LabelJobOutcome out = composeJob(example);
+    QCOMPARE(out.status, JobStatus::Composed);
+    QCOMPARE(out.order.kind, channel);
+    QCOMPARE(out.order.framing, framing);
+    QString diff = test::CheckGolden(golden, out.order.stream);
+    QVERIFY2(diff.isEmpty(), qPrintable(diff));
+    QCOMPARE(m_app->readBytes(example.channelFile()),
+             port.toLatin1() + (framing == SerialFraming::Even7 ? "\r\n1\r\n" : "\r\n2\r\n"));
+    QCOMPARE(out.layoutLines.value(), example.layout());
+    QVERIFY(!QFile::exists(m_lpt));
 
-            auto failed = out;
-            job.sendFinished(failed, false, failure);
-            QCOMPARE(failed.status, JobStatus::Failed);
-            QCOMPARE(failed.failure, failure);
-            QCOMPARE(Uniform(failed).clearEntries, false);
-            QVERIFY(failed.order.stream.isEmpty());
-            job.sendFinished(out, true, {});
-            QCOMPARE(out.status, JobStatus::Printed);
-            QCOMPARE(out.failure, QString());
-            QCOMPARE(Uniform(out).clearEntries, !example.isBook());
-            QCOMPARE(out.originX.value(), QStringLiteral("20"));
-        },
-        example.in);
+    LabelJobOutcome failed = out;
+    SendEnded(failed, SendResult::failed(failure));
+    QCOMPARE(failed.status, JobStatus::Failed);
+    QCOMPARE(failed.failure, failure);
+    QVERIFY(failed.order.stream.isEmpty());
+    SendEnded(out, SendResult::delivered(out.order.stream.size()));
+    QCOMPARE(out.status, JobStatus::Printed);
+    QCOMPARE(out.failure, QString());
+    QCOMPARE(out.originX.value(), QStringLiteral("20"));
 }
 
 void TestLabelJob::stepsAndSideEffects_data() {
@@ -327,7 +312,7 @@ void TestLabelJob::stepsAndSideEffects() {
     example.common().framing = framing;
     example.common().originX = "12a";
     example.common().originY = "";
-    const Outcome outcome = run(example);
+    const LabelJobOutcome outcome = run(example);
     QCOMPARE(outcome.status, JobStatus::Printed);
     QCOMPARE(m_app->readBytes(example.channelFile()), channelFile);
     QCOMPARE(m_app->readBytes(example.originFile()), QByteArray("12a\r\n\r\n"));
@@ -360,10 +345,9 @@ void TestLabelJob::failuresSendNothing() {
     QFETCH(QString, mentions);
     m_app->writeLines(example.layoutFile(), layout);
     example.common().originX = "5";
-    const Outcome outcome = run(example);
+    const LabelJobOutcome outcome = run(example);
     QCOMPARE(outcome.status, JobStatus::Failed);
     QVERIFY2(outcome.failure.contains(mentions), qPrintable(outcome.failure));
-    QVERIFY(!outcome.clearEntries);
     QVERIFY(!QFile::exists(m_lpt));
     QCOMPARE(m_app->readBytes(example.originFile()), QByteArray("5\r\n10\r\n"));
     QCOMPARE(m_app->readBytes(example.channelFile()), QByteArray("LPT1\r\n2\r\n"));
@@ -371,8 +355,8 @@ void TestLabelJob::failuresSendNothing() {
 
 void TestLabelJob::originWithCommandPrefix_data() {
     test::OriginRejectionColumns();
-    test::OriginRejectionRows(QStringLiteral("좌측위치(Text3)"), QStringLiteral("상하위치(Text4)"), "book");
-    test::OriginRejectionRows(QStringLiteral("좌측위치(Text6)"), QStringLiteral("상하위치(Text5)"), "member");
+    test::OriginRejectionRows(kBookBoxes.x, kBookBoxes.y, "book");
+    test::OriginRejectionRows(kMemberBoxes.x, kMemberBoxes.y, "member");
 }
 
 // A "^" or "~" in an origin box would start a printer command inside "^LH": the job stops
@@ -384,9 +368,9 @@ void TestLabelJob::originWithCommandPrefix() {
     Example ex = Kind(kind);
     ex.common().originX = x;
     ex.common().originY = y;
-    const Outcome outcome = run(ex);
+    ex.common().originBoxes = ex.isBook() ? kBookBoxes : kMemberBoxes;
+    const LabelJobOutcome outcome = run(ex);
     test::VerifyOriginRejected(outcome, *m_app, m_lpt, ex.channelFile(), ex.originFile(), ex.layout());
-    QVERIFY(!outcome.clearEntries);
 }
 
 void TestLabelJob::serialChannel_data() {
@@ -405,17 +389,16 @@ void TestLabelJob::serialChannel() {
     qputenv("HANLABEL_COM1", pty.slavePath().toLocal8Bit());
     example.common().portText = "COM1";
     qint64 lastSent = 0, lastTotal = -1;
-    const Outcome outcome = run(example, nullptr, [&](qint64 sent, qint64 total) {
+    const LabelJobOutcome outcome = run(example, nullptr, [&](qint64 sent, qint64 total) {
         lastSent = sent;
         lastTotal = total;
     });
     QVERIFY2(outcome.status == JobStatus::Printed, qPrintable(outcome.failure));
-    QCOMPARE(outcome.clearEntries, !example.isBook());
-    const QByteArray expected = Golden(golden);
-    QVERIFY(!expected.isEmpty() && !expected.contains('\r'));
-    QCOMPARE(pty.waitFor(expected.size()), expected);
+    const QByteArray received = pty.waitFor(lastTotal);
+    const QString diff = test::CheckGolden(golden, received);
+    QVERIFY2(diff.isEmpty(), qPrintable(diff));
+    QVERIFY(!received.contains('\r'));
     QCOMPARE(lastSent, lastTotal);
-    QCOMPARE(lastTotal, expected.size());
     QVERIFY(!QFile::exists(m_lpt));
 }
 
@@ -428,16 +411,14 @@ void TestLabelJob::portTextChoosesChannel_data() {
     QTest::newRow("member, COM1") << Member() << "COM1";
 }
 
-// Anything but the exact "LPT1" goes to serial port 1 (here a device that does not exist); a port
-// that cannot be opened keeps the entries for another try.
+// Anything but the exact "LPT1" goes to serial port 1 (here a device that does not exist).
 void TestLabelJob::portTextChoosesChannel() {
     QFETCH(Example, example);
     QFETCH(QString, port);
     example.common().portText = port;
-    const Outcome outcome = run(example);
+    const LabelJobOutcome outcome = run(example);
     QCOMPARE(outcome.status, JobStatus::Failed);
     QVERIFY2(outcome.failure.contains("COM1"), qPrintable(outcome.failure));
-    QVERIFY(!outcome.clearEntries);
     QVERIFY(!QFile::exists(m_lpt));
     QCOMPARE(m_app->readBytes(example.channelFile()), port.toLatin1() + "\r\n2\r\n");
 }
@@ -545,7 +526,7 @@ void TestLabelJob::quantity() {
     in.quantity = quantity;
     in.originX = "7";
     in.framing = SerialFraming::Even7;
-    const Outcome outcome = run(ex);
+    const LabelJobOutcome outcome = run(ex);
     QCOMPARE(m_app->readBytes("OH.ini"), QByteArray("LPT1\r\n1\r\n"));
     QCOMPARE(m_app->readBytes("position.ini"), QByteArray("7\r\n10\r\n"));
     QCOMPARE(outcome.layoutLines.value(), kBookLayout);
@@ -561,7 +542,7 @@ void TestLabelJob::quantity() {
 void TestLabelJob::glyphDatabaseFailures() {
     GlyphSource missing;
     missing.bind(m_out.filePath("nowhere.mdb"));
-    Outcome outcome = run(Book("가"), &missing);
+    LabelJobOutcome outcome = run(Book("가"), &missing);
     QCOMPARE(outcome.status, JobStatus::Failed);
     QVERIFY2(outcome.failure.contains("nowhere.mdb"), qPrintable(outcome.failure));
     QVERIFY(!QFile::exists(m_lpt));
