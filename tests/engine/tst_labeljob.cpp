@@ -337,7 +337,7 @@ void TestLabelJob::failuresSendNothing_data() {
     QTest::newRow("member, name x overflows") << Member() << nameOverflows << "overflow";
 }
 
-// A failure before the send names its cause and keeps the entries; the files written before it
+// A failure before the send names its cause and sends nothing; the files written before it
 // stay written.
 void TestLabelJob::failuresSendNothing() {
     QFETCH(Example, example);
