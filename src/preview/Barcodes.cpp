@@ -40,12 +40,16 @@ std::vector<int> ModulesOf(const zint_symbol& symbol) {
     return modules;
 }
 
+// Dots of one element: a module, or a narrow or wide Code 39 element.
+int ElementDots(int modules, const BarcodeLook& look) {
+    return look.code39 ? (modules <= 0 ? 0 : modules == 1 ? look.narrow : look.wide) : modules * look.narrow;
+}
+
 // Paints the bars from the top left; returns the width of the symbol in dots.
 int PaintBars(QPainter& painter, QPoint at, const Bars& bars, const BarcodeLook& look) {
     int cursor = at.x();
     for (size_t i = 0; i < bars.modules.size(); ++i) {
-        const int m = bars.modules[i];
-        const int dots = look.code39 ? (m <= 0 ? 0 : m == 1 ? look.narrow : look.wide) : m * look.narrow;
+        const int dots = ElementDots(bars.modules[i], look);
         if (i % 2 == 0 && dots > 0)
             painter.fillRect(QRect(cursor, at.y(), dots, look.barHeight), Qt::black);
         cursor += dots;
@@ -53,17 +57,27 @@ int PaintBars(QPainter& painter, QPoint at, const Bars& bars, const BarcodeLook&
     return cursor - at.x();
 }
 
-// Height in dots of the interpretation line.
-int LineHeight(const BarcodeLook& look) { return std::max(10, 9 * look.narrow); }
+// Height in dots of the interpretation line: the font command's before the barcode, else the
+// printer's default for the module width.
+int LineHeight(const BarcodeLook& look) { return look.lineHeight > 0 ? look.lineHeight : std::max(10, 9 * look.narrow); }
+
+// How much the line's face is widened or narrowed across.
+double LineStretch(const BarcodeLook& look) {
+    return look.lineHeight > 0 && look.lineWidth > 0 ? double(look.lineWidth) / look.lineHeight : 1.0;
+}
 
 // Paints the interpretation line centred on the symbol, its top at `top`.
-void PaintLine(QPainter& painter, const PrinterFont& font, int x, int top, int symbolWidth,
-               const QString& text, int height) {
+void PaintLine(QPainter& painter, const PrinterFont& font, int x, int top, int symbolWidth, const QString& text,
+               const BarcodeLook& look) {
+    const int height = LineHeight(look);
+    const double sx = LineStretch(look);
     const QFont f = font.font(height);
-    const int textWidth = int(std::ceil(QFontMetricsF(f).horizontalAdvance(text)));
+    const int textWidth = int(std::ceil(QFontMetricsF(f).horizontalAdvance(text) * sx));
     painter.save();
     painter.setFont(f);
-    painter.drawText(x + (symbolWidth - textWidth) / 2, top + PrinterFont::CapHeight(height), text);
+    painter.translate(x + (symbolWidth - textWidth) / 2, top + PrinterFont::CapHeight(height));
+    painter.scale(sx, 1.0);
+    painter.drawText(0, 0, text);
     painter.restore();
 }
 
@@ -101,13 +115,45 @@ BarcodeLook ReadBarcodeLook(const QList<QByteArray>& p, bool code39, const BarDe
     look.line = CharParam(p, heightIndex + 1, 'Y') == 'Y';
     look.above = CharParam(p, heightIndex + 2, 'N') == 'Y';
     look.mode = code39 ? 'N' : CharParam(p, 5, 'N');
+    look.uccCheckDigit = !code39 && CharParam(p, 4, 'N') == 'Y';
     return look;
 }
 
+char Mod10CheckDigit(const QString& text) {
+    int sum = 0, weight = 3;
+    for (qsizetype i = text.size() - 1; i >= 0; --i) {
+        if (!text[i].isDigit() || text[i].unicode() > 0x7f)
+            continue;
+        sum += weight * (text[i].unicode() - u'0');
+        weight = weight == 3 ? 1 : 3;
+    }
+    return char('0' + (10 - sum % 10) % 10);
+}
+
+int BarsWidth(const Bars& bars, const BarcodeLook& look) {
+    int width = 0;
+    for (const int m : bars.modules)
+        width += ElementDots(m, look);
+    return width;
+}
+
+int LineWidth(const PrinterFont& font, const Bars& bars, const BarcodeLook& look) {
+    if (!look.line || bars.text.isEmpty())
+        return 0;
+    return int(std::ceil(QFontMetricsF(font.font(LineHeight(look))).horizontalAdvance(bars.text) *
+                         LineStretch(look)));
+}
+
 Bars EncodeBars(const QByteArray& data, const BarcodeLook& look) {
-    if (look.code39 || look.mode != 'N')
+    if (look.code39)
         return EncodeWithZint(data, look);
-    const Code128Symbol symbol = EncodeCode128(data);
+    if (look.mode != 'N')
+        return EncodeWithZint(
+            look.uccCheckDigit ? data + Mod10CheckDigit(QString::fromLatin1(data)) : data, look);
+    Code128Symbol symbol = EncodeCode128(data);
+    // The printer adds the UCC digit to the data it encodes and prints under the bars.
+    if (look.uccCheckDigit && !symbol.values.empty())
+        symbol = EncodeCode128(data + Mod10CheckDigit(symbol.text));
     Bars bars;
     if (symbol.values.empty())
         bars.error = QStringLiteral("데이터가 없습니다");
@@ -124,7 +170,7 @@ QRect PaintBarcode(QPainter& painter, const PrinterFont& font, QPoint at, const 
     int bottom = barTop + look.barHeight;
     if (look.line && !bars.text.isEmpty()) {
         const int textTop = look.above ? at.y() : barTop + look.barHeight + kLineGap;
-        PaintLine(painter, font, at.x(), textTop, symbolWidth, bars.text, textHeight);
+        PaintLine(painter, font, at.x(), textTop, symbolWidth, bars.text, look);
         bottom = std::max(bottom, textTop + textHeight);
     }
     return QRect(at.x(), at.y(), std::max(1, symbolWidth), bottom - at.y());

@@ -13,7 +13,7 @@ using hanlabel::test::AppFolderFixture;
 namespace {
 
 const QStringList kLayout = {
-    "^PR3", "40", "30", "40", "70", "^FO260,170^BY2^BCN,80,Y,N,N", "^FO260,300^A0N,30,30"};
+    "^PR3", "40", "30", "40", "70", "^FO260,170^BY2^BCN,80,N,N,N", "^FO260,300^A0N,30,30"};
 
 MemberCardInputs workedExample() {
     MemberCardInputs in;
@@ -121,7 +121,7 @@ void TestMemberJob::workedExampleRows() {
                                 "^FO58,33^A0,35,35^FD1 ^FS\r\n"
                                 "^FO40,73^A0,35,35^FDB ^FS\r\n"
                                 "^FO58,73^A0,35,35^FDC ^FS\r\n"
-                                "^FO260,170^BY2^BCN,80,Y,N,N^FD2004010123^FS\r\n"
+                                "^FO260,170^BY2^BCN,80,N,N,N^FD2004010123^FS\r\n"
                                 "^FO260,300^A0N,30,30^FD200401-****^FS\r\n"
                                 "^XZ\r\n";
     QCOMPARE(test::ReadFileBytes(m_lpt), expected);
@@ -158,7 +158,7 @@ void TestMemberJob::starMask() {
     const QByteArray stream = ComposeMemberCard(in, kLayout, ChannelKind::Serial, m_glyphs);
     QVERIFY(stream.contains("^FO260,300^A0N,30,30" + numberLine));
     // The barcode always carries the whole number.
-    QVERIFY(stream.contains("^BCN,80,Y,N,N^FD200401" + secondPart.toLatin1() + "^FS"));
+    QVERIFY(stream.contains("^BCN,80,N,N,N^FD200401" + secondPart.toLatin1() + "^FS"));
 }
 
 void TestMemberJob::stepsAndSideEffects() {
@@ -292,7 +292,7 @@ void TestMemberJob::typedCaretIsPrintedNotExecuted() {
     in.memberNumberSecond = "~1";
     in.maskSecondPart = false;
     const QByteArray stream = ComposeMemberCard(in, kLayout, ChannelKind::Serial, m_glyphs);
-    QVERIFY(stream.contains("^BCN,80,Y,N,N^FH^FD2004_5EX_7E1^FS"));
+    QVERIFY(stream.contains("^BCN,80,N,N,N^FH^FD2004_5EX_7E1^FS"));
     QVERIFY(stream.contains("^A0N,30,30^FH^FD2004_5EX-_7E1^FS"));
     QCOMPARE(stream.count("^XZ"), 1);
 }
