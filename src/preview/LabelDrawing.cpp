@@ -69,7 +69,7 @@ void LabelRenderer::finishField() {
             drawTextField(bytes);
         }
         if (m_field.serial)
-            m_serials.push_back({m_originX, m_originY, bytes, m_field.serialMask, m_field.serialIncrement});
+            m_serials.push_back({m_originX, m_originY, m_typeset, bytes, m_field.serialMask, m_field.serialIncrement});
     }
     m_field = Field();
 }

@@ -131,7 +131,11 @@ QString SerialRun(const SerialField& s, qint64 count) {
 QString DescribeSerial(const SerialField& s, qint64 count) {
     const QString how = s.mask.isEmpty() ? QStringLiteral("마스크가 비어 모든 라벨이 %1").arg(DecodeCp949(s.data))
                                          : SerialRun(s, count);
-    return QStringLiteral("일련번호 ^FO%1,%2 ^SF%3,%4: %5").arg(s.x).arg(s.y).arg(s.mask, s.increment, how);
+    return QStringLiteral("일련번호 ^F%1%2,%3 ^SF%4,%5: %6")
+        .arg(QChar(s.typeset ? u'T' : u'O'))
+        .arg(s.x)
+        .arg(s.y)
+        .arg(s.mask, s.increment, how);
 }
 
 } // namespace zpl

@@ -8,6 +8,7 @@ namespace hanlabel::zpl {
 // A serialized field ("^SF") as the caption describes it: its origin, first data and counting.
 struct SerialField {
     int x, y;
+    bool typeset; // placed by "^FT", else by "^FO"
     QByteArray data; // the field data as the printer holds it: "^FH" resolved, code page 949
     QString mask, increment;
 };
