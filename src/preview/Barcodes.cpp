@@ -3,7 +3,6 @@
 #include "preview/Code128.h"
 #include "preview/ZplTokenizer.h"
 
-#include <QFontMetricsF>
 
 #include <zint.h>
 
@@ -57,28 +56,20 @@ int PaintBars(QPainter& painter, QPoint at, const Bars& bars, const BarcodeLook&
     return cursor - at.x();
 }
 
-// Height in dots of the interpretation line: the font command's before the barcode, else the
-// printer's default for the module width.
-int LineHeight(const BarcodeLook& look) { return look.lineHeight > 0 ? look.lineHeight : std::max(10, 9 * look.narrow); }
-
-// How much the line's face is widened or narrowed across.
-double LineStretch(const BarcodeLook& look) {
-    return look.lineHeight > 0 && look.lineWidth > 0 ? double(look.lineWidth) / look.lineHeight : 1.0;
+// The interpretation line's font: the font command's before the barcode, else font 0 at the
+// printer's default height for the module width.
+TextFace LineFace(const PrinterFont& font, const BarcodeLook& look) {
+    if (look.lineFace)
+        return *look.lineFace;
+    const int height = std::max(10, 9 * look.narrow);
+    return TextFace::Scalable(font, height, height);
 }
 
 // Paints the interpretation line centred on the symbol, its top at `top`.
 void PaintLine(QPainter& painter, const PrinterFont& font, int x, int top, int symbolWidth, const QString& text,
                const BarcodeLook& look) {
-    const int height = LineHeight(look);
-    const double sx = LineStretch(look);
-    const QFont f = font.font(height);
-    const int textWidth = int(std::ceil(QFontMetricsF(f).horizontalAdvance(text) * sx));
-    painter.save();
-    painter.setFont(f);
-    painter.translate(x + (symbolWidth - textWidth) / 2, top + PrinterFont::CapHeight(height));
-    painter.scale(sx, 1.0);
-    painter.drawText(0, 0, text);
-    painter.restore();
+    const TextFace face = LineFace(font, look);
+    face.paint(painter, QPointF(x + (symbolWidth - face.advance(text)) / 2, top), text);
 }
 
 // The bars of a symbology or mode the printer packs itself, from libzint's vector output.
@@ -140,9 +131,10 @@ int BarsWidth(const Bars& bars, const BarcodeLook& look) {
 int LineWidth(const PrinterFont& font, const Bars& bars, const BarcodeLook& look) {
     if (!look.line || bars.text.isEmpty())
         return 0;
-    return int(std::ceil(QFontMetricsF(font.font(LineHeight(look))).horizontalAdvance(bars.text) *
-                         LineStretch(look)));
+    return LineFace(font, look).advance(bars.text);
 }
+
+int LineHeight(const PrinterFont& font, const BarcodeLook& look) { return LineFace(font, look).cellHeight(); }
 
 Bars EncodeBars(const QByteArray& data, const BarcodeLook& look) {
     if (look.code39)
@@ -164,7 +156,7 @@ Bars EncodeBars(const QByteArray& data, const BarcodeLook& look) {
 
 QRect PaintBarcode(QPainter& painter, const PrinterFont& font, QPoint at, const Bars& bars,
                    const BarcodeLook& look) {
-    const int textHeight = LineHeight(look);
+    const int textHeight = LineHeight(font, look);
     const int barTop = look.line && look.above ? at.y() + textHeight + kLineGap : at.y();
     const int symbolWidth = PaintBars(painter, QPoint(at.x(), barTop), bars, look);
     int bottom = barTop + look.barHeight;

@@ -1,12 +1,14 @@
 #pragma once
 
 #include "preview/PrinterFont.h"
+#include "preview/TextFaces.h"
 
 #include <QByteArray>
 #include <QList>
 #include <QPainter>
 #include <QString>
 
+#include <optional>
 #include <vector>
 
 namespace hanlabel::zpl {
@@ -36,7 +38,7 @@ struct BarcodeLook {
     bool line = true;   // the interpretation line
     bool above = false; // the interpretation line above the bars
     bool uccCheckDigit = false; // "^BC" e=Y: a modulo 10 digit over the data's digits ends the data
-    int lineHeight = 0, lineWidth = 0; // the line's font from a font command before the barcode; 0: default
+    std::optional<TextFace> lineFace; // the line's font from a font command before the barcode
 };
 
 // The look of a field from the parameters of "^BCo,h,f,g,e,m" or "^B3o,e,h,f,g" and the "^BY" defaults.
@@ -50,9 +52,10 @@ Bars EncodeBars(const QByteArray& data, const BarcodeLook& look);
 // digit that makes the sum a multiple of ten.
 char Mod10CheckDigit(const QString& text);
 
-// Dots across the bars, and across the interpretation line as painted.
+// Dots across the bars, and across and down the interpretation line as painted.
 int BarsWidth(const Bars& bars, const BarcodeLook& look);
 int LineWidth(const PrinterFont& font, const Bars& bars, const BarcodeLook& look);
+int LineHeight(const PrinterFont& font, const BarcodeLook& look);
 
 // Paints the symbol with its top left at `at`; returns the area it covers.
 QRect PaintBarcode(QPainter& painter, const PrinterFont& font, QPoint at, const Bars& bars,

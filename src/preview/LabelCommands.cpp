@@ -3,6 +3,7 @@
 #include "preview/ZplGraphic.h"
 
 #include <algorithm>
+#include <cctype>
 #include <iterator>
 
 namespace hanlabel::zpl {
@@ -27,6 +28,7 @@ LabelRenderer::Handler LabelRenderer::handlerFor(const QByteArray& code) {
         {"FW", &LabelRenderer::setDefaultOrientation},
         {"A", &LabelRenderer::setFont},
         {"CF", &LabelRenderer::setDefaultFont},
+        {"FB", &LabelRenderer::setBlock},
         {"FD", &LabelRenderer::setData},
         {"FH", &LabelRenderer::setHexIndicator},
         {"FS", &LabelRenderer::endField},
@@ -118,23 +120,36 @@ void LabelRenderer::setDefaultOrientation(const Command&, const QList<QByteArray
         m_defaultOrientation = o;
 }
 
-// "^A0N,28,28": the font name, then orientation, height and width; drawn in font 0.
+// "^A0N,28,28": the font name, then orientation, height and width.
 void LabelRenderer::setFont(const Command& cmd, const QList<QByteArray>&) {
     const QList<QByteArray> q = Params(cmd.params.mid(1));
     const char orientation = CharParam(q, 0, m_defaultOrientation);
     m_field.hasFont = true;
-    m_field.fontHeight = IntParam(q, 1, m_defaultFontHeight);
-    m_field.fontWidth = IntParam(q, 2, m_field.fontHeight);
+    m_field.fontName = cmd.params.isEmpty() ? 0 : char(std::toupper(static_cast<unsigned char>(cmd.params[0])));
+    m_field.fontHeight = IntParam(q, 1, 0);
+    m_field.fontWidth = IntParam(q, 2, 0);
     m_field.orientation = QByteArrayView("NRIB").contains(orientation) ? orientation : m_defaultOrientation;
-    if (cmd.params.left(1) != "0")
-        note(QStringLiteral("프린터의 다른 글꼴을 글꼴 0으로 그렸습니다: 글자 폭과 모양이 다릅니다."),
-             QStringLiteral("%1: 글꼴 0으로 그렸습니다.").arg(Note(cmd.raw)));
 }
 
-// "^CFf,h,w": the height and width of fields without a font command.
+// "^CFf,h,w": the font, height and width of fields without a font command.
 void LabelRenderer::setDefaultFont(const Command&, const QList<QByteArray>& p) {
+    const char name = CharParam(p, 0, m_defaultFontName);
+    if (name == '0' || FindBitmapCell(name))
+        m_defaultFontName = name;
     m_defaultFontHeight = IntParam(p, 1, m_defaultFontHeight);
-    m_defaultFontWidth = IntParam(p, 2, m_defaultFontHeight);
+    m_defaultFontWidth = IntParam(p, 2, 0);
+}
+
+// "^FBa,b,c,d,e": the field's text is laid into a block of lines.
+void LabelRenderer::setBlock(const Command&, const QList<QByteArray>& p) {
+    BlockFormat format;
+    format.width = std::max(0, IntParam(p, 0, 0));
+    format.lines = std::clamp(IntParam(p, 1, 1), 1, 9999);
+    format.spacing = std::clamp(IntParam(p, 2, 0), -9999, 9999);
+    const char justify = CharParam(p, 3, 'L');
+    format.justify = QByteArrayView("LCRJ").contains(justify) ? justify : 'L';
+    format.indent = std::clamp(IntParam(p, 4, 0), 0, 9999);
+    m_field.block = format;
 }
 
 // "^FD": the field data, commas included.
@@ -169,10 +184,7 @@ void LabelRenderer::setBarcode(const Command& cmd, const QList<QByteArray>& p) {
     m_field.kind = cmd.code == "BC" ? FieldKind::Code128 : FieldKind::Code39;
     m_field.barcodeParams = p;
     m_field.barcodeRaw = cmd.raw;
-    if (m_field.hasFont) {
-        m_field.lineHeight = m_field.fontHeight;
-        m_field.lineWidth = m_field.fontWidth;
-    }
+    m_field.fontBeforeBarcode = m_field.hasFont;
     const char orientation = CharParam(p, 0, m_defaultOrientation);
     m_field.orientation = QByteArrayView("NRIB").contains(orientation) ? orientation : m_defaultOrientation;
 }

@@ -1,9 +1,6 @@
 #include "preview/LabelRenderer.h"
 
-#include "core/Cp949.h"
 
-#include <QFontMetricsF>
-#include <QStringDecoder>
 #include <QTransform>
 
 #include <algorithm>
@@ -11,24 +8,21 @@
 
 namespace hanlabel::zpl {
 
-namespace {
-
-// Room around a field's area in its picture, for ink that reaches past the cell.
 int Margin(int height) { return std::max(8, height); }
 
-// A transparent picture to paint one field into.
 QImage FieldCanvas(int width, int height) {
     QImage image(std::max(1, width), std::max(1, height), QImage::Format_ARGB32_Premultiplied);
     image.fill(Qt::transparent);
     return image;
 }
 
-// The painter of a field picture: black ink, dots either set or not.
 void PreparePainter(QPainter& painter) {
     painter.setRenderHint(QPainter::Antialiasing, false);
     painter.setRenderHint(QPainter::TextAntialiasing, false);
     painter.setPen(Qt::black);
 }
+
+namespace {
 
 // Degrees clockwise of an orientation: N normal, R 90, I 180, B 270.
 int Degrees(char orientation) {
@@ -42,12 +36,6 @@ int Degrees(char orientation) {
     default:
         return 0;
     }
-}
-
-// Field data as the printer's font prints it without "^CI": its default code page 850.
-QString PrinterCodePage(const QByteArray& bytes) {
-    QStringDecoder decoder("IBM850");
-    return decoder.isValid() ? QString(decoder.decode(bytes)) : QString::fromLatin1(bytes);
 }
 
 } // namespace
@@ -74,45 +62,11 @@ void LabelRenderer::finishField() {
     m_field = Field();
 }
 
-// Text in the printer's font; bytes above 127 print as its default code page has them.
-void LabelRenderer::drawTextField(const QByteArray& bytes) {
-    const int h = m_field.hasFont ? m_field.fontHeight : m_defaultFontHeight;
-    const int w = m_field.hasFont ? m_field.fontWidth : m_defaultFontWidth;
-    const char orientation = m_field.orientation ? m_field.orientation : m_defaultOrientation;
-    if (h <= 0 || bytes.isEmpty())
-        return;
-    noteCodePage(bytes);
-    const QString text = PrinterCodePage(bytes);
-    m_texts << text;
-    const QRect placed = place(paintText(text, h, w), orientation);
-    // "^FT" without coordinates continues on the baseline after this field.
-    if (orientation == 'N')
-        m_nextTypeset = QPoint(placed.right() + 1 - m_homeX, placed.top() + PrinterFont::CapHeight(h) - m_homeY);
-}
-
-// The text with its capitals' top at the cell's top and the width scaling the face across.
-FieldPicture LabelRenderer::paintText(const QString& text, int height, int width) const {
-    const QFont font = m_font.font(height);
-    const double sx = width > 0 ? double(width) / height : 1.0;
-    const int advance = std::max(1, int(std::ceil(QFontMetricsF(font).horizontalAdvance(text.trimmed()) * sx)));
-    const int m = Margin(height);
-    FieldPicture field{FieldCanvas(advance + 2 * m, height + 2 * m), QRect(m, m, advance, height),
-                       QPoint(m, m + PrinterFont::CapHeight(height))};
-    QPainter painter(&field.image);
-    PreparePainter(painter);
-    painter.setFont(font);
-    painter.translate(field.origin);
-    if (sx != 1.0)
-        painter.scale(sx, 1.0);
-    painter.drawText(0, 0, text);
-    return field;
-}
-
 // A Code 128 or Code 39 symbol of the field; a symbol that cannot be encoded is a warning.
 std::optional<FieldPicture> LabelRenderer::paintBarcode(const QByteArray& data) {
     BarcodeLook look = ReadBarcodeLook(m_field.barcodeParams, m_field.kind == FieldKind::Code39, m_bars);
-    look.lineHeight = m_field.lineHeight;
-    look.lineWidth = m_field.lineWidth;
+    if (m_field.fontBeforeBarcode)
+        look.lineFace = fieldFace();
     // In mode N the invocation codes are read; the automatic modes draw ">" as data.
     if (!look.code39 && look.mode != 'N' && data.contains('>'))
         note(QStringLiteral("바코드 속의 > 를 글자 그대로 그렸습니다: 프린터는 다른 값으로 읽을 수 있습니다."),
@@ -127,8 +81,9 @@ std::optional<FieldPicture> LabelRenderer::paintBarcode(const QByteArray& data) 
         m_barcodeLines << bars.text;
     // The line is centred on the bars and may reach past them on both sides.
     const int symbol = BarsWidth(bars, look);
-    const int m = Margin(look.lineHeight) + std::max(0, LineWidth(m_font, bars, look) - symbol) / 2;
-    const int height = look.barHeight + 2 * std::max(10, 9 * look.narrow) + look.lineHeight + 8;
+    const int lineHeight = LineHeight(m_font, look);
+    const int m = Margin(lineHeight) + std::max(0, LineWidth(m_font, bars, look) - symbol) / 2;
+    const int height = look.barHeight + lineHeight + 8;
     FieldPicture field{FieldCanvas(symbol + 2 * m, height + 2 * m), {}, {}};
     QPainter painter(&field.image);
     PreparePainter(painter);

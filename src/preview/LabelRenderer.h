@@ -1,6 +1,7 @@
 #pragma once
 
 #include "preview/Barcodes.h"
+#include "preview/FieldBlock.h"
 #include "preview/PrinterFont.h"
 #include "preview/SerialNumbers.h"
 #include "preview/ZplRenderer.h"
@@ -25,9 +26,11 @@ enum class FieldKind { Text, Code128, Code39, Unsupported };
 struct Field {
     FieldKind kind = FieldKind::Text;
     bool hasFont = false;
-    int fontHeight = 0, fontWidth = 0;
+    char fontName = 0;                // "^A": 0 for the "^CF" font
+    int fontHeight = 0, fontWidth = 0; // as "^A" asks; 0 where it does not
     char orientation = 0; // of its font or barcode command; 0 until one names it
-    int lineHeight = 0, lineWidth = 0; // a font command before "^BC"/"^B3": its interpretation line
+    bool fontBeforeBarcode = false; // a font command before "^BC"/"^B3": its interpretation line's
+    std::optional<BlockFormat> block; // "^FB"
     bool hex = false;
     char hexIndicator = '_';
     bool hasData = false;
@@ -41,6 +44,13 @@ struct Field {
     QList<QByteArray> barcodeParams;
     QByteArray barcodeRaw;
 };
+
+// Room around a field's area in its picture, for ink that reaches past the cell.
+int Margin(int height);
+// A transparent picture to paint one field into.
+QImage FieldCanvas(int width, int height);
+// The painter of a field picture: black ink, dots either set or not.
+void PreparePainter(QPainter& painter);
 
 // One field painted in its own unrotated frame, before it is turned and placed on the label.
 struct FieldPicture {
@@ -79,6 +89,7 @@ class LabelRenderer {
     void setDefaultOrientation(const Command& cmd, const QList<QByteArray>& p);
     void setFont(const Command& cmd, const QList<QByteArray>& p);
     void setDefaultFont(const Command& cmd, const QList<QByteArray>& p);
+    void setBlock(const Command& cmd, const QList<QByteArray>& p);
     void setData(const Command& cmd, const QList<QByteArray>& p);
     void setHexIndicator(const Command& cmd, const QList<QByteArray>& p);
     void setSerial(const Command& cmd, const QList<QByteArray>& p);
@@ -92,14 +103,18 @@ class LabelRenderer {
 
     // LabelDrawing.cpp: the field drawn once its "^FS" comes.
     void finishField();
-    void drawTextField(const QByteArray& bytes);
-    FieldPicture paintText(const QString& text, int height, int width) const;
     std::optional<FieldPicture> paintBarcode(const QByteArray& data);
     std::optional<FieldPicture> paintGraphic();
     FieldPicture paintBox() const;
     // Turns the field to its orientation and puts it at the field origin; returns where it landed.
     QRect place(const FieldPicture& field, char orientation);
     void mark(const QRect& area);
+
+    // LabelText.cpp: text fields in the printer's fonts, also as a block of lines.
+    TextFace fieldFace();
+    void drawTextField(const QByteArray& bytes);
+    FieldPicture paintText(const QString& text, const TextFace& face);
+    FieldPicture paintBlock(const QString& text, const TextFace& face, const BlockFormat& format);
 
     // LabelNotes.cpp: what the caption says, in words for the operator and in ZPL behind "자세히".
     void note(const QString& words, const QString& detail = QString());
@@ -118,6 +133,7 @@ class LabelRenderer {
     QPoint m_nextTypeset;             // where "^FT" without coordinates goes: after the last text field
     char m_defaultOrientation = 'N';  // "^FW"
     BarDefaults m_bars;
+    char m_defaultFontName = 'A'; // "^CF": font A, 9 x 5, until a format names another
     int m_defaultFontHeight = 9, m_defaultFontWidth = 5;
     Field m_field;
     QHash<QByteArray, QImage> m_graphics;
