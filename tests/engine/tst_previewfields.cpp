@@ -30,15 +30,7 @@ QString Disagreement(const QRect& ink, const QRect& figure, Check check) {
         close = close && ink.left() >= figure.left() - 1 && ink.left() <= figure.left() + 4;
     if (close)
         return {};
-    return QStringLiteral("ink %1,%2 %3x%4, figure %5,%6 %7x%8")
-        .arg(ink.left())
-        .arg(ink.top())
-        .arg(ink.width())
-        .arg(ink.height())
-        .arg(figure.left())
-        .arg(figure.top())
-        .arg(figure.width())
-        .arg(figure.height());
+    return QStringLiteral("ink %1, figure %2").arg(test::Describe(ink), test::Describe(figure));
 }
 
 } // namespace

@@ -6,15 +6,12 @@
 #include <QTest>
 
 using namespace hanlabel;
+using test::Describe;
 using test::InkBox;
 
 namespace {
 
 QImage Render(const QByteArray& fields) { return RenderZpl("^XA^PW600^LL600" + fields + "^XZ").label; }
-
-QString Describe(const QRect& r) {
-    return QStringLiteral("%1,%2 %3x%4").arg(r.left()).arg(r.top()).arg(r.width()).arg(r.height());
-}
 
 } // namespace
 

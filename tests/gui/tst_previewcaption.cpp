@@ -97,7 +97,7 @@ void TestPreviewCaption::layoutLinesThroughTheDialog() {
     QVERIFY(preview);
     const QRect ink = test::InkBox(preview->label(), area);
     QVERIFY2(figure.height() < 0 || (qAbs(ink.top() - figure.top()) <= 1 && qAbs(ink.height() - figure.height()) <= 1),
-             qPrintable(QStringLiteral("%1,%2 %3x%4").arg(ink.x()).arg(ink.y()).arg(ink.width()).arg(ink.height())));
+             qPrintable(test::Describe(ink)));
     QVERIFY(ink.left() >= figure.left() - 1 && ink.left() <= figure.left() + 4);
     if (figure.width() > 0)
         QVERIFY2(qAbs(ink.width() - figure.width()) <= 1, qPrintable(QString::number(ink.width())));

@@ -15,6 +15,10 @@ QRect InkBox(const QImage& picture, const QRect& area) {
     return box;
 }
 
+QString Describe(const QRect& box) {
+    return QStringLiteral("%1,%2 %3x%4").arg(box.left()).arg(box.top()).arg(box.width()).arg(box.height());
+}
+
 QStringList DecodeBarcodes(const QImage& picture, const QString& path) {
     if (QStandardPaths::findExecutable(QStringLiteral("zbarimg")).isEmpty())
         return {QStringLiteral("zbarimg is not installed (zbar-tools, scripts/setup.sh)")};
