@@ -29,6 +29,7 @@ LabelRenderer::Handler LabelRenderer::handlerFor(const QByteArray& code) {
         {"A", &LabelRenderer::setFont},
         {"CF", &LabelRenderer::setDefaultFont},
         {"FB", &LabelRenderer::setBlock},
+        {"CI", &LabelRenderer::changeCharacterSet},
         {"FD", &LabelRenderer::setData},
         {"FH", &LabelRenderer::setHexIndicator},
         {"FS", &LabelRenderer::endField},
@@ -150,6 +151,12 @@ void LabelRenderer::setBlock(const Command&, const QList<QByteArray>& p) {
     format.justify = QByteArrayView("LCRJ").contains(justify) ? justify : 'L';
     format.indent = std::clamp(IntParam(p, 4, 0), 0, 9999);
     m_field.block = format;
+}
+
+// "^CIa": another character set; the picture keeps the printer's default code page, so it is noted.
+void LabelRenderer::changeCharacterSet(const Command& cmd, const QList<QByteArray>&) {
+    m_characterSetChanged = true;
+    skip(cmd);
 }
 
 // "^FD": the field data, commas included.

@@ -39,6 +39,10 @@ void LabelRenderer::note(const QString& words, const QString& detail) {
 void LabelRenderer::noteCodePage(const QByteArray& bytes) {
     if (std::all_of(bytes.begin(), bytes.end(), [](char c) { return static_cast<unsigned char>(c) < 0x80; }))
         return;
+    if (m_characterSetChanged) {
+        note(QStringLiteral("문자 집합을 바꾼 라벨(^CI)의 영문·숫자 밖의 글자는 기본 코드 페이지로 그렸습니다: 인쇄와 다를 수 있습니다."));
+        return;
+    }
     QString characters;
     for (const QChar c : DecodeCp949(bytes))
         if (c.unicode() > 0x7f && !characters.contains(c))

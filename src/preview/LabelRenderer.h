@@ -90,6 +90,7 @@ class LabelRenderer {
     void setFont(const Command& cmd, const QList<QByteArray>& p);
     void setDefaultFont(const Command& cmd, const QList<QByteArray>& p);
     void setBlock(const Command& cmd, const QList<QByteArray>& p);
+    void changeCharacterSet(const Command& cmd, const QList<QByteArray>& p);
     void setData(const Command& cmd, const QList<QByteArray>& p);
     void setHexIndicator(const Command& cmd, const QList<QByteArray>& p);
     void setSerial(const Command& cmd, const QList<QByteArray>& p);
@@ -132,6 +133,7 @@ class LabelRenderer {
     bool m_typeset = false;           // the origin came from "^FT"
     QPoint m_nextTypeset;             // where "^FT" without coordinates goes: after the last text field
     char m_defaultOrientation = 'N';  // "^FW"
+    bool m_characterSetChanged = false; // "^CI": bytes above 127 may print otherwise than drawn
     BarDefaults m_bars;
     char m_defaultFontName = 'A'; // "^CF": font A, 9 x 5, until a format names another
     int m_defaultFontHeight = 9, m_defaultFontWidth = 5;

@@ -129,6 +129,9 @@ void TestPreviewFields::captionWarnings_data() {
         << hangul;
     QTest::newRow("escaped bytes") << QByteArray("^XA^FO24,64^A0N,30,30^FH^FD12_B0_A13^FS^XZ") << hangul;
     QTest::newRow("ASCII serial") << QByteArray("^XA^FO24,64^A0N,30,30^FD00012^SFddddd,1^FS^XZ") << QString();
+    QTest::newRow("another character set")
+        << QByteArray("^XA^CI28^FO24,64^A0N,30,30^FD12\xEA\xB0\x80" "3^FS^XZ")
+        << QStringLiteral("주의: 문자 집합을 바꾼 라벨(^CI)의 영문·숫자 밖의 글자는 기본 코드 페이지로 그렸습니다: 인쇄와 다를 수 있습니다.");
     const QString stars = QStringLiteral("주의: 별표(*)로 가린 번호가 바코드의 해석 줄에 그대로 인쇄됩니다: 2004010123");
     QTest::newRow("star mask with the line printed")
         << QByteArray("^XA^FO260,170^BY2^BCN,80,Y,N,N^FD2004010123^FS^FO260,300^A0N,30,30^FD200401-****^FS^XZ")
