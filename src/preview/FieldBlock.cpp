@@ -28,11 +28,11 @@ QList<QStringList> WrapParagraph(const QString& paragraph, int firstWidth, int l
             --i; // the word starts the next line
             continue;
         }
-        // A word wider than a whole line: cut where the line ends, the rest goes on.
+        // A word wider than a whole line is cut with a hyphen at the line's end, the rest goes on.
         qsizetype fits = 1;
-        while (fits < word.size() && width(word.left(fits + 1)) <= limit())
+        while (fits + 1 < word.size() && width(word.left(fits + 1) + u'-') <= limit())
             ++fits;
-        lines << QStringList{word.left(fits)};
+        lines << QStringList{word.left(fits) + u'-'};
         words.insert(i + 1, word.mid(fits));
     }
     if (!line.isEmpty() || lines.isEmpty())

@@ -25,7 +25,7 @@ struct BlockPiece {
 };
 
 // Lays the text into the block: "\&" breaks a line, words wrap at spaces, a word wider than a
-// line is cut where the line ends; lines past the last are put on the last line.
+// line is cut with a hyphen where the line ends; lines past the last are put on the last line.
 QList<BlockPiece> LayoutBlock(const QString& text, const BlockFormat& format,
                               const std::function<int(const QString&)>& width);
 

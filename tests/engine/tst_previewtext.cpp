@@ -1,3 +1,4 @@
+#include "preview/FieldBlock.h"
 #include "preview/ZplRenderer.h"
 
 #include "PictureTesting.h"
@@ -23,6 +24,8 @@ class TestPreviewText : public QObject {
   private slots:
     void bitmapAdvances_data();
     void bitmapAdvances();
+    void blockLayout_data();
+    void blockLayout();
     void blockLines_data();
     void blockLines();
     void blockNotes_data();
@@ -70,6 +73,38 @@ void TestPreviewText::bitmapAdvances() {
     QCOMPARE(five.width() - one.width(), fourAdvances);
     QVERIFY2(qAbs(one.top() - 100) <= 1 && qAbs(one.height() - capitalHeight) <= 1, qPrintable(Describe(one)));
     QCOMPARE(five.left(), one.left());
+}
+
+void TestPreviewText::blockLayout_data() {
+    // Characters 6 dots wide, as font A's; "text@x,line", "+" for a line put over the last.
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<QString>("format"); // width,lines,spacing,justification,indent
+    QTest::addColumn<QStringList>("pieces");
+    QTest::newRow("L") << "HH HH HH HH" << "40,2,3,L,0" << QStringList{"HH HH@0,0", "HH HH@0,1"};
+    QTest::newRow("C") << "HH HH HH HH" << "40,2,3,C,0" << QStringList{"HH HH@5,0", "HH HH@5,1"};
+    QTest::newRow("R") << "HH HH HH HH" << "40,2,3,R,0" << QStringList{"HH HH@10,0", "HH HH@10,1"};
+    // The first line's gap takes the 10 dots left over: "HH" at 0, the next at 18 + 10.
+    QTest::newRow("J") << "HH HH HH HH" << "40,2,3,J,0" << QStringList{"HH@0,0", "HH@28,0", "HH HH@0,1"};
+    QTest::newRow("hanging indent") << "HH HH HH HH" << "40,2,3,L,6" << QStringList{"HH HH@0,0", "HH HH@6,1"};
+    QTest::newRow("indent narrows the later lines") << "HH HH HH HH" << "40,3,0,L,12"
+                                                    << QStringList{"HH HH@0,0", "HH@12,1", "HH@12,2"};
+    QTest::newRow("overflow onto the last line") << "HH HH HH HH" << "40,1,0,L,0"
+                                                 << QStringList{"HH HH@0,0", "HH HH@0,0+"};
+    QTest::newRow("\\& breaks the line") << "AB\\&CD" << "100,2,0,L,0" << QStringList{"AB@0,0", "CD@0,1"};
+    // 30 dots: four characters and the hyphen.
+    QTest::newRow("a long word is hyphenated") << "HHHHHHHH" << "30,2,0,L,0" << QStringList{"HHHH-@0,0", "HHHH@0,1"};
+}
+
+void TestPreviewText::blockLayout() {
+    QFETCH(QString, text);
+    QFETCH(QString, format);
+    QFETCH(QStringList, pieces);
+    const QStringList f = format.split(u',');
+    zpl::BlockFormat block{f[0].toInt(), f[1].toInt(), f[2].toInt(), f[3].at(0).toLatin1(), f[4].toInt()};
+    QStringList laid;
+    for (const zpl::BlockPiece& p : zpl::LayoutBlock(text, block, [](const QString& s) { return 6 * int(s.size()); }))
+        laid << QStringLiteral("%1@%2,%3%4").arg(p.text).arg(p.x).arg(p.line).arg(p.overflow ? "+" : "");
+    QCOMPARE(laid, pieces);
 }
 
 void TestPreviewText::blockLines_data() {
