@@ -100,18 +100,27 @@ void LabelRenderer::setHome(const Command&, const QList<QByteArray>& p) {
 }
 
 // "^FOx,y": the field origin, the top left of the field's area.
-void LabelRenderer::setOrigin(const Command&, const QList<QByteArray>& p) {
+void LabelRenderer::setOrigin(const Command& cmd, const QList<QByteArray>& p) {
     m_originX = IntParam(p, 0, 0);
     m_originY = IntParam(p, 1, 0);
     m_typeset = false;
+    noteJustification(cmd, p);
+}
+
+// The third value of "^FO" and "^FT" (newer printers: 1 right, 2 automatic) is not drawn.
+void LabelRenderer::noteJustification(const Command& cmd, const QList<QByteArray>& p) {
+    if (IntParam(p, 2, 0) != 0)
+        note(QStringLiteral("오른쪽 맞춤이나 자동 맞춤으로 정한 필드는 왼쪽 맞춤으로 그렸습니다."),
+             QStringLiteral("%1: 세 번째 값(맞춤)을 그리지 않았습니다.").arg(Note(cmd.raw)));
 }
 
 // "^FTx,y": the field origin at the text's baseline, a barcode's base or a graphic's or box's bottom
 // left; a coordinate left out continues after the last text field.
-void LabelRenderer::setTypeset(const Command&, const QList<QByteArray>& p) {
+void LabelRenderer::setTypeset(const Command& cmd, const QList<QByteArray>& p) {
     m_originX = IntParam(p, 0, m_nextTypeset.x());
     m_originY = IntParam(p, 1, m_nextTypeset.y());
     m_typeset = true;
+    noteJustification(cmd, p);
 }
 
 // "^FWo": the orientation of fields whose font or barcode command names none.

@@ -86,6 +86,7 @@ class LabelRenderer {
     void setHome(const Command& cmd, const QList<QByteArray>& p);
     void setOrigin(const Command& cmd, const QList<QByteArray>& p);
     void setTypeset(const Command& cmd, const QList<QByteArray>& p);
+    void noteJustification(const Command& cmd, const QList<QByteArray>& p);
     void setDefaultOrientation(const Command& cmd, const QList<QByteArray>& p);
     void setFont(const Command& cmd, const QList<QByteArray>& p);
     void setDefaultFont(const Command& cmd, const QList<QByteArray>& p);

@@ -139,6 +139,9 @@ void TestPreviewFields::captionWarnings_data() {
     QTest::newRow("line above") << QByteArray("^XA^FO260,170^BY2^BCN,80,Y,Y,N^FD2004010123^FS"
                                               "^FO260,300^A0N,30,30^FD200401-****^FS^XZ")
                                 << stars;
+    QTest::newRow("right-justified origin")
+        << QByteArray("^XA^FO300,64,1^A0N,30,30^FD12^FS^XZ")
+        << QStringLiteral("주의: 오른쪽 맞춤이나 자동 맞춤으로 정한 필드는 왼쪽 맞춤으로 그렸습니다.");
     QTest::newRow("star mask, no line") << QByteArray("^XA^FO260,170^BY2^BCN,80,N,N,N^FD2004010123^FS"
                                                       "^FO260,300^A0N,30,30^FD200401-****^FS^XZ")
                                         << QString();
