@@ -1,6 +1,7 @@
 #include "jobs/MemberCardJob.h"
 
 #include "jobs/JobSteps.h"
+#include "preview/FieldReading.h"
 #include "settings/SettingsFile.h"
 
 namespace hanlabel {
@@ -38,6 +39,16 @@ PieceStream ComposeMemberCardPieces(const MemberCardInputs& in, const QStringLis
     return out;
 }
 
+std::optional<BarcodeValueRefusal> RefuseMemberNumber(const MemberCardInputs& in, const QStringList& layout,
+                                                      bool window) {
+    const QString caption = QStringLiteral("회원번호");
+    return RefuseBarcodeValue(
+        {layout.value(5), layout.value(6)},
+        {{window ? caption + QStringLiteral("(Text3)") : caption, QStringLiteral("Text3"), in.memberNumberFirst},
+         {window ? caption + QStringLiteral("(Text4)") : caption, QStringLiteral("Text4"), in.memberNumberSecond}},
+        NonAscii::Refused);
+}
+
 std::optional<QStringList> MemberCardSettings(const QString& folder, MemberCardInputs& in,
                                               LabelJobOutcome& out, JobMode mode) {
     const QStringList layout =
@@ -47,6 +58,12 @@ std::optional<QStringList> MemberCardSettings(const QString& folder, MemberCardI
                                       in, out, mode);
     if (!JobSteps::OriginAccepted(in, out))
         return std::nullopt;
+    if (const auto refused = RefuseMemberNumber(in, layout, true)) {
+        out.status = JobStatus::FieldRejected;
+        out.rejectedBox = refused->box;
+        out.failure = refused->message;
+        return std::nullopt;
+    }
     return layout;
 }
 

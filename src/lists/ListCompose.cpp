@@ -53,8 +53,12 @@ ComposedList ComposeMemberList(const MemberList& list, const QList<int>& rows, c
         const ListRow& row = list.rows.at(index);
         if (row.status != RowStatus::Ready)
             continue;
+        const MemberCardInputs card = CardInputs(row, window);
+        if (const auto refused = RefuseMemberNumber(card, layout, false)) {
+            out.errors.append({index, row.line, refused->message});
+            continue;
+        }
         try {
-            const MemberCardInputs card = CardInputs(row, window);
             const PieceStream pieces = ComposeMemberCardPieces(card, layout, kind, glyphs, graphics);
             out.cards.append({index, row.line, 0, 0});
             out.cardGraphics.append({pieces.bytes(), pieces.downloads()});

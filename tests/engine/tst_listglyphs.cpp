@@ -206,7 +206,8 @@ void TestListGlyphs::sharedGlyphsDownloadedOnce() {
     QCOMPARE(drawnOnce.size(), 3);
     QCOMPARE(drawnEvery.size(), 3);
     for (int i = 0; i < 3; ++i) {
-        QVERIFY2(drawnOnce[i].warnings.isEmpty(), qPrintable(drawnOnce[i].warnings.join('\n')));
+        // A graphic recalled but never downloaded would be noted here.
+        QCOMPARE(drawnOnce[i].warnings, drawnEvery[i].warnings);
         QCOMPARE(drawnOnce[i].label, drawnEvery[i].label);
         QCOMPARE(drawnEvery[i].label, RenderZpl(every.stream.mid(every.cards[i].begin)).label);
     }
