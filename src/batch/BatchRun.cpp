@@ -3,6 +3,7 @@
 #include "batch/BatchOptions.h"
 #include "channels/SendJob.h"
 #include "core/AppFolder.h"
+#include "core/CommandLine.h"
 #include "core/Failure.h"
 #include "glyphs/GlyphSource.h"
 #include "jobs/BookLabelJob.h"
@@ -26,9 +27,12 @@ namespace hanlabel {
 
 namespace {
 
-// One line on stderr.
+// A message on stderr, each of its lines led by the program's name as the platform's commands do.
 void Report(const QString& text) {
-    std::fputs(qPrintable(text + u'\n'), stderr);
+    QString lines;
+    for (const QString& line : text.split(u'\n'))
+        lines += QStringLiteral("hanlabel-batch: ") + line + u'\n';
+    std::fputs(qPrintable(lines), stderr);
     std::fflush(stderr);
 }
 
@@ -195,7 +199,7 @@ int RunMembers(const BatchOptions& options, BatchEnvironment& env) {
             const QString text = ListProgressText(whole, total, remaining.secondsFor(all - bytes));
             if (showProgress && text != shown) {
                 // Blanks over the end of a longer line before.
-                std::fprintf(stderr, "\r%s\x1b[K", qPrintable(text));
+                std::fprintf(stderr, "\rhanlabel-batch: %s\x1b[K", qPrintable(text));
                 shown = text;
             }
         });
@@ -231,6 +235,10 @@ int RunBatch(const QStringList& arguments) {
     }
     if (options.command == BatchOptions::Command::Help) {
         std::fputs(qPrintable(BatchHelpText()), stdout);
+        return ExitSent;
+    }
+    if (options.command == BatchOptions::Command::Version) {
+        std::fputs(qPrintable(VersionText(QStringLiteral("hanlabel-batch"))), stdout);
         return ExitSent;
     }
     try {
