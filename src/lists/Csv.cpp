@@ -114,7 +114,7 @@ ListText DecodeListText(const QByteArray& bytes) {
     QString text = utf8.decode(body);
     if (!utf8.hasError())
         return {text, ListEncoding::Utf8};
-    return {DecodeCp949(bytes), ListEncoding::Cp949};
+    return {DecodeCp949(body), ListEncoding::Cp949};
 }
 
 CsvTable ParseCsv(const QString& text) {
