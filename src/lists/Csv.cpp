@@ -34,9 +34,9 @@ class CsvReader {
         while (m_pos < m_text.size()) {
             m_record = CsvRecord{m_line, {}, false};
             readRecord();
-            m_records.append(m_record);
+            m_records.append(std::move(m_record));
         }
-        return m_records;
+        return std::move(m_records);
     }
 
   private:

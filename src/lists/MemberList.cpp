@@ -372,6 +372,7 @@ MemberList ParseMemberList(const QByteArray& bytes, const ListReadOptions& optio
         list.columns = ColumnMap{0, 1, 2};
 
     RowBuilder builder(list.columns, options.defaultAffiliation);
+    list.rows.reserve(table.records.size());
     for (auto it = table.records.begin(); it != table.records.end(); ++it) {
         if (IsEmptyRecord(*it))
             ++list.emptyRows;

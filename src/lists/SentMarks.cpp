@@ -51,22 +51,30 @@ QByteArray MarkLine(const char* prefix, int line, const QByteArray& fingerprint)
 // Gives each row without a mark yet the first unused mark it takes: first by line and fingerprint,
 // then by fingerprint alone in list order. Hash look-ups keep it linear.
 void Match(MemberList& list, const QList<SentMarks::Mark>& marks, bool ListRow::*flag) {
+    if (marks.isEmpty())
+        return;
     QList<bool> used(marks.size(), false);
     QHash<SentMarks::Mark, qsizetype> exact;
-    QHash<QByteArray, QList<qsizetype>> byFingerprint;
     exact.reserve(marks.size());
-    for (qsizetype i = 0; i < marks.size(); ++i) {
+    for (qsizetype i = 0; i < marks.size(); ++i)
         exact.insert(marks[i], i);
-        byFingerprint[marks[i].fingerprint].append(i);
-    }
     const auto taken = [](const ListRow& row) { return row.sent || row.uncertain; };
+    qsizetype left = marks.size();
     for (ListRow& row : list.rows) {
         if (taken(row))
             continue;
         const auto it = exact.constFind({row.line, row.fingerprint});
-        if (it != exact.constEnd() && !used[*it])
+        if (it != exact.constEnd() && !used[*it]) {
             row.*flag = used[*it] = true;
+            --left;
+        }
     }
+    if (left == 0)
+        return;
+    QHash<QByteArray, QList<qsizetype>> byFingerprint;
+    for (qsizetype i = 0; i < marks.size(); ++i)
+        if (!used[i])
+            byFingerprint[marks[i].fingerprint].append(i);
     QHash<QByteArray, qsizetype> next; // how far each fingerprint's list has been used up
     for (ListRow& row : list.rows) {
         if (taken(row))
@@ -103,14 +111,18 @@ SentMarks SentMarks::Load(const QString& path) {
     if (lines.value(0).trimmed() != kFirstLine)
         throw Failure(QStringLiteral("보낸 표시 파일의 형식이 아닙니다: %1").arg(ShownName(path)));
 
-    QSet<Mark> sent, sending;
+    QSet<Mark>& sent = marks.m_sentSet;
+    QSet<Mark> sending;
+    sent.reserve(lines.size());
+    marks.m_marks.reserve(lines.size());
     const auto take = [&](Kind kind, const Mark& mark) {
         if (kind == Kind::Sent) {
-            if (!sent.contains(mark))
-                marks.m_marks.append(mark);
+            const qsizetype before = sent.size();
             sent.insert(mark);
-            marks.m_sentSet.insert(mark);
-            sending.remove(mark);
+            if (sent.size() != before)
+                marks.m_marks.append(mark);
+            if (!sending.isEmpty())
+                sending.remove(mark);
         } else if (kind == Kind::Sending) {
             if (!sending.contains(mark))
                 marks.m_uncertain.append(mark);
@@ -190,9 +202,11 @@ void MarkCardsSent(MemberList& list, SentMarks& marks, const ComposedList& compo
 }
 
 QString BesideListFailure(const QString& what, const QString& path, const QString& reason) {
+    const QString home = qEnvironmentVariable("HOME");
     return QStringLiteral("%1에 쓸 수 없습니다: %2\n(%3)\n아무것도 보내지 않았습니다. 명단이 있는 폴더에 쓸 수 "
-                          "없으면, 명단 파일을 쓸 수 있는 폴더(예: %4)에 복사해 그 사본을 열어 인쇄하십시오.")
-        .arg(what, QDir::toNativeSeparators(path), reason, QDir::toNativeSeparators(QDir::homePath()));
+                          "없으면, 명단 파일을 쓸 수 있는 폴더%4에 복사해 그 사본을 열어 인쇄하십시오.")
+        .arg(what, QDir::toNativeSeparators(path), reason,
+             home.isEmpty() ? QString() : QStringLiteral("(예: 사용자 폴더 %1)").arg(home));
 }
 
 std::unique_ptr<MarksJournal> MarksJournal::Open(const QString& listPath) {
