@@ -142,8 +142,9 @@ void Assign(ColumnMap& map, ListField field, int column) {
 }
 
 bool IsEmptyRecord(const CsvRecord& record) {
-    return std::all_of(record.fields.begin(), record.fields.end(),
-                       [](const QString& f) { return f.trimmed().isEmpty(); });
+    return std::all_of(record.fields.begin(), record.fields.end(), [](const QString& f) {
+        return std::all_of(f.begin(), f.end(), [](QChar c) { return c.isSpace(); });
+    });
 }
 
 // The row's own values, hashed: the default affiliation is not part of it.
@@ -152,8 +153,10 @@ QByteArray Fingerprint(const QString& affiliation, const QString& name, const QS
     return QCryptographicHash::hash(joined.toUtf8(), QCryptographicHash::Sha256).left(8).toHex();
 }
 
-// The number of characters (code points) of a text.
-int CodePoints(const QString& text) { return int(text.toUcs4().size()); }
+// The number of characters (code points) of a text: a surrogate pair counts once.
+int CodePoints(const QString& text) {
+    return int(text.size() - std::count_if(text.begin(), text.end(), [](QChar c) { return c.isLowSurrogate(); }));
+}
 
 // The first `n` code points of a text and the rest.
 std::pair<QString, QString> SplitAtCodePoint(const QString& text, int n) {
@@ -195,19 +198,20 @@ class RowBuilder {
         const int column = m_columns.*ColumnOf(field);
         if (column < 0)
             return {};
-        const QString where = QStringLiteral("%1열(%2):").arg(column + 1).arg(FieldName(field));
+        // Made only for a row with something to say: most rows have nothing.
+        const auto where = [&] { return QStringLiteral("%1열(%2):").arg(column + 1).arg(FieldName(field)); };
         if (column >= record.fields.size()) {
-            m_reasons << where + QStringLiteral(" 이 줄에는 이 열이 없습니다.");
+            m_reasons << where() + QStringLiteral(" 이 줄에는 이 열이 없습니다.");
             return {};
         }
         const QString text = record.fields[column].trimmed();
         if (text.isEmpty() && field != ListField::Affiliation)
-            m_reasons << where + QStringLiteral(" 값이 비어 있습니다.");
+            m_reasons << where() + QStringLiteral(" 값이 비어 있습니다.");
         if (text.contains(QChar::ReplacementCharacter))
-            m_reasons << where + QStringLiteral(" 코드 페이지 949로 읽을 수 없는 바이트가 있습니다.");
+            m_reasons << where() + QStringLiteral(" 코드 페이지 949로 읽을 수 없는 바이트가 있습니다.");
         if (std::any_of(text.begin(), text.end(),
                         [](QChar c) { return c.category() == QChar::Other_Control; }))
-            m_reasons << where + QStringLiteral(" 줄바꿈이나 제어 문자가 있습니다.");
+            m_reasons << where() + QStringLiteral(" 줄바꿈이나 제어 문자가 있습니다.");
         return text;
     }
 
@@ -220,15 +224,15 @@ class RowBuilder {
         } else {
             std::tie(row.numberFirst, row.numberSecond) = SplitAtCodePoint(row.memberNumber, kFirstPartMost);
         }
-        const QString where = QStringLiteral("%1열(%2):")
-                                  .arg(m_columns.memberNumber + 1)
-                                  .arg(FieldName(ListField::MemberNumber));
+        const auto where = [&] {
+            return QStringLiteral("%1열(%2):").arg(m_columns.memberNumber + 1).arg(FieldName(ListField::MemberNumber));
+        };
         if (const int n = CodePoints(row.numberFirst); n > kFirstPartMost)
-            m_reasons << where +
+            m_reasons << where() +
                              QStringLiteral(" 앞부분 \"%1\"이(가) %2자입니다(%3자까지).")
                                  .arg(row.numberFirst, QString::number(n), QString::number(kFirstPartMost));
         if (const int n = CodePoints(row.numberSecond); n > kSecondPartMost)
-            m_reasons << where +
+            m_reasons << where() +
                              QStringLiteral(" 뒷부분 \"%1\"이(가) %2자입니다(%3자까지).")
                                  .arg(row.numberSecond, QString::number(n), QString::number(kSecondPartMost));
     }
