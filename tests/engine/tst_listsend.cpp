@@ -16,51 +16,14 @@
 
 #include <functional>
 
-#include <grp.h>
 #include <sys/stat.h>
-#include <sys/wait.h>
-#include <unistd.h>
 
 using namespace hanlabel;
 
 namespace {
 
-constexpr uid_t kOperator = 65534; // nobody: the tests run as root and act as an operator in a child
-constexpr gid_t kOperatorGroup = 65534;
-
-// Runs `call` in a child process that first becomes the operator; returns the message of the
-// Failure it throws, "" when it throws none.
-QString failureAsOperator(const std::function<void()>& call) {
-    int channel[2];
-    if (pipe(channel) != 0)
-        return QStringLiteral("no pipe");
-    const pid_t child = fork();
-    if (child == 0) {
-        close(channel[0]);
-        QByteArray message = "could not become the operator";
-        if (setgroups(0, nullptr) == 0 && setgid(kOperatorGroup) == 0 && setuid(kOperator) == 0) {
-            message.clear();
-            try {
-                call();
-            } catch (const Failure& f) {
-                message = f.message().toUtf8();
-            }
-        }
-        const ssize_t written = write(channel[1], message.constData(), size_t(message.size()));
-        _exit(written == message.size() ? 0 : 1);
-    }
-    close(channel[1]);
-    QByteArray message;
-    char buffer[512];
-    for (ssize_t n; (n = read(channel[0], buffer, sizeof buffer)) > 0;)
-        message.append(buffer, n);
-    close(channel[0]);
-    int status = 0;
-    waitpid(child, &status, 0);
-    if (!WIFEXITED(status) || WEXITSTATUS(status) != 0)
-        return QStringLiteral("the child process failed");
-    return QString::fromUtf8(message);
-}
+// nobody: the tests run as root and act as an operator in a child process.
+const test::Operator kOperator{65534, 65534, {}};
 
 QString failureOf(const std::function<void()>& call) {
     try {
@@ -335,7 +298,7 @@ void TestListSend::unwritableMarksSendNothing() {
     const QString listPath = shared.filePath("명단.csv");
     writeFile(listPath, "x");
     ::chmod(QFile::encodeName(shared.path()).constData(), 0755); // root's, read-only for the operator
-    const QString message = failureAsOperator([&] {
+    const QString message = test::FailureAsOperator(kOperator, [&] {
         MemberList list = Members(1);
         SentMarks marks;
         ListRun run(listPath, QStringLiteral("test"), list, marks);
@@ -345,7 +308,7 @@ void TestListSend::unwritableMarksSendNothing() {
     // The lock file is there (made by IT for the desk), the marks file is not and cannot be.
     writeFile(ListLock::PathFor(listPath), "");
     ::chmod(QFile::encodeName(ListLock::PathFor(listPath)).constData(), 0666);
-    const QString marks = failureAsOperator([&] {
+    const QString marks = test::FailureAsOperator(kOperator, [&] {
         MemberList list = Members(1);
         SentMarks sent;
         ListRun run(listPath, QStringLiteral("test"), list, sent);
@@ -377,7 +340,7 @@ void TestListSend::secondUserRefused() {
     const QString listPath = shared.filePath("desk.csv");
     writeFile(listPath, "x");
     const ListLock held(listPath, QStringLiteral("hanlabel"));
-    const QString refused = failureAsOperator([&] { ListLock mine(listPath, QStringLiteral("hanlabel-batch")); });
+    const QString refused = test::FailureAsOperator(kOperator, [&] { ListLock mine(listPath, QStringLiteral("hanlabel-batch")); });
     QVERIFY2(refused.contains(QStringLiteral("이 명단은 지금 다른 곳에서 인쇄 중입니다 (hanlabel, 사용자 root")),
              qPrintable(refused));
 }

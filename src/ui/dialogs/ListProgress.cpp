@@ -1,8 +1,8 @@
 #include "ui/dialogs/ListProgress.h"
 
 #include "lists/ListSend.h"
+#include "ui/kit/JobProgress.h"
 
-#include <QCloseEvent>
 #include <QDialog>
 #include <QHBoxLayout>
 #include <QLabel>
@@ -14,27 +14,12 @@ namespace hanlabel {
 
 namespace {
 
-// A box that neither Escape nor the close box can dismiss while the list goes.
-class ListSendingDialog : public QDialog {
-  public:
-    using QDialog::QDialog;
-    void reject() override {}
-
-  protected:
-    void closeEvent(QCloseEvent* event) override { event->ignore(); }
-};
-
 constexpr int kNoticeWidth = 380;
 
 } // namespace
 
 ListProgress::ListProgress(QWidget* window, CardSendJob* job) : m_job(job) {
-    auto* dialog = new ListSendingDialog(window);
-    dialog->setObjectName(QStringLiteral("listProgress"));
-    dialog->setWindowTitle(QStringLiteral("인쇄 중"));
-    dialog->setWindowFlag(Qt::WindowCloseButtonHint, false);
-    dialog->setWindowFlag(Qt::WindowContextHelpButtonHint, false);
-    dialog->setWindowModality(Qt::WindowModal);
+    QDialog* dialog = MakeSendingBox(window, QStringLiteral("listProgress"), Qt::WindowModal);
 
     m_text = new QLabel(dialog);
     m_text->setObjectName(QStringLiteral("progressText"));
