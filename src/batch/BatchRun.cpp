@@ -116,6 +116,7 @@ SendResult Send(const SendOrder& order, const BatchOptions& options,
         result.message = message;
         loop.quit();
     });
+    g_sending = 1;
     job->start();
     loop.exec();
     if (result.ok)
