@@ -75,6 +75,15 @@ void CardSendJob::run() {
         if (abandoned)
             abandoned(card);
     };
+    struct Restore {
+        CardWatch& watch;
+        CardWatch::Callback sending, delivered, abandoned;
+        ~Restore() {
+            watch.sending = sending;
+            watch.delivered = delivered;
+            watch.abandoned = abandoned;
+        }
+    } restore{m_watch, sending, delivered, abandoned};
     QString message;
     try {
         m_transport->sendCards(*m_cards, m_control, m_watch);
