@@ -12,7 +12,7 @@ class MemberListJob final : public LabelJob<MemberCardInputs, ListPrintOutcome> 
         : LabelJob(window, env), m_list(list), m_rows(rows) {}
 
   private:
-    void print(ListPrintOutcome& out) override {
+    void steps(ListPrintOutcome& out) override {
         const std::optional<QStringList> layout = MemberCardSettings(m_env.folder, m_in, out);
         if (!layout)
             return;
@@ -29,7 +29,7 @@ class MemberListJob final : public LabelJob<MemberCardInputs, ListPrintOutcome> 
 ListPrintOutcome PrepareListPrint(const MemberList& list, const QList<int>& rows,
                                   const MemberCardInputs& window, const JobEnvironment& env) {
     MemberListJob job(window, env, list, rows);
-    return job.Command1_Click();
+    return job.compose();
 }
 
 } // namespace hanlabel

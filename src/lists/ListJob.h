@@ -5,17 +5,10 @@
 
 namespace hanlabel {
 
-// The print of a list, for the list print dialog and the batch command alike:
-//
-//     MemberCardInputs window = ...;                 // port, framing, origin, mask of the window
-//     ListPrintOutcome out = PrepareListPrint(list, RowsToPrint(list, selection), window, env);
-//     if (out.status != JobStatus::Composed) ...     // as the member card job: origin box, failure
-//     MarkComposeErrors(list, out.composed);
-//     auto send = JobSteps::MakeSendJob(out.order);  // nothing to send when out.composed.cards is empty
-//     finished: MarkCardsSent(list, marks, out.composed, out.composed.cardsWithin(lastSent));
-//
-// so that a list leaves the settings files as one member card job does, and its bytes are those of
-// the member card jobs of its rows run one after another.
+// The print of a list, for the list print dialog and the batch command alike: PrepareListPrint,
+// then its cards sent one by one under the list's run (lists/ListSend.h). A list leaves the
+// settings files as one member card job does, and its bytes are those of the member card jobs of
+// its rows run one after another.
 
 // What a list print reports: the member card job's outcome (the origin and layout as read back,
 // a refused origin, a failure, or Composed with the order of the whole list) and the cards.

@@ -45,6 +45,10 @@ void CardSendJob::start() {
     m_thread->start();
 }
 
+void CardSendJob::keepPicture() {
+    m_control.picture = [this](const PreviewResult& picture) { m_picture = picture; };
+}
+
 bool CardSendJob::isRunning() const { return m_thread && !m_thread->isFinished(); }
 
 void CardSendJob::cancel() { m_control.cancel(); }

@@ -7,11 +7,13 @@
 #include "lists/ListCompose.h"
 #include "lists/ListLock.h"
 #include "lists/SentMarks.h"
+#include "preview/ZplRenderer.h"
 
 #include <QObject>
 
 #include <atomic>
 #include <memory>
+#include <optional>
 
 class QThread;
 
@@ -55,6 +57,10 @@ class CardSendJob : public QObject {
     ~CardSendJob() override;
 
     void setStallAfter(std::chrono::milliseconds stallAfter) { m_control.stallAfter = stallAfter; }
+    // Keeps the virtual printer's picture of a "preview:" list for picture(), as SendJob does;
+    // set before start().
+    void keepPicture();
+    const std::optional<PreviewResult>& picture() const { return m_picture; }
     // Its sending and abandoned callbacks are set before start(); ListRun::watch sets them.
     CardWatch& watch() { return m_watch; }
     void start();
@@ -98,6 +104,7 @@ class CardSendJob : public QObject {
     bool m_stopped = false;
     int m_delivered = 0;
     int m_inDoubt = -1;
+    std::optional<PreviewResult> m_picture; // written by the worker before finished
 };
 
 // One run of a list from its lock to its compact marks.

@@ -131,7 +131,6 @@ class TestListDialog : public QObject {
 void TestListDialog::initTestCase() {
     IgnoreChannelSignals();
     InstallKoreanFontSubstitutions();
-    InstallPreviewWindow();
     m_glyphs.bind(test::SampleDatabasePath());
     QVERIFY(m_glyphs.isOpen());
 }

@@ -369,6 +369,7 @@ void MemberListDialog::printRows(RowSelection selection) {
     m_cardRows = CardRows(out.composed);
     m_run->watch(m_job->watch(), m_list, m_cardRows);
     m_job->setStallAfter(StallNoticeTime());
+    m_job->keepPicture();
     connect(m_job.get(), &CardSendJob::cardDelivered, this, [this](int card) {
         m_run->delivered(card);
         m_model->rowsChanged();
@@ -376,7 +377,6 @@ void MemberListDialog::printRows(RowSelection selection) {
     });
     connect(m_job.get(), &CardSendJob::finished, this, &MemberListDialog::sendFinished);
     m_progress = std::make_unique<ListProgress>(this, m_job.get());
-    m_preview = std::make_unique<PreviewOwnerScope>(parentWidget() ? parentWidget() : this);
     m_job->start();
     updateButtons();
 }
@@ -385,7 +385,8 @@ void MemberListDialog::printRows(RowSelection selection) {
 // written, the lock released, and the outcome reported.
 void MemberListDialog::sendFinished(bool ok, const QString& message) {
     m_progress.reset();
-    m_preview.reset();
+    if (m_job->picture())
+        ShowPreview(parentWidget() ? parentWidget() : this, *m_job->picture());
     const int total = m_job->cardCount();
     const int whole = m_job->delivered();
     const int inDoubt = m_job->cardInDoubt();
@@ -452,7 +453,7 @@ void MemberListDialog::showSelectedCard() {
     JobEnvironment env = m_env;
     env.mode = JobMode::ComposeOnly;
     MemberCardJob job(CardInputs(row, m_window), env);
-    const MemberCardOutcome out = job.Command1_Click();
+    const MemberCardOutcome out = job.compose();
     if (out.status != JobStatus::Composed) {
         m_picture->setText(out.failure);
         return;

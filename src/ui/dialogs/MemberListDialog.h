@@ -21,7 +21,6 @@ class CardSendJob;
 class ListProgress;
 class ListRun;
 class ListRowsModel;
-class PreviewOwnerScope;
 
 // "명단 인쇄": the member cards of a CSV list. The rows in a table (line, affiliation, name, member
 // number, status), the picture of the selected row's card, "인쇄" for the ready rows and
@@ -84,7 +83,6 @@ class MemberListDialog : public QDialog {
     std::unique_ptr<ListRun> m_run;
     std::unique_ptr<CardSendJob> m_job;
     std::unique_ptr<ListProgress> m_progress;
-    std::unique_ptr<PreviewOwnerScope> m_preview;
     QList<int> m_cardRows;
 
     QLineEdit* m_pathBox = nullptr;
