@@ -34,6 +34,7 @@ struct BatchOptions {
     bool unmasked = false;
     bool again = false;
     bool glyphsEveryCard = false; // --glyphs-every-card: every card downloads its glyphs, for this run
+    bool skipUncertain = false; // leave out the cards a run that ended unseen may have printed
 };
 
 // Reads the command line (the program's name first). Throws Failure with a Korean message naming

@@ -11,7 +11,8 @@ namespace hanlabel {
 // The encoding a list file was read in.
 enum class ListEncoding { Utf8, Cp949 };
 
-// A list file's text: valid UTF-8 (a byte-order mark is dropped) is UTF-8, anything else code page 949.
+// A list file's text, decoded once after a UTF-8 byte-order mark (some programs put one before code
+// page 949 text too): a valid UTF-8 body is UTF-8, anything else code page 949.
 struct ListText {
     QString text;
     ListEncoding encoding = ListEncoding::Utf8;

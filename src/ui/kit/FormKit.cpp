@@ -60,6 +60,8 @@ QMessageBox::StandardButton ShowMessage(QWidget* parent, const QString& text, co
     if (defaultButton != QMessageBox::NoButton)
         box.setDefaultButton(defaultButton);
     box.setObjectName(QStringLiteral("messageBox"));
+    if (defaultButton != QMessageBox::NoButton)
+        box.setDefaultButton(defaultButton);
     box.setWindowModality(Qt::ApplicationModal);
     return QMessageBox::StandardButton(box.exec());
 }
