@@ -1,6 +1,7 @@
 #include "lists/MemberList.h"
 
 #include "core/Failure.h"
+#include "lists/Spreadsheet.h"
 
 #include <QCryptographicHash>
 #include <QFile>
@@ -15,6 +16,8 @@ namespace {
 
 constexpr int kFirstPartMost = 6;  // the member card window's first number box
 constexpr int kSecondPartMost = 7; // and its second
+// A list file bigger than this is no member list (a CSV of 100,000 members is a few MB).
+constexpr qint64 kMostListBytes = 32 * 1024 * 1024;
 
 // A header word and how specific it is: "회원번호" beats a plain "번호", which often numbers the rows.
 struct HeaderWord {
@@ -136,7 +139,8 @@ void Assign(ColumnMap& map, ListField field, int column) {
 }
 
 bool IsEmptyRecord(const CsvRecord& record) {
-    return std::all_of(record.fields.begin(), record.fields.end(),
+    return record.cellProblems.isEmpty() &&
+           std::all_of(record.fields.begin(), record.fields.end(),
                        [](const QString& f) { return f.trimmed().isEmpty(); });
 }
 
@@ -190,6 +194,11 @@ class RowBuilder {
         if (column < 0)
             return {};
         const QString where = QStringLiteral("%1열(%2):").arg(column + 1).arg(FieldName(field));
+        if (const auto problem = record.cellProblems.constFind(column);
+            problem != record.cellProblems.cend()) {
+            m_reasons << *problem;
+            return {};
+        }
         if (column >= record.fields.size()) {
             m_reasons << where + QStringLiteral(" 이 줄에는 이 열이 없습니다.");
             return {};
@@ -274,11 +283,11 @@ int MemberList::sentCount() const {
     return int(std::count_if(rows.begin(), rows.end(), [](const ListRow& r) { return r.sent; }));
 }
 
-MemberList ParseMemberList(const QByteArray& bytes, const ListReadOptions& options) {
-    const ListText decoded = DecodeListText(bytes);
-    const CsvTable table = ParseCsv(decoded.text);
+namespace {
+
+// The list in the records of a CSV file or of a spreadsheet's sheet.
+MemberList ListFromRecords(const CsvTable& table, const ListReadOptions& options) {
     MemberList list;
-    list.encoding = decoded.encoding;
     list.separator = table.separator;
 
     // The first record with a value is a header when it names at least two different fields.
@@ -310,12 +319,33 @@ MemberList ParseMemberList(const QByteArray& bytes, const ListReadOptions& optio
     return list;
 }
 
+} // namespace
+
+MemberList ParseMemberList(const QByteArray& bytes, const ListReadOptions& options) {
+    const ListText decoded = DecodeListText(bytes);
+    MemberList list = ListFromRecords(ParseCsv(decoded.text), options);
+    list.encoding = decoded.encoding;
+    return list;
+}
+
 MemberList ReadMemberList(const QString& path, const ListReadOptions& options) {
+    const QFileInfo info(path);
+    const QString name = info.fileName();
+    // A pipe or a device could block the dialog for ever or never end; only a regular file is read.
+    if (info.exists() && !info.isFile())
+        throw Failure(QStringLiteral("명단 파일을 읽을 수 없습니다: %1\n(보통 파일이 아닙니다.)").arg(name));
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly))
-        throw Failure(QStringLiteral("명단 파일을 읽을 수 없습니다: %1\n(%2)")
-                          .arg(QFileInfo(path).fileName(), file.errorString()));
-    return ParseMemberList(file.readAll(), options);
+        throw Failure(QStringLiteral("명단 파일을 읽을 수 없습니다: %1\n(%2)").arg(name, file.errorString()));
+    if (file.size() > kMostListBytes)
+        throw Failure(QStringLiteral("명단 파일을 읽을 수 없습니다: %1\n(%2 MB보다 큽니다.)")
+                          .arg(name)
+                          .arg(kMostListBytes / (1024 * 1024)));
+    const QByteArray bytes = file.readAll();
+    // The content decides: a spreadsheet saved under another name is still one.
+    if (IsSpreadsheetFile(bytes, name))
+        return ListFromRecords(ReadSpreadsheet(bytes, name), options);
+    return ParseMemberList(bytes, options);
 }
 
 QString RowErrorText(const ListRow& row) { return QStringLiteral("%1행: %2").arg(row.line).arg(row.error); }

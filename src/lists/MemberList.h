@@ -10,8 +10,8 @@
 
 namespace hanlabel {
 
-// A list of members read from a CSV file, one member card a row, for the list print dialog and
-// the batch command. Reading a list:
+// A list of members read from a CSV file or a spreadsheet's first sheet, one member card a row,
+// for the list print dialog and the batch command. Reading a list:
 //
 //     MemberList list = ReadMemberList(path, {window.affiliation, columnsOption});
 //     ApplySentMarks(list, SentMarks::Load(SentMarks::PathFor(path)));   // lists/SentMarks.h
@@ -83,7 +83,9 @@ struct MemberList {
 // The list in a file's bytes. Throws Failure when a header lacks the name or member number column.
 MemberList ParseMemberList(const QByteArray& bytes, const ListReadOptions& options);
 
-// The list in a file. Throws Failure when the file cannot be read, or as ParseMemberList.
+// The list in a file: a spreadsheet (.xlsx, .ods; lists/Spreadsheet.h) when its bytes or its name
+// say so, else CSV. Throws Failure naming the file when it cannot be read (not a regular file, too
+// big, a spreadsheet that cannot be opened), or as ParseMemberList.
 MemberList ReadMemberList(const QString& path, const ListReadOptions& options);
 
 // "12행: 3열(회원번호): ..." for a message or the batch command's error output.
