@@ -32,7 +32,7 @@ class CsvReader {
 
     QList<CsvRecord> read() {
         while (m_pos < m_text.size()) {
-            m_record = CsvRecord{m_line, {}, false, {}};
+            m_record = CsvRecord{m_line, {}, false};
             readRecord();
             m_records.append(m_record);
         }

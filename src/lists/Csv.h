@@ -25,7 +25,7 @@ struct CsvRecord {
     QStringList fields;    // as written, quotes resolved
     bool unclosed = false; // a quoted field runs to the end of the file
     // Cells whose shown text could not be told (a spreadsheet's), by column: the reason, naming the cell.
-    QMap<int, QString> cellProblems;
+    QMap<int, QString> cellProblems = {};
 };
 
 // A CSV file split into records.

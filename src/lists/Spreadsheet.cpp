@@ -300,22 +300,68 @@ QStringList ReadSharedStrings(ZipParts& zip, const QString& part, const QString&
     return strings;
 }
 
-// What a number format shows of a member number.
+// A cell style's number format.
 struct NumberFormat {
-    enum Kind { General, Zeros, Text, Other } kind = General;
-    int width = 0;            // Zeros: the digits shown at least
-    QString description = {}; // for a message: "#,##0", 14번(기본 제공)
+    QString code = QStringLiteral("General"); // as the file writes it; empty for an unknown built-in one
+    QString description = {};                 // for a message: "#,##0", 14번(기본 제공)
 };
 
-NumberFormat ClassifyFormat(const QString& code) {
-    const QString c = code.trimmed();
+// What one section of a format shows of a member number.
+struct FormatSection {
+    enum Kind { General, Zeros, Text, Other } kind = Other;
+    int width = 0; // Zeros: the digits shown at least
+};
+
+bool IsColourTag(const QString& tag) {
+    static const QStringList colours = {"Black",   "Blue", "Cyan",  "Green",
+                                        "Magenta", "Red",  "White", "Yellow"};
+    return colours.contains(tag, Qt::CaseInsensitive) ||
+           tag.startsWith(QLatin1String("Color"), Qt::CaseInsensitive);
+}
+
+// A section read without what adds no character to the text: a colour ("[Red]") and the blank
+// a "_x" leaves the width of x for (Korean Excel's number format is "0_ ").
+FormatSection ClassifySection(const QString& section) {
+    QString c;
+    for (qsizetype i = 0; i < section.size(); ++i) {
+        if (section[i] == u'_' && i + 1 < section.size()) {
+            ++i;
+            continue;
+        }
+        const qsizetype close = section[i] == u'[' ? section.indexOf(u']', i) : -1;
+        if (close > i && IsColourTag(section.mid(i + 1, close - i - 1))) {
+            i = close;
+            continue;
+        }
+        c += section[i];
+    }
+    c = c.trimmed();
     if (c.compare(QLatin1String("General"), Qt::CaseInsensitive) == 0)
-        return {NumberFormat::General, 0, code};
+        return {FormatSection::General};
     if (c == QLatin1String("@"))
-        return {NumberFormat::Text, 0, code};
+        return {FormatSection::Text};
     if (!c.isEmpty() && c.size() <= kShownDigits && c.count(u'0') == c.size())
-        return {NumberFormat::Zeros, int(c.size()), code};
-    return {NumberFormat::Other, 0, QLatin1Char('"') + code + QLatin1Char('"')};
+        return {FormatSection::Zeros, int(c.size())};
+    return {};
+}
+
+// The section of a format that shows a number: the first, the third for a zero when there is
+// one; a negative number's own section is not read (it would show no minus sign of its own).
+FormatSection SectionFor(const QString& code, double value) {
+    const QStringList sections = code.split(u';');
+    if (value < 0 && sections.size() >= 2)
+        return {};
+    if (value == 0 && sections.size() >= 3)
+        return ClassifySection(sections[2]);
+    return ClassifySection(sections[0]);
+}
+
+// Whether a string shows as it is written: unless the format's text section adds to it ("@ 님").
+bool ShowsStringAsIs(const QString& code) {
+    const QStringList sections = code.split(u';');
+    if (sections.size() >= 4)
+        return ClassifySection(sections[3]).kind == FormatSection::Text;
+    return !sections[0].contains(u'@') || ClassifySection(sections[0]).kind == FormatSection::Text;
 }
 
 // The number format of each cell style (the s attribute of a cell indexes this list).
@@ -350,18 +396,18 @@ QList<NumberFormat> ReadCellFormats(ZipParts& zip, const QString& part, const QS
     CheckXml(xml, fileName, part);
     for (const int id : styleFormats) {
         if (const auto code = codes.constFind(id); code != codes.cend())
-            formats << ClassifyFormat(*code);
+            formats << NumberFormat{*code, QLatin1Char('"') + *code + QLatin1Char('"')};
         else
-            formats << NumberFormat{NumberFormat::Other, 0, QStringLiteral("%1번(기본 제공)").arg(id)};
+            formats << NumberFormat{QString(), QStringLiteral("%1번(기본 제공)").arg(id)};
     }
     return formats;
 }
 
 // A number as its format shows it; nothing when that text cannot be told exactly.
-std::optional<QString> ShowNumber(double value, const NumberFormat& format) {
+std::optional<QString> ShowNumber(double value, const FormatSection& format) {
     if (!std::isfinite(value))
         return std::nullopt;
-    if (format.kind == NumberFormat::Zeros) {
+    if (format.kind == FormatSection::Zeros) {
         const double rounded = std::round(value); // halves away from zero, as spreadsheets round
         if (std::fabs(rounded) >= 1e15)
             return std::nullopt;
@@ -407,30 +453,6 @@ SheetCell ReadXlsxCell(QXmlStreamReader& xml, const XlsxStyles& styles, const QS
                                                          "스프레드시트 프로그램에서 다시 저장하십시오.")}
                        : SheetCell{};
 
-    if (type == QLatin1String("s")) {
-        bool ok = false;
-        const int index = value.trimmed().toInt(&ok);
-        if (!ok || index < 0 || index >= styles.sharedStrings.size())
-            return {{}, name + QStringLiteral(": 공유 문자열 %1번이 파일에 없습니다.").arg(value.trimmed())};
-        return {styles.sharedStrings[index], {}};
-    }
-    if (type == QLatin1String("inlineStr"))
-        return {inlineText, {}};
-    if (type == QLatin1String("str"))
-        return {UnescapeOfficeText(value), {}};
-    if (type == QLatin1String("e"))
-        return {{}, name + QStringLiteral(": 셀 값이 오류(%1)입니다.").arg(value)};
-    if (type == QLatin1String("b"))
-        return {{}, name + QStringLiteral(": 참/거짓 값은 읽지 않습니다.")};
-    if (type == QLatin1String("d"))
-        return {{}, name + QStringLiteral(": 날짜 값은 읽지 않습니다.")};
-    if (!type.isEmpty() && type != QLatin1String("n"))
-        return {{}, name + QStringLiteral(": 값의 종류 \"%1\"을(를) 알 수 없습니다.").arg(type)};
-
-    bool ok = false;
-    const double number = value.trimmed().toDouble(&ok);
-    if (!ok)
-        return {{}, name + QStringLiteral(": 숫자 \"%1\"을(를) 읽을 수 없습니다.").arg(value)};
     NumberFormat format; // General when the file has no styles
     if (!style.isEmpty() && !styles.formats.isEmpty()) {
         const int index = style.toInt();
@@ -438,17 +460,50 @@ SheetCell ReadXlsxCell(QXmlStreamReader& xml, const XlsxStyles& styles, const QS
             return {{}, name + QStringLiteral(": 셀 스타일 %1번이 파일에 없습니다.").arg(style)};
         format = styles.formats[index];
     }
-    if (format.kind == NumberFormat::Other)
+    const SheetCell unreadFormat{
+        {},
+        name + QStringLiteral(": 셀 서식 %1은(는) 읽지 않습니다. 서식을 일반, 텍스트(@) "
+                              "또는 0000처럼 0만으로 바꾸십시오.")
+                   .arg(format.description)};
+
+    QString text;
+    if (type == QLatin1String("s")) {
+        bool ok = false;
+        const int index = value.trimmed().toInt(&ok);
+        if (!ok || index < 0 || index >= styles.sharedStrings.size())
+            return {{}, name + QStringLiteral(": 공유 문자열 %1번이 파일에 없습니다.").arg(value.trimmed())};
+        text = styles.sharedStrings[index];
+    } else if (type == QLatin1String("inlineStr")) {
+        text = inlineText;
+    } else if (type == QLatin1String("str")) {
+        text = UnescapeOfficeText(value);
+    } else if (type == QLatin1String("e")) {
+        return {{}, name + QStringLiteral(": 셀 값이 오류(%1)입니다.").arg(value)};
+    } else if (type == QLatin1String("b")) {
+        return {{}, name + QStringLiteral(": 참/거짓 값은 읽지 않습니다.")};
+    } else if (type == QLatin1String("d")) {
+        return {{}, name + QStringLiteral(": 날짜 값은 읽지 않습니다.")};
+    } else if (!type.isEmpty() && type != QLatin1String("n")) {
+        return {{}, name + QStringLiteral(": 값의 종류 \"%1\"을(를) 알 수 없습니다.").arg(type)};
+    } else {
+        bool ok = false;
+        const double number = value.trimmed().toDouble(&ok);
+        if (!ok)
+            return {{}, name + QStringLiteral(": 숫자 \"%1\"을(를) 읽을 수 없습니다.").arg(value)};
+        const FormatSection section = SectionFor(format.code, number);
+        if (section.kind == FormatSection::Other)
+            return unreadFormat;
+        if (const std::optional<QString> shown = ShowNumber(number, section))
+            return {*shown, {}};
         return {{},
-                name + QStringLiteral(": 셀 서식 %1은(는) 읽지 않습니다. 서식을 일반, 텍스트(@) 또는 "
-                                      "0000처럼 0만으로 바꾸십시오.")
-                           .arg(format.description)};
-    if (const std::optional<QString> shown = ShowNumber(number, format))
-        return {*shown, {}};
-    return {{},
-            name + QStringLiteral(": 숫자 %1은(는) 보이는 그대로 읽을 수 없습니다(15자리까지). "
-                                  "텍스트로 입력하십시오.")
-                       .arg(value.trimmed())};
+                name + QStringLiteral(": 숫자 %1은(는) 보이는 그대로 읽을 수 없습니다(15자리까지). "
+                                      "텍스트로 입력하십시오.")
+                           .arg(value.trimmed())};
+    }
+    // A built-in format shows a string as it is; only a text section of the file's own can add to it.
+    if (!format.code.isEmpty() && !ShowsStringAsIs(format.code))
+        return unreadFormat;
+    return {text, {}};
 }
 
 void ReadXlsxSheet(const QByteArray& data, const XlsxStyles& styles, SheetGrid& grid, const QString& fileName,

@@ -111,9 +111,16 @@ void TestSpreadsheet::shownText_data() {
     xlsx("xlsx spaces kept for the list", 25, " 12 ");
     xlsx("xlsx missing shared string", 26, "", "B26: 공유 문자열 77번");
     xlsx("xlsx zeros, negative", 27, "-000005");
-    QTest::newRow("xlsx row without position") << "cells.xlsx" << 28 << 0 << "no positions"
+    xlsx("xlsx Korean Excel's number format 0_ ", 28, "2004010123");
+    xlsx("xlsx a negative number's own section", 29, "", "B29: 셀 서식 \"0_);[Red]\\(0\\)\"");
+    xlsx("xlsx positive beside a negative section", 30, "12345");
+    xlsx("xlsx colour", 31, "0000012345");
+    xlsx("xlsx text section adding to the string", 32, "", "B32: 셀 서식 \"@\" 님\"\"");
+    xlsx("xlsx plain text section", 33, "0012345");
+    xlsx("xlsx zero's own section", 34, "0000");
+    QTest::newRow("xlsx row without position") << "cells.xlsx" << 35 << 0 << "no positions"
                                                << "";
-    QTest::newRow("xlsx cell without position") << "cells.xlsx" << 28 << 1 << "7"
+    QTest::newRow("xlsx cell without position") << "cells.xlsx" << 35 << 1 << "7"
                                                 << "";
 
     const auto ods = [](const char* name, int row, int column, const QString& text,

@@ -189,9 +189,21 @@ def cells_xlsx():
         t("A_x000D_B"),  # 4
         '<t xml:space="preserve"> 12 </t>',  # 5
     ]
-    custom = [(164, "0000000000"), (165, "#,##0"), (166, "000000")]
-    # Styles: 0 General, 1 zeros, 2 builtin "0", 3 text @, 4 a date, 5 #,##0, 6 six zeros.
-    style_parts = styles(custom, [0, 164, 1, 49, 14, 165, 166])
+    custom = [
+        (164, "0000000000"),
+        (165, "#,##0"),
+        (166, "000000"),
+        (167, "0_ "),
+        (168, "0_);[Red]\\(0\\)"),
+        (169, "[Red]0000000000"),
+        (170, "0;-0;0000"),
+        (171, '@" 님"'),
+        (172, "General;General;General;@"),
+    ]
+    # Styles: 0 General, 1 zeros, 2 builtin "0", 3 text @, 4 a date, 5 #,##0, 6 six zeros,
+    # 7 Korean Excel's number, 8 with a negative section, 9 a colour, 10 a text section adding,
+    # 11 a plain text section, 12 a zero section.
+    style_parts = styles(custom, [0, 164, 1, 49, 14, 165, 166, 167, 168, 169, 171, 172, 170])
     cases = [
         ("general integer", '<v>2004010123</v>', ""),
         ("general exponent form", '<v>2.004010123E9</v>', ""),
@@ -219,6 +231,13 @@ def cells_xlsx():
         ("spaces kept", '<v>5</v>', ' t="s"'),
         ("missing shared string", '<v>77</v>', ' t="s"'),
         ("zeros format, negative", '<v>-5</v>', ' s="6"'),
+        ("Korean number format", '<v>2004010123</v>', ' s="7"'),
+        ("negative section not read", '<v>-5</v>', ' s="8"'),
+        ("positive beside a negative section", '<v>12345</v>', ' s="8"'),
+        ("colour", '<v>12345</v>', ' s="9"'),
+        ("text section adding", '<v>1</v>', ' s="10" t="s"'),
+        ("plain text section", '<v>1</v>', ' s="11" t="s"'),
+        ("zero section", '<v>0</v>', ' s="12"'),
     ]
     rows = ['<row r="1"><c r="A1" t="s"><v>0</v></c></row>']
     for r, (label, inner, attrs) in enumerate(cases, start=2):
