@@ -10,6 +10,7 @@
 #include <quazipfile.h>
 #include <quazipfileinfo.h>
 
+#include <algorithm>
 #include <cmath>
 #include <optional>
 
@@ -123,14 +124,14 @@ class ZipParts {
         QuaZipFileInfo64 info;
         if (!m_zip.getCurrentFileInfo(&info))
             damaged();
-        if (qint64(info.uncompressedSize) > kMostPartBytes)
+        if (info.uncompressedSize > quint64(kMostPartBytes))
             Refuse(m_fileName, QStringLiteral("%1 부분이 너무 큽니다(%2 MB까지 읽습니다).")
                                    .arg(part)
                                    .arg(kMostPartBytes / (1024 * 1024)));
         QuaZipFile file(&m_zip);
         if (!file.open(QIODevice::ReadOnly))
             damaged();
-        // Reading one byte more than allowed catches a size the directory understates.
+        // One byte more than the directory says is asked for: a part longer than it says is damaged.
         QByteArray data = file.read(qint64(info.uncompressedSize) + 1);
         const bool readFailed = file.getZipError() != UNZ_OK;
         file.close();
@@ -250,16 +251,14 @@ QString PartOfType(const QHash<QString, Relationship>& rels, QStringView type) {
 QString UnescapeOfficeText(const QString& text) {
     if (!text.contains(QLatin1String("_x")))
         return text;
+    const auto hex = [](QChar c) { return c.isDigit() || (c.toLower() >= u'a' && c.toLower() <= u'f'); };
     QString out;
     for (qsizetype i = 0; i < text.size(); ++i) {
-        bool ok = false;
-        if (text[i] == u'_' && i + 6 < text.size() && text[i + 1] == u'x' && text[i + 6] == u'_') {
-            const ushort code = text.mid(i + 2, 4).toUShort(&ok, 16);
-            if (ok) {
-                out += QChar(code);
-                i += 6;
-                continue;
-            }
+        if (text[i] == u'_' && i + 6 < text.size() && text[i + 1] == u'x' && text[i + 6] == u'_' &&
+            std::all_of(text.begin() + i + 2, text.begin() + i + 6, hex)) {
+            out += QChar(text.mid(i + 2, 4).toUShort(nullptr, 16));
+            i += 6;
+            continue;
         }
         out += text[i];
     }
