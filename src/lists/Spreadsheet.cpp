@@ -689,6 +689,13 @@ bool ReadOds(ZipParts& zip, SheetGrid& grid, const QString& fileName) {
 // Whether bytes look like text (a CSV), not a binary file: no NUL among the first of them.
 bool LooksLikeText(const QByteArray& bytes) { return !bytes.left(4096).contains('\0'); }
 
+// Whether text is markup: many library systems save a web page (an HTML table) as ".xls".
+bool LooksLikeMarkup(const QByteArray& bytes) {
+    static const QByteArray bom("\xEF\xBB\xBF");
+    const QByteArray head = (bytes.startsWith(bom) ? bytes.mid(bom.size(), 256) : bytes.left(256)).trimmed();
+    return head.startsWith('<');
+}
+
 } // namespace
 
 bool IsSpreadsheetFile(const QByteArray& bytes, const QString& fileName) {
@@ -706,6 +713,10 @@ CsvTable ReadSpreadsheet(const QByteArray& bytes, const QString& fileName) {
                                         "암호를 풀고 .xlsx로 다시 저장한 뒤 여십시오."));
     }
     if (!bytes.startsWith(kZipMagic) && !bytes.startsWith(kEmptyZipMagic)) {
+        if (!bytes.isEmpty() && LooksLikeText(bytes) && LooksLikeMarkup(bytes))
+            Refuse(fileName,
+                   QStringLiteral("이름은 스프레드시트이지만 내용은 웹 페이지(HTML)나 XML입니다. "
+                                  "스프레드시트 프로그램에서 열어 .xlsx나 CSV로 다시 저장하십시오."));
         if (!bytes.isEmpty() && LooksLikeText(bytes))
             Refuse(fileName, QStringLiteral("이름은 스프레드시트이지만 내용은 CSV 같은 텍스트입니다. "
                                             "이름을 .csv로 바꾸어 여십시오."));

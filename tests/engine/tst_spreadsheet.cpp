@@ -294,6 +294,8 @@ void TestSpreadsheet::refusedNamingTheFile_data() {
                              << "Excel 97-2003 통합 문서(.xls)는 읽지 않습니다";
     QTest::newRow("CSV named xlsx") << "renamed.xlsx"
                                     << "내용은 CSV 같은 텍스트입니다";
+    QTest::newRow("web page named xls") << "webpage.xls"
+                                        << "내용은 웹 페이지(HTML)나 XML입니다";
     QTest::newRow("word document") << "document.xlsx"
                                    << "스프레드시트(.xlsx, .ods)가 아닌 zip 파일입니다";
     QTest::newRow("other zip") << "photos.zip"

@@ -390,6 +390,9 @@ def refused():
     # A CSV saved under a spreadsheet's name.
     csv = "\n".join(",".join(r) for r in THREE) + "\n"
     write_bytes("renamed.xlsx", csv.encode("utf-8"))
+    # A library system's "Excel" export that is a web page.
+    table = "".join("<tr>" + "".join(f"<td>{v}</td>" for v in r) + "</tr>" for r in THREE)
+    write_bytes("webpage.xls", f"<html><body><table>{table}</table></body></html>\n".encode("utf-8"))
     # A word-processing document: a zip with a main part that is no workbook.
     write_zip(
         "document.xlsx",
