@@ -1,7 +1,9 @@
-# Fails when a file of an engine folder includes a header of the user interface: a header of a
-# UI folder, or a Qt Widgets header. Run by ctest (layer_includes).
+# Fails when a file of an engine folder includes a header of the user interface (a header of a
+# UI folder, or a Qt Widgets header), when a folder below another includes a header of it
+# (LOWER="printers>channels;..."), or when a folder of SRC belongs to no layer. Run by ctest
+# (layer_includes).
 # Usage: cmake -DSRC=<src> -DENGINE="core;settings;..." -DUI="ui;app" -DWIDGETS_INCLUDE=<dir>
-#        -P CheckLayers.cmake
+#        [-DLOWER="lower>upper;..."] -P CheckLayers.cmake
 foreach(var SRC ENGINE UI WIDGETS_INCLUDE)
     if(NOT DEFINED ${var})
         message(FATAL_ERROR "CheckLayers.cmake needs -D${var}")
@@ -16,6 +18,33 @@ endif()
 
 set(violations "")
 set(checked 0)
+
+# A new folder must be placed in a layer before its files count as checked.
+file(GLOB top_entries RELATIVE ${SRC} ${SRC}/*)
+foreach(entry ${top_entries})
+    if(IS_DIRECTORY ${SRC}/${entry})
+        list(FIND ENGINE ${entry} in_engine)
+        list(FIND UI ${entry} in_ui)
+        if(in_engine EQUAL -1 AND in_ui EQUAL -1)
+            list(APPEND violations "${entry}/: in no layer (ENGINE or UI)")
+        endif()
+    endif()
+endforeach()
+
+foreach(pair ${LOWER})
+    string(REPLACE ">" ";" parts "${pair}")
+    list(GET parts 0 lower)
+    list(GET parts 1 upper)
+    file(GLOB_RECURSE files ${SRC}/${lower}/*.h ${SRC}/${lower}/*.cpp)
+    foreach(file ${files})
+        file(STRINGS ${file} includes REGEX "^[ \t]*#[ \t]*include[ \t]*\"${upper}/")
+        foreach(line ${includes})
+            file(RELATIVE_PATH rel ${SRC} ${file})
+            string(STRIP "${line}" line)
+            list(APPEND violations "${rel}: ${line} (${lower}/ sits below ${upper}/)")
+        endforeach()
+    endforeach()
+endforeach()
 foreach(folder ${ENGINE})
     file(GLOB_RECURSE files ${SRC}/${folder}/*.h ${SRC}/${folder}/*.cpp)
     foreach(file ${files})
@@ -49,6 +78,6 @@ if(checked EQUAL 0)
 endif()
 if(violations)
     string(REPLACE ";" "\n  " text "${violations}")
-    message(FATAL_ERROR "Engine files include user-interface headers:\n  ${text}")
+    message(FATAL_ERROR "Files break the layer rules:\n  ${text}")
 endif()
 message(STATUS "${checked} engine files include no user-interface header")

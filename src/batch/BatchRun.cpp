@@ -1,7 +1,6 @@
 #include "batch/BatchRun.h"
 
 #include "batch/BatchOptions.h"
-#include "channels/PrinterMapping.h"
 #include "channels/SendControl.h"
 #include "channels/SendJob.h"
 #include "core/AppFolder.h"
@@ -11,6 +10,8 @@
 #include "jobs/JobSteps.h"
 #include "lists/ListJob.h"
 #include "lists/SentMarks.h"
+#include "printers/PrinterMapping.h"
+#include "printers/PrinterTarget.h"
 #include "settings/SettingsFile.h"
 
 #include <QCoreApplication>
@@ -129,8 +130,9 @@ void ApplyOverrides(const BatchOptions& options, LabelJobInputs& in) {
     if (!options.target)
         return;
     const ChannelKind kind = ChooseChannel(options.port.value_or(in.portText));
-    const TargetKind targetKind = ClassifyTarget(*options.target);
-    if (kind == ChannelKind::Serial && targetKind != TargetKind::Device && targetKind != TargetKind::File)
+    const PrinterTarget::Kind targetKind = PrinterTarget::parse(*options.target).kind();
+    if (kind == ChannelKind::Serial && targetKind != PrinterTarget::Kind::Device &&
+        targetKind != PrinterTarget::Kind::File)
         throw Failure(
             QStringLiteral("--to %1: 직렬 포트(%2)에는 장치만 줄 수 있습니다. --port LPT1과 함께 쓰십시오.")
                 .arg(*options.target, options.port.value_or(in.portText)));

@@ -1,6 +1,7 @@
 #include "channels/CupsTransport.h"
 
 #include "channels/Link.h"
+#include "printers/PrinterTarget.h"
 
 #include <QDeadlineTimer>
 
@@ -17,7 +18,6 @@ namespace hanlabel {
 
 namespace {
 
-const QString kPrefix = QStringLiteral("cups:");
 constexpr qint64 kChunk = 16384;
 
 constexpr int kConnectTimeoutMs = 5000;
@@ -186,7 +186,7 @@ class CupsTransport final : public Transport {
   public:
     explicit CupsTransport(QString queue) : m_queue(std::move(queue)) {}
 
-    QString description() const override { return kPrefix + m_queue; }
+    QString description() const override { return PrinterTarget::queue(m_queue).text(); }
 
   protected:
     std::unique_ptr<Link> link() const override { return std::make_unique<CupsLink>(m_queue); }
@@ -198,10 +198,8 @@ class CupsTransport final : public Transport {
 
 } // namespace
 
-bool IsCupsTarget(const QString& target) { return target.startsWith(kPrefix); }
-
 std::unique_ptr<Transport> MakeCupsTransport(const QString& target) {
-    return std::make_unique<CupsTransport>(target.mid(kPrefix.size()));
+    return std::make_unique<CupsTransport>(PrinterTarget::parse(target).queueName());
 }
 
 } // namespace hanlabel

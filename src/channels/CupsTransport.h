@@ -4,9 +4,6 @@
 
 namespace hanlabel {
 
-// True for "cups:QUEUE" targets.
-bool IsCupsTarget(const QString& target);
-
 // A raw job (CUPS_FORMAT_RAW) on a CUPS queue of the server libcups is configured for
 // (CUPS_SERVER, client.conf). "cups:" alone names the default queue. The job counts as sent once
 // the server has accepted the whole document.

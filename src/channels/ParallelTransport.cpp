@@ -1,7 +1,7 @@
 #include "channels/ParallelTransport.h"
 
 #include "channels/DescriptorLink.h"
-#include "channels/PrinterMapping.h"
+#include "printers/PrinterMapping.h"
 
 #include <QDir>
 #include <QFile>

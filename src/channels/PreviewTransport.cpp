@@ -1,6 +1,7 @@
 #include "channels/PreviewTransport.h"
 
 #include "channels/Link.h"
+#include "printers/PrinterTarget.h"
 
 #include <QFileInfo>
 #include <QImageWriter>
@@ -12,8 +13,6 @@
 namespace hanlabel {
 
 namespace {
-
-const QString kPrefix = QStringLiteral("preview:");
 
 QMutex& PresenterLock() {
     static QMutex lock;
@@ -132,10 +131,8 @@ void SetPreviewPresenter(PreviewPresenter presenter) {
     Presenter() = std::move(presenter);
 }
 
-bool IsPreviewTarget(const QString& target) { return target.startsWith(kPrefix); }
-
 std::unique_ptr<Transport> MakePreviewTransport(const QString& target) {
-    return std::make_unique<PreviewTransport>(target.mid(kPrefix.size()));
+    return std::make_unique<PreviewTransport>(PrinterTarget::parse(target).filePath());
 }
 
 } // namespace hanlabel

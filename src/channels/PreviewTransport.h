@@ -12,9 +12,6 @@ namespace hanlabel {
 using PreviewPresenter = std::function<void(const PreviewResult&)>;
 void SetPreviewPresenter(PreviewPresenter presenter);
 
-// True for the targets of the virtual printer: "preview:" and "preview:PATH.png".
-bool IsPreviewTarget(const QString& target);
-
 // The virtual printer. "preview:" hands each job's picture to the presenter; "preview:PATH.png"
 // writes the picture to that file instead. Either way the job counts as printed.
 std::unique_ptr<Transport> MakePreviewTransport(const QString& target);

@@ -3,9 +3,10 @@
 #include "channels/CupsTransport.h"
 #include "channels/ParallelTransport.h"
 #include "channels/PreviewTransport.h"
-#include "channels/PrinterMapping.h"
 #include "channels/SerialTransport.h"
 #include "channels/TcpTransport.h"
+#include "printers/PrinterMapping.h"
+#include "printers/PrinterTarget.h"
 
 namespace hanlabel {
 
@@ -13,14 +14,18 @@ QString ParallelPortTarget() { return ResolvePortTarget(ChannelKind::Parallel).t
 
 QString SerialPortTarget() { return ResolvePortTarget(ChannelKind::Serial).target; }
 
-// Other kinds of "LPT1" target (network printer, print queue, preview) are recognised here.
 std::unique_ptr<Transport> MakeTargetTransport(const QString& target) {
-    if (IsTcpTarget(target))
+    switch (PrinterTarget::parse(target).kind()) {
+    case PrinterTarget::Kind::Network:
         return MakeTcpTransport(target);
-    if (IsCupsTarget(target))
+    case PrinterTarget::Kind::Queue:
         return MakeCupsTransport(target);
-    if (IsPreviewTarget(target))
+    case PrinterTarget::Kind::Preview:
         return MakePreviewTransport(target);
+    case PrinterTarget::Kind::Device:
+    case PrinterTarget::Kind::File:
+        break;
+    }
     return MakeParallelTransport(target);
 }
 

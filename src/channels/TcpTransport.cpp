@@ -1,6 +1,7 @@
 #include "channels/TcpTransport.h"
 
 #include "channels/Link.h"
+#include "printers/PrinterTarget.h"
 
 #include <QElapsedTimer>
 
@@ -20,8 +21,6 @@ namespace hanlabel {
 
 namespace {
 
-const QString kPrefix = QStringLiteral("tcp://");
-constexpr quint16 kRawPort = 9100;
 constexpr qint64 kChunk = 4096;
 
 QString Seconds(std::chrono::milliseconds ms) { return QString::number(ms.count() / 1000.0, 'g', 3); }
@@ -30,32 +29,12 @@ QString Seconds(std::chrono::milliseconds ms) { return QString::number(ms.count(
     throw Failure(QStringLiteral("프린터 %1%2").arg(target, what));
 }
 
-// Host and port of "tcp://HOST:PORT", "tcp://HOST" or "tcp://[v6 address]:PORT".
+// Host and port of a network target.
 std::pair<QByteArray, QByteArray> Address(const QString& target) {
-    const QString malformed = QStringLiteral(": 주소가 틀립니다 (tcp://호스트:포트)");
-    const QString rest = target.mid(kPrefix.size());
-    QString host = rest;
-    QString port;
-    if (rest.startsWith(u'[')) {
-        const qsizetype close = rest.indexOf(u']');
-        if (close < 0)
-            Fail(target, malformed);
-        host = rest.mid(1, close - 1);
-        if (rest.mid(close + 1).startsWith(u':'))
-            port = rest.mid(close + 2);
-        else if (close + 1 != rest.size())
-            Fail(target, malformed);
-    } else if (const qsizetype colon = rest.lastIndexOf(u':'); colon >= 0) {
-        host = rest.left(colon);
-        port = rest.mid(colon + 1);
-    }
-    if (port.isNull())
-        port = QString::number(kRawPort);
-    bool ok = false;
-    const uint number = port.toUInt(&ok);
-    if (host.isEmpty() || !ok || number == 0 || number > 65535)
-        Fail(target, malformed);
-    return {host.toUtf8(), QByteArray::number(number)};
+    const PrinterTarget printer = PrinterTarget::parse(target);
+    if (!printer.valid())
+        Fail(target, QStringLiteral(": 주소가 틀립니다 (tcp://호스트:포트)"));
+    return {printer.host().toUtf8(), QByteArray::number(printer.port())};
 }
 
 // One connection to the printer. Connecting, sending and the wait for acknowledgements never
@@ -220,8 +199,6 @@ class TcpTransport final : public Transport {
 };
 
 } // namespace
-
-bool IsTcpTarget(const QString& target) { return target.startsWith(kPrefix); }
 
 std::unique_ptr<Transport> MakeTcpTransport(const QString& target, std::chrono::milliseconds connectLimit) {
     return std::make_unique<TcpTransport>(target, connectLimit);

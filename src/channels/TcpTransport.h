@@ -9,10 +9,7 @@ namespace hanlabel {
 // How long a network printer may take to accept the connection.
 inline constexpr std::chrono::milliseconds kTcpConnectLimit{5000};
 
-// True for "tcp://HOST:PORT" targets.
-bool IsTcpTarget(const QString& target);
-
-// Raw TCP to a network printer (port 9100 when none is given): connects within the limit, writes
+// Raw TCP to a network printer (its raw port when none is given): connects within the limit, writes
 // the stream as it is, shuts down the sending side and completes once the printer has
 // acknowledged every byte (or closed after reading everything). Acknowledgements count as
 // progress; a printer that takes nothing is a stall, never a failure. A refused or silent

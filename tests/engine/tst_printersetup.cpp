@@ -1,9 +1,10 @@
-#include "channels/ConnectionCheck.h"
-#include "channels/CupsQueues.h"
-#include "channels/PrinterDevices.h"
-#include "channels/PrinterMapping.h"
 #include "channels/TargetFactory.h"
 #include "core/Failure.h"
+#include "printers/ConnectionCheck.h"
+#include "printers/CupsQueues.h"
+#include "printers/PrinterDevices.h"
+#include "printers/PrinterMapping.h"
+#include "printers/PrinterTarget.h"
 
 #include "CupsServer.h"
 #include "FakePrinter.h"
@@ -27,6 +28,8 @@ using hanlabel::test::kPaused;
 using hanlabel::test::PtyCapture;
 using hanlabel::test::ReadFileBytes;
 
+Q_DECLARE_METATYPE(hanlabel::PrinterMapping)
+
 namespace {
 
 void Touch(const QString& path) {
@@ -44,7 +47,9 @@ class TestPrinterSetup : public QObject {
     void init();
     void mappingSavedAndReloaded_data();
     void mappingSavedAndReloaded();
-    void mappingFileIsReadLeniently();
+    void mappingFileLines_data();
+    void mappingFileLines();
+    void glyphsChoiceKeepsTheRest();
     void unreadableMappingIsReported();
     void lookupOrder_data();
     void lookupOrder();
@@ -100,15 +105,95 @@ void TestPrinterSetup::mappingSavedAndReloaded() {
     QCOMPARE(ReadPrinterMapping(places().operatorFile), (PrinterMapping{lpt1, com1}));
 }
 
-void TestPrinterSetup::mappingFileIsReadLeniently() {
-    QCOMPARE(ReadPrinterMapping(m_dir.filePath("no-such.ini")), PrinterMapping());
-    QFile file(places().operatorFile);
+void TestPrinterSetup::mappingFileLines_data() {
+    QTest::addColumn<QByteArray>("content");
+    QTest::addColumn<PrinterMapping>("mapping");
+    QTest::addColumn<QStringList>("problems"); // each ", N번째 줄: ..." as the message names it
+    QTest::newRow("IT's file, CR LF, lower case, comments")
+        << QByteArray("# written by IT\r\n\r\nlpt1 = tcp://printer.local:6101\r\nCOM1=/dev/ttyACM0\r\n")
+        << PrinterMapping{"tcp://printer.local:6101", "/dev/ttyACM0", false} << QStringList();
+    QTest::newRow("glyphs line kept") << QByteArray("LPT1=cups:zebra\nGLYPHS=every-card\n")
+                                      << PrinterMapping{"cups:zebra", "", true} << QStringList();
+    QTest::newRow("preview picture") << QByteArray("LPT1=preview:/srv/a.png\n")
+                                     << PrinterMapping{"preview:/srv/a.png", "", false} << QStringList();
+    QTest::newRow("unknown key") << QByteArray("# IT\nSPEED=9600\nCOM1=/dev/ttyACM0\n")
+                                 << PrinterMapping{"", "/dev/ttyACM0", false}
+                                 << QStringList{
+                                        QStringLiteral(", 2번째 줄: 알 수 없는 줄입니다: SPEED=9600")};
+    QTest::newRow("garbage") << QByteArray("LPT1=/dev/usb/lp0\n\nzebra\n")
+                             << PrinterMapping{"/dev/usb/lp0", "", false}
+                             << QStringList{QStringLiteral(", 3번째 줄: 알 수 없는 줄입니다: zebra")};
+    QTest::newRow("CR inside a value")
+        << QByteArray("LPT1=/srv/a.zpl\rCOM1=/dev/sda\n") << PrinterMapping()
+        << QStringList{QStringLiteral(", 1번째 줄: 값 안에 줄바꿈이나 제어 문자가 있습니다")};
+    QTest::newRow("U+2028 inside a value")
+        << QByteArray("COM1=/dev/ttyS0\nLPT1=/srv/a.zpl\u2028/dev/sda\n")
+        << PrinterMapping{"", "/dev/ttyS0", false}
+        << QStringList{QStringLiteral(", 2번째 줄: 값 안에 줄바꿈이나 제어 문자가 있습니다")};
+    QTest::newRow("relative paths")
+        << QByteArray("LPT1=labels.zpl\nCOM1=ttyUSB0\n") << PrinterMapping()
+        << QStringList{QStringLiteral(", 1번째 줄: 전체 경로가 아닙니다 (/로 시작해야 합니다): labels.zpl"),
+                       QStringLiteral(", 2번째 줄: 전체 경로가 아닙니다 (/로 시작해야 합니다): ttyUSB0")};
+    QTest::newRow("relative preview picture")
+        << QByteArray("LPT1=preview:a.png\n") << PrinterMapping()
+        << QStringList{QStringLiteral(", 1번째 줄: 전체 경로가 아닙니다 (/로 시작해야 합니다): a.png")};
+    QTest::newRow("network address that cannot be read")
+        << QByteArray("LPT1=tcp://desk:port\n") << PrinterMapping()
+        << QStringList{QStringLiteral(
+               ", 1번째 줄: 네트워크 프린터의 주소와 포트를 읽을 수 없습니다: tcp://desk:port")};
+    QTest::newRow("queue on the serial port")
+        << QByteArray("COM1=cups:zebra\n") << PrinterMapping()
+        << QStringList{QStringLiteral(", 1번째 줄: 직렬 포트에는 장치만 정할 수 있습니다: cups:zebra")};
+    QTest::newRow("other glyphs value")
+        << QByteArray("GLYPHS=once\n") << PrinterMapping()
+        << QStringList{QStringLiteral(", 1번째 줄: GLYPHS에는 every-card만 쓸 수 있습니다")};
+    QTest::newRow("not UTF-8") << QByteArray("LPT1=/srv/\xb6\xf3\xba\xa7.zpl\n") << PrinterMapping()
+                               << QStringList{
+                                      QStringLiteral(", 1번째 줄: UTF-8로 읽을 수 없는 글자가 있습니다")};
+}
+
+void TestPrinterSetup::mappingFileLines() {
+    QFETCH(QByteArray, content);
+    QFETCH(PrinterMapping, mapping);
+    QFETCH(QStringList, problems);
+    const QString path = places().operatorFile;
+    QFile file(path);
     QVERIFY(file.open(QIODevice::WriteOnly));
-    file.write(
-        "# written by IT\r\n\r\nlpt1 = tcp://printer.local:6101\r\nSPEED=9600\r\nCOM1=/dev/ttyACM0\r\n");
+    file.write(content);
     file.close();
+    const MappingFileContent read = ReadPrinterMappingFile(path);
+    QCOMPARE(read.mapping, mapping);
+    QStringList named;
+    for (const QString& problem : problems)
+        named << path + problem;
+    QCOMPARE(read.problems, named);
+    // A print stops there, naming the file and the line, rather than printing somewhere else.
+    QString message;
+    try {
+        ResolvePortTarget(ChannelKind::Parallel, places());
+    } catch (const Failure& failure) {
+        message = failure.message();
+    }
+    QCOMPARE(message.isEmpty(), problems.isEmpty());
+    for (const QString& problem : named)
+        QVERIFY2(message.contains(problem), qPrintable(message));
+    QCOMPARE(ReadPrinterMappingFile(m_dir.filePath("no-such.ini")).mapping, PrinterMapping());
+}
+
+void TestPrinterSetup::glyphsChoiceKeepsTheRest() {
+    WritePrinterMapping(places().operatorFile, {"cups:zebra", "/dev/ttyUSB0", false});
+    QVERIFY(!GlyphsEveryCard(places()));
+    SetGlyphsEveryCard(true, places());
+    QVERIFY(GlyphsEveryCard(places()));
+    QCOMPARE(ReadFileBytes(places().operatorFile).split('\n').mid(1),
+             (QList<QByteArray>{"LPT1=cups:zebra", "COM1=/dev/ttyUSB0", "GLYPHS=every-card", ""}));
+    SetGlyphsEveryCard(false, places());
     QCOMPARE(ReadPrinterMapping(places().operatorFile),
-             (PrinterMapping{"tcp://printer.local:6101", "/dev/ttyACM0"}));
+             (PrinterMapping{"cups:zebra", "/dev/ttyUSB0", false}));
+    // The machine's file does not decide it: the operator turns it on and off.
+    QDir().mkpath(m_dir.filePath("etc"));
+    WritePrinterMapping(places().systemFile, {"", "", true});
+    QVERIFY(!GlyphsEveryCard(places()));
 }
 
 void TestPrinterSetup::unreadableMappingIsReported() {
@@ -256,37 +341,63 @@ void TestPrinterSetup::destinationText() {
 void TestPrinterSetup::targetKinds_data() {
     QTest::addColumn<QString>("target");
     QTest::addColumn<int>("kind");
-    QTest::addColumn<QString>("host");
+    QTest::addColumn<bool>("valid");
+    QTest::addColumn<QString>("part"); // path, host or queue
     QTest::addColumn<int>("port");
-    QTest::newRow("USB printer") << "/dev/usb/lp0" << int(TargetKind::Device) << "" << 0;
-    QTest::newRow("queue") << "cups:zebra" << int(TargetKind::Queue) << "" << 0;
-    QTest::newRow("network") << "tcp://192.0.2.7:6101" << int(TargetKind::Network) << "192.0.2.7" << 6101;
+    QTest::addColumn<QString>("text"); // as written back
+    const int device = int(PrinterTarget::Kind::Device);
+    const int file = int(PrinterTarget::Kind::File);
+    const int network = int(PrinterTarget::Kind::Network);
+    const int queue = int(PrinterTarget::Kind::Queue);
+    const int preview = int(PrinterTarget::Kind::Preview);
+    QTest::newRow("USB printer") << "/dev/usb/lp0" << device << true << "/dev/usb/lp0" << 0 << "/dev/usb/lp0";
+    QTest::newRow("queue") << "cups:zebra" << queue << true << "zebra" << 0 << "cups:zebra";
+    QTest::newRow("default queue") << "cups:" << queue << true << "" << 0 << "cups:";
+    QTest::newRow("network") << "tcp://192.0.2.7:6101" << network << true << "192.0.2.7" << 6101
+                             << "tcp://192.0.2.7:6101";
     QTest::newRow("network, raw port")
-        << "tcp://zebra.local" << int(TargetKind::Network) << "zebra.local" << 9100;
-    QTest::newRow("network, v6") << "tcp://[::1]:9100" << int(TargetKind::Network) << "::1" << 9100;
-    QTest::newRow("network, no host") << "tcp://:9100" << int(TargetKind::Network) << "" << -1;
-    QTest::newRow("network, port too big") << "tcp://a:70000" << int(TargetKind::Network) << "" << -1;
-    QTest::newRow("preview window") << "preview:" << int(TargetKind::Preview) << "" << 0;
-    QTest::newRow("preview picture") << "preview:/tmp/a.png" << int(TargetKind::File) << "" << 0;
-    QTest::newRow("file") << "/home/desk/labels.zpl" << int(TargetKind::File) << "" << 0;
+        << "tcp://zebra.local" << network << true << "zebra.local" << 9100 << "tcp://zebra.local:9100";
+    QTest::newRow("network, v6") << "tcp://[::1]:9100" << network << true << "::1" << 9100
+                                 << "tcp://[::1]:9100";
+    QTest::newRow("network, v6 raw port")
+        << "tcp://[fe80::1]" << network << true << "fe80::1" << 9100 << "tcp://[fe80::1]:9100";
+    QTest::newRow("network, no host") << "tcp://:9100" << network << false << "" << 0 << "tcp://:9100";
+    QTest::newRow("network, port too big")
+        << "tcp://a:70000" << network << false << "" << 0 << "tcp://a:70000";
+    QTest::newRow("network, port 0") << "tcp://a:0" << network << false << "" << 0 << "tcp://a:0";
+    QTest::newRow("network, port not a number")
+        << "tcp://a:lp" << network << false << "" << 0 << "tcp://a:lp";
+    QTest::newRow("network, empty port") << "tcp://a:" << network << false << "" << 0 << "tcp://a:";
+    QTest::newRow("network, v6 unbracketed") << "tcp://::1" << network << false << "" << 0 << "tcp://::1";
+    QTest::newRow("network, unclosed v6")
+        << "tcp://[::1:9100" << network << false << "" << 0 << "tcp://[::1:9100";
+    QTest::newRow("network, a path") << "tcp://host/x" << network << false << "" << 0 << "tcp://host/x";
+    QTest::newRow("preview window") << "preview:" << preview << true << "" << 0 << "preview:";
+    QTest::newRow("preview picture") << "preview:/tmp/a.png" << preview << true << "/tmp/a.png" << 0
+                                     << "preview:/tmp/a.png";
+    QTest::newRow("file") << "/home/desk/labels.zpl" << file << true << "/home/desk/labels.zpl" << 0
+                          << "/home/desk/labels.zpl";
 }
 
 void TestPrinterSetup::targetKinds() {
     QFETCH(QString, target);
     QFETCH(int, kind);
-    QFETCH(QString, host);
+    QFETCH(bool, valid);
+    QFETCH(QString, part);
     QFETCH(int, port);
-    QCOMPARE(int(ClassifyTarget(target)), kind);
-    QString foundHost;
-    int foundPort = 0;
-    const bool split = SplitNetworkTarget(target, &foundHost, &foundPort);
-    QCOMPARE(split, port > 0);
-    if (split) {
-        QCOMPARE(foundHost, host);
-        QCOMPARE(foundPort, port);
-        QCOMPARE(NetworkTarget(foundHost, foundPort),
-                 port == 9100 && !target.endsWith("9100") ? target + ":9100" : target);
+    QFETCH(QString, text);
+    const PrinterTarget parsed = PrinterTarget::parse(target);
+    QCOMPARE(int(parsed.kind()), kind);
+    QCOMPARE(parsed.valid(), valid);
+    if (valid) {
+        const QString found = parsed.kind() == PrinterTarget::Kind::Network ? parsed.host()
+                              : parsed.kind() == PrinterTarget::Kind::Queue ? parsed.queueName()
+                                                                            : parsed.filePath();
+        QCOMPARE(found, part);
+        QCOMPARE(parsed.port(), port);
+        QCOMPARE(PrinterTarget::parse(text), parsed);
     }
+    QCOMPARE(parsed.text(), text);
 }
 
 void TestPrinterSetup::deviceDetection() {

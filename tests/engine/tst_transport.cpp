@@ -4,12 +4,14 @@
 #include "compose/PieceStream.h"
 #include "core/Failure.h"
 #include "core/Signals.h"
+#include "printers/PrinterMapping.h"
 
 #include "ChannelTesting.h"
 #include "TestSupport.h"
 
 #include <QElapsedTimer>
 #include <QFile>
+#include <QScopeGuard>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -248,26 +250,35 @@ void TestTransport::parallelMissingFolderFails() {
 void TestTransport::parallelTarget_data() {
     QTest::addColumn<bool>("set");
     QTest::addColumn<QString>("value");
+    QTest::addColumn<QByteArray>("system"); // the system-wide file's content; empty: no such file
     QTest::addColumn<QString>("target");
-    QTest::newRow("unset") << false << ""
-                           << "/dev/lp0";
-    QTest::newRow("empty") << true << ""
-                           << "/dev/lp0";
-    QTest::newRow("usb printer") << true << "/dev/usb/lp0"
-                                 << "/dev/usb/lp0";
-    QTest::newRow("plain file") << true << "/tmp/label out.zpl"
-                                << "/tmp/label out.zpl";
+    QTest::newRow("unset") << false << "" << QByteArray() << "/dev/lp0";
+    QTest::newRow("empty") << true << "" << QByteArray() << "/dev/lp0";
+    QTest::newRow("usb printer") << true << "/dev/usb/lp0" << QByteArray() << "/dev/usb/lp0";
+    QTest::newRow("plain file") << true << "/tmp/label out.zpl" << QByteArray() << "/tmp/label out.zpl";
+    QTest::newRow("system-wide file") << false << "" << QByteArray("LPT1=/srv/desk.zpl\n") << "/srv/desk.zpl";
+    QTest::newRow("variable over the system-wide file")
+        << true << "/dev/usb/lp0" << QByteArray("LPT1=/srv/desk.zpl\n") << "/dev/usb/lp0";
 }
 
 void TestTransport::parallelTarget() {
     QFETCH(bool, set);
     QFETCH(QString, value);
+    QFETCH(QByteArray, system);
     QFETCH(QString, target);
     EnvGuard guard("HANLABEL_LPT1");
     if (set)
         qputenv("HANLABEL_LPT1", value.toLocal8Bit());
     else
         qunsetenv("HANLABEL_LPT1");
+    QTemporaryDir dir;
+    if (!system.isEmpty()) {
+        QFile file(dir.filePath("printer.ini"));
+        QVERIFY(file.open(QIODevice::WriteOnly));
+        file.write(system);
+        SetSystemPrinterMappingFile(file.fileName());
+    }
+    const auto restore = qScopeGuard([] { SetSystemPrinterMappingFile(QString()); });
     QCOMPARE(ParallelPortTarget(), target);
 }
 

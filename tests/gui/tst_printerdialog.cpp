@@ -1,5 +1,6 @@
 #include "app/KoreanTranslation.h"
-#include "channels/PrinterMapping.h"
+#include "printers/PrinterMapping.h"
+#include "printers/PrinterTarget.h"
 #include "ui/dialogs/PrinterDialog.h"
 #include "ui/kit/FormKit.h"
 
@@ -61,6 +62,8 @@ class TestPrinterDialog : public QObject {
     void choiceIsSaved_data();
     void choiceIsSaved();
     void incompleteChoiceIsRefused();
+    void unreadableLinesAreShownAndDroppedOnSave();
+    void glyphsLineIsKept();
     void variableIsShownReadOnly();
     void checkAsksTheNetworkPrinter_data();
     void checkAsksTheNetworkPrinter();
@@ -143,6 +146,11 @@ void TestPrinterDialog::savedChoiceIsShown_data() {
                              << "lptPreviewChoice"
                              << ""
                              << "";
+    // A picture file is the preview's too, and saving again keeps it.
+    QTest::newRow("preview picture") << "preview:/srv/a.png"
+                                     << "lptPreviewChoice"
+                                     << ""
+                                     << "";
     QTest::newRow("queue not listed") << "cups:zebra"
                                       << "lptQueueChoice"
                                       << "lptQueue"
@@ -258,6 +266,51 @@ void TestPrinterDialog::incompleteChoiceIsRefused() {
     QCOMPARE(ReadPrinterMapping(m_setup.places.operatorFile).lpt1, QStringLiteral("preview:"));
 }
 
+void TestPrinterDialog::unreadableLinesAreShownAndDroppedOnSave() {
+    QFile file(m_setup.places.operatorFile);
+    QVERIFY(file.open(QIODevice::WriteOnly));
+    file.write("LPT1=cups:zebra\nSPEED=9600\nCOM1=ttyUSB0\n");
+    file.close();
+    const auto dialog = open();
+    const QLabel* problems = Child<QLabel>(dialog.get(), "mappingProblems");
+    QVERIFY(problems->isVisible());
+    const QString path = m_setup.places.operatorFile;
+    QVERIFY2(
+        problems->text().contains(path + QStringLiteral(", 2번째 줄: 알 수 없는 줄입니다: SPEED=9600")) &&
+            problems->text().contains(path + QStringLiteral(", 3번째 줄: 전체 경로가 아닙니다")),
+        qPrintable(problems->text()));
+    // The lines that could be read are the choices shown.
+    QVERIFY(Child<QRadioButton>(dialog.get(), "lptQueueChoice")->isChecked());
+    Child<QComboBox>(dialog.get(), "comDevice")->setCurrentIndex(1);
+    // A relative path typed in the dialog is refused as the file would be.
+    Child<QRadioButton>(dialog.get(), "lptFileChoice")->setChecked(true);
+    Child<QLineEdit>(dialog.get(), "lptFile")->setText("labels.zpl");
+    {
+        ModalBoxes boxes;
+        Child<QDialogButtonBox>(dialog.get(), "buttons")->button(QDialogButtonBox::Ok)->click();
+        QCOMPARE(boxes.seen.size(), 1);
+        QVERIFY2(boxes.seen[0].text.contains(QStringLiteral("LPT1: 전체 경로가 아닙니다")),
+                 qPrintable(boxes.seen[0].text));
+    }
+    Child<QRadioButton>(dialog.get(), "lptQueueChoice")->setChecked(true);
+    Child<QDialogButtonBox>(dialog.get(), "buttons")->button(QDialogButtonBox::Ok)->click();
+    QCOMPARE(dialog->result(), int(QDialog::Accepted));
+    QCOMPARE(ReadPrinterMapping(path),
+             (PrinterMapping{"cups:zebra", m_setup.deviceFolder + "/ttyUSB0", false}));
+}
+
+void TestPrinterDialog::glyphsLineIsKept() {
+    WritePrinterMapping(m_setup.places.operatorFile, {"preview:", "/dev/ttyS0", true});
+    const auto dialog = open();
+    QVERIFY(!Child<QLabel>(dialog.get(), "mappingProblems")->isVisible());
+    Child<QRadioButton>(dialog.get(), "lptFileChoice")->setChecked(true);
+    Child<QLineEdit>(dialog.get(), "lptFile")->setText("/srv/a.zpl");
+    Child<QDialogButtonBox>(dialog.get(), "buttons")->button(QDialogButtonBox::Ok)->click();
+    QCOMPARE(dialog->result(), int(QDialog::Accepted));
+    QCOMPARE(ReadPrinterMapping(m_setup.places.operatorFile),
+             (PrinterMapping{"/srv/a.zpl", "/dev/ttyS0", true}));
+}
+
 void TestPrinterDialog::variableIsShownReadOnly() {
     WritePrinterMapping(m_setup.places.operatorFile, {"cups:zebra", {}});
     qputenv("HANLABEL_LPT1", "tcp://10.1.1.1:9100");
@@ -293,9 +346,10 @@ void TestPrinterDialog::checkAsksTheNetworkPrinter() {
     QFETCH(int, verdict);
     QFETCH(QString, says);
     FakePrinter printer(answer);
-    QString host;
-    int port = 0;
-    QVERIFY(SplitNetworkTarget(printer.target(), &host, &port));
+    const PrinterTarget target = PrinterTarget::parse(printer.target());
+    QVERIFY(target.valid());
+    const QString host = target.host();
+    const int port = target.port();
     const auto dialog = open();
     Child<QRadioButton>(dialog.get(), "lptNetworkChoice")->setChecked(true);
     Child<QLineEdit>(dialog.get(), "lptHost")->setText(host);

@@ -1,6 +1,7 @@
 #include "ui/dialogs/PrinterDialog.h"
 
 #include "core/Failure.h"
+#include "printers/PrinterTarget.h"
 #include "ui/kit/FormKit.h"
 #include "ui/kit/OneLineText.h"
 
@@ -25,8 +26,6 @@
 namespace hanlabel {
 
 namespace {
-
-constexpr int kRawPort = 9100;
 
 // Runs work on a thread of its own and hands its result to done on the receiver's thread; once
 // the receiver is gone the result is dropped. A check may take seconds; the dialog stays live.
@@ -122,6 +121,11 @@ PrinterDialog::PrinterDialog(PrinterDialogSetup setup, QWidget* parent)
     auto* file = Named(new QLabel(where, this), "mappingFile");
     file->setWordWrap(true);
     file->setTextInteractionFlags(Qt::TextSelectableByMouse);
+    m_problems = Named(new QLabel(this), "mappingProblems");
+    m_problems->setWordWrap(true);
+    m_problems->setTextInteractionFlags(Qt::TextSelectableByMouse);
+    m_problems->setStyleSheet(QStringLiteral("color: #b00020;"));
+    m_problems->hide();
 
     auto* refreshButton = Named(new QPushButton(QStringLiteral("목록 새로 고침"), this), "refresh");
     connect(refreshButton, &QPushButton::clicked, this, &PrinterDialog::refresh);
@@ -139,6 +143,7 @@ PrinterDialog::PrinterDialog(PrinterDialogSetup setup, QWidget* parent)
     layout->addWidget(lptGroup);
     layout->addWidget(comGroup);
     layout->addWidget(file);
+    layout->addWidget(m_problems);
     layout->addLayout(bottom);
 
     for (PortControls* port : {m_lpt.get(), m_com.get()})
@@ -172,7 +177,7 @@ void PrinterDialog::buildParallel(QGroupBox* group) {
     MakeOneLine(m_host, PastedBreaks::KeepFirstLine);
     m_port = Named(new QSpinBox(choices), "lptPort");
     m_port->setRange(1, 65535);
-    m_port->setValue(kRawPort);
+    m_port->setValue(kRawPrinterPort);
     auto* network = new QHBoxLayout;
     network->addWidget(m_host, 1);
     network->addWidget(Named(new QLabel(QStringLiteral("포트"), choices), "lptPortLabel"));
@@ -191,7 +196,7 @@ void PrinterDialog::buildParallel(QGroupBox* group) {
     auto* file = new QHBoxLayout;
     file->addWidget(m_file, 1);
     file->addWidget(m_browse);
-    auto* previewNote =
+    m_previewNote =
         Named(new QLabel(QStringLiteral("라벨을 인쇄하지 않고 화면에 그려 보여 줍니다."), choices),
               "lptPreviewNote");
 
@@ -204,7 +209,7 @@ void PrinterDialog::buildParallel(QGroupBox* group) {
     grid->addWidget(m_fileChoice, 3, 0);
     grid->addLayout(file, 3, 1);
     grid->addWidget(m_previewChoice, 4, 0);
-    grid->addWidget(previewNote, 4, 1);
+    grid->addWidget(m_previewNote, 4, 1);
     grid->setColumnStretch(1, 1);
     for (QRadioButton* choice :
          {m_deviceChoice, m_queueChoice, m_networkChoice, m_fileChoice, m_previewChoice})
@@ -272,42 +277,55 @@ void PrinterDialog::showOverride(PortControls& port, const PortTarget& target) {
 }
 
 void PrinterDialog::loadChoices() {
+    QStringList problems;
     for (PortControls* port : {m_lpt.get(), m_com.get()}) {
         PortTarget& resolved = m_resolved[port->kind == ChannelKind::Parallel ? 0 : 1];
+        problems.clear();
         try {
-            resolved = ResolvePortTarget(port->kind, m_setup.places);
+            resolved = ResolvePortTarget(port->kind, m_setup.places, &problems);
         } catch (const Failure& failure) {
             resolved = {DefaultPortTarget(port->kind), TargetSource::Default, {}};
             ShowResult(port->result, CheckResult::Failed, {failure.message()});
         }
         showOverride(*port, resolved);
     }
+    // A print stops at these lines; saving here writes the operator's file without them.
+    if (!problems.isEmpty()) {
+        m_problems->setText(
+            QStringLiteral("프린터 연결 설정 파일에 읽을 수 없는 줄이 있어 인쇄할 수 없습니다.\n%1\n"
+                           "확인을 누르면 여기서 고른 연결로 %2을(를) 다시 씁니다.")
+                .arg(problems.join(u'\n'), m_setup.places.operatorFile));
+        m_problems->show();
+    }
     m_comDevice->setEditText(m_com->overridden ? QString() : m_resolved[1].target);
     const QString target =
         m_lpt->overridden ? DefaultPortTarget(ChannelKind::Parallel) : m_resolved[0].target;
-    switch (ClassifyTarget(target)) {
-    case TargetKind::Device:
+    const PrinterTarget printer = PrinterTarget::parse(target);
+    switch (printer.kind()) {
+    case PrinterTarget::Kind::Device:
         m_deviceChoice->setChecked(true);
         m_lptDevice->setEditText(target);
         break;
-    case TargetKind::Queue:
+    case PrinterTarget::Kind::Queue:
         m_queueChoice->setChecked(true);
-        m_wantedQueue = target.mid(qsizetype(qstrlen("cups:")));
+        m_wantedQueue = printer.queueName();
         break;
-    case TargetKind::Network: {
+    case PrinterTarget::Kind::Network:
         m_networkChoice->setChecked(true);
-        QString host;
-        int port = kRawPort;
-        if (SplitNetworkTarget(target, &host, &port)) {
-            m_host->setText(host);
-            m_port->setValue(port);
+        if (printer.valid()) {
+            m_host->setText(printer.host());
+            m_port->setValue(printer.port());
         }
         break;
-    }
-    case TargetKind::Preview:
+    case PrinterTarget::Kind::Preview:
         m_previewChoice->setChecked(true);
+        // A picture file stays the preview's: saving the dialog again keeps it.
+        m_previewPicture = printer.filePath();
+        if (!m_previewPicture.isEmpty())
+            m_previewNote->setText(
+                QStringLiteral("라벨을 인쇄하지 않고 그림 파일 %1에 그립니다.").arg(m_previewPicture));
         break;
-    case TargetKind::File:
+    case PrinterTarget::Kind::File:
         m_fileChoice->setChecked(true);
         m_file->setText(target);
         break;
@@ -367,17 +385,17 @@ QString PrinterDialog::chosenTarget(ChannelKind kind, QString* missing) const {
         lack = QStringLiteral("LPT1의 프린터 장치를 고르세요.");
     } else if (m_queueChoice->isChecked()) {
         const QString queue = m_queue->currentData().toString();
-        target = queue.isEmpty() ? QString() : QStringLiteral("cups:") + queue;
+        target = queue.isEmpty() ? QString() : PrinterTarget::queue(queue).text();
         lack = QStringLiteral("LPT1의 CUPS 프린터 큐를 고르세요.");
     } else if (m_networkChoice->isChecked()) {
         const QString host = m_host->text().trimmed();
-        target = host.isEmpty() ? QString() : NetworkTarget(host, m_port->value());
+        target = host.isEmpty() ? QString() : PrinterTarget::network(host, m_port->value()).text();
         lack = QStringLiteral("LPT1 네트워크 프린터의 주소를 넣으세요.");
     } else if (m_fileChoice->isChecked()) {
         target = m_file->text().trimmed();
         lack = QStringLiteral("LPT1로 쓸 파일을 고르세요.");
     } else if (m_previewChoice->isChecked()) {
-        target = QStringLiteral("preview:");
+        target = PrinterTarget::preview(m_previewPicture).text();
     }
     if (target.isEmpty() && missing)
         *missing = lack;
@@ -411,7 +429,8 @@ void PrinterDialog::startCheck(ChannelKind kind) {
 void PrinterDialog::accept() {
     PrinterMapping mapping;
     try {
-        mapping = ReadPrinterMapping(m_setup.places.operatorFile);
+        // Lines the dialog showed as unreadable are dropped; the list's GLYPHS choice is kept.
+        mapping = ReadPrinterMappingFile(m_setup.places.operatorFile).mapping;
         for (PortControls* port : {m_lpt.get(), m_com.get()}) {
             if (port->overridden)
                 continue;
@@ -419,6 +438,8 @@ void PrinterDialog::accept() {
             const QString target = chosenTarget(port->kind, &missing);
             if (target.isEmpty())
                 throw Failure(missing);
+            if (const QString problem = PortValueProblem(port->kind, target); !problem.isEmpty())
+                throw Failure(QStringLiteral("%1: %2").arg(PortName(port->kind), problem));
             // A choice left as IT's file or the default has it stays theirs: it is not copied.
             const PortTarget& resolved = m_resolved[port->kind == ChannelKind::Parallel ? 0 : 1];
             const bool unchanged = target == resolved.target && resolved.source != TargetSource::OperatorFile;

@@ -1,8 +1,8 @@
 #pragma once
 
-#include "channels/ConnectionCheck.h"
-#include "channels/PrinterDevices.h"
-#include "channels/PrinterMapping.h"
+#include "printers/ConnectionCheck.h"
+#include "printers/PrinterDevices.h"
+#include "printers/PrinterMapping.h"
 
 #include <QDialog>
 
@@ -70,6 +70,7 @@ class PrinterDialog : public QDialog {
     PrinterDialogSetup m_setup;
     PortTarget m_resolved[2];
     QString m_wantedQueue;
+    QString m_previewPicture; // the picture file of a preview target that has one
 
     QRadioButton* m_deviceChoice = nullptr;
     QRadioButton* m_queueChoice = nullptr;
@@ -82,6 +83,8 @@ class PrinterDialog : public QDialog {
     QSpinBox* m_port = nullptr;
     QLineEdit* m_file = nullptr;
     QPushButton* m_browse = nullptr;
+    QLabel* m_previewNote = nullptr;
+    QLabel* m_problems = nullptr;
     QComboBox* m_comDevice = nullptr;
     std::unique_ptr<PortControls> m_lpt;
     std::unique_ptr<PortControls> m_com;

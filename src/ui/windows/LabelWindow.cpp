@@ -1,9 +1,9 @@
 #include "ui/windows/LabelWindow.h"
 
-#include "channels/PrinterMapping.h"
 #include "core/AppFolder.h"
 #include "core/Failure.h"
 #include "core/Numeric.h"
+#include "printers/PrinterMapping.h"
 #include "settings/SettingsFile.h"
 #include "ui/kit/ControlFactory.h"
 #include "ui/kit/DataControl.h"

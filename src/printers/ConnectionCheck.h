@@ -1,7 +1,7 @@
 #pragma once
 
-#include "channels/CupsQueues.h"
 #include "core/Channel.h"
+#include "printers/CupsQueues.h"
 
 #include <QByteArray>
 #include <QString>

@@ -1,11 +1,12 @@
-#include "channels/ConnectionCheck.h"
+#include "printers/ConnectionCheck.h"
 
-#include "channels/PrinterMapping.h"
-#include "channels/SerialTransport.h"
 #include "core/Failure.h"
+#include "printers/PrinterTarget.h"
+#include "printers/SerialLine.h"
 
 #include <QDeadlineTimer>
 #include <QFileInfo>
+#include <QSerialPort>
 #include <QTcpSocket>
 
 #include <cerrno>
@@ -88,14 +89,13 @@ CheckResult CheckFile(const QString& path) {
 
 // A network printer: the connection, then its answer to "~HS" within the status time.
 CheckResult CheckNetwork(const QString& target, const CheckOptions& options) {
-    QString host;
-    int port = 0;
-    if (!SplitNetworkTarget(target, &host, &port))
+    const PrinterTarget printer = PrinterTarget::parse(target);
+    if (!printer.valid())
         return Result(
             CheckResult::Failed,
             {QStringLiteral("네트워크 프린터 주소가 틀립니다: %1 (tcp://호스트:포트)").arg(target)});
     QTcpSocket socket;
-    socket.connectToHost(host, quint16(port));
+    socket.connectToHost(printer.host(), quint16(printer.port()));
     if (!socket.waitForConnected(int(options.connect.count())))
         return Result(
             CheckResult::Failed,
@@ -137,11 +137,10 @@ CheckResult CheckNetwork(const QString& target, const CheckOptions& options) {
 }
 
 // A CUPS queue ("cups:" alone is the server's default queue): it exists; its state and reasons.
-CheckResult CheckQueue(const QString& target, const CheckOptions& options) {
+CheckResult CheckQueue(const QString& wanted, const CheckOptions& options) {
     const CupsQueueList list = ListCupsQueues(options.cups, int(options.connect.count()));
     if (!list.failure.isEmpty())
         return Result(CheckResult::Failed, {list.failure});
-    const QString wanted = target.mid(qsizetype(qstrlen("cups:")));
     const QString server = CupsServerName(options.cups);
     for (const CupsQueue& queue : list.queues) {
         if (wanted.isEmpty() ? !queue.isDefault : queue.name != wanted)
@@ -163,7 +162,8 @@ CheckResult CheckSerial(const QString& device, SerialFraming framing) {
         return Result(CheckResult::Failed, {QStringLiteral("직렬 장치가 없습니다: %1").arg(device),
                                             QStringLiteral("USB 직렬 변환기라면 꽂혀 있는지 확인하세요.")});
     try {
-        MakeSerialTransport(device, framing)->send(QByteArray(), {});
+        QSerialPort port;
+        OpenSerialLine(port, device, framing, QIODevice::WriteOnly);
     } catch (const Failure& failure) {
         QStringList lines{failure.message()};
         if (!QFileInfo(device).isWritable())
@@ -225,20 +225,21 @@ CheckResult CheckPortTarget(ChannelKind kind, const QString& target, SerialFrami
                             const CheckOptions& options) {
     if (kind == ChannelKind::Serial)
         return CheckSerial(target, framing);
-    switch (ClassifyTarget(target)) {
-    case TargetKind::Device:
+    const PrinterTarget printer = PrinterTarget::parse(target);
+    switch (printer.kind()) {
+    case PrinterTarget::Kind::Device:
         return CheckDevice(target);
-    case TargetKind::Queue:
-        return CheckQueue(target, options);
-    case TargetKind::Network:
+    case PrinterTarget::Kind::Queue:
+        return CheckQueue(printer.queueName(), options);
+    case PrinterTarget::Kind::Network:
         return CheckNetwork(target, options);
-    case TargetKind::Preview:
+    case PrinterTarget::Kind::Preview:
+        if (!printer.filePath().isEmpty())
+            return CheckFile(printer.filePath());
         return Result(CheckResult::Ready, {QStringLiteral("라벨을 화면의 미리보기 창에 보여 줍니다.")});
-    case TargetKind::File:
+    case PrinterTarget::Kind::File:
         break;
     }
-    if (target.startsWith(QLatin1String("preview:")))
-        return CheckFile(target.mid(qsizetype(qstrlen("preview:"))));
     return CheckFile(target);
 }
 

@@ -1,4 +1,4 @@
-#include "channels/PrinterDevices.h"
+#include "printers/PrinterDevices.h"
 
 #include <QDir>
 #include <QSerialPortInfo>

@@ -1,4 +1,4 @@
-#include "channels/CupsQueues.h"
+#include "printers/CupsQueues.h"
 
 #include <cups/cups.h>
 
