@@ -699,9 +699,12 @@ bool LooksLikeMarkup(const QByteArray& bytes) {
 } // namespace
 
 bool IsSpreadsheetFile(const QByteArray& bytes, const QString& fileName) {
-    return bytes.startsWith(kZipMagic) || bytes.startsWith(kEmptyZipMagic) || bytes.startsWith(kOleMagic) ||
-           HasSuffix(fileName, ".xlsx") || HasSuffix(fileName, ".xlsm") || HasSuffix(fileName, ".xls") ||
-           HasSuffix(fileName, ".ods");
+    if (bytes.startsWith(kZipMagic) || bytes.startsWith(kEmptyZipMagic) || bytes.startsWith(kOleMagic))
+        return true;
+    if (HasSuffix(fileName, ".xlsx") || HasSuffix(fileName, ".xlsm") || HasSuffix(fileName, ".ods"))
+        return true;
+    // Many library systems save text as ".xls": a tab-separated list reads as CSV, a web page does not.
+    return HasSuffix(fileName, ".xls") && LooksLikeText(bytes) && LooksLikeMarkup(bytes);
 }
 
 CsvTable ReadSpreadsheet(const QByteArray& bytes, const QString& fileName) {

@@ -8,8 +8,9 @@
 namespace hanlabel {
 
 // Whether a list file is to be read as a spreadsheet: its bytes are a zip or an OLE compound file
-// (a password-protected .xlsx, an old .xls), whatever its name, or its name ends in .xlsx, .xlsm,
-// .xls or .ods, whatever its bytes (a CSV merely renamed is then refused by name, not misread).
+// (a password-protected .xlsx, an old .xls), whatever its name, or its name ends in .xlsx, .xlsm
+// or .ods, whatever its bytes (a CSV merely renamed is then refused, not misread), or it is a web
+// page named .xls (refused too). Text named .xls, as library systems export it, is a CSV list.
 bool IsSpreadsheetFile(const QByteArray& bytes, const QString& fileName);
 
 // The first sheet of an .xlsx or .ods file as the records a CSV file gives: one record a sheet row

@@ -342,6 +342,8 @@ void TestSpreadsheet::contentChoosesTheReader_data() {
     QTest::newRow("text named xlsx") << QByteArray("소속,성명") << "명단.xlsx" << true;
     QTest::newRow("text named ODS") << QByteArray("소속,성명") << "명단.ODS" << true;
     QTest::newRow("text named csv") << QByteArray("소속,성명") << "명단.csv" << false;
+    QTest::newRow("tab-separated text named xls") << QByteArray("소속\t성명\n") << "명단.xls" << false;
+    QTest::newRow("web page named xls") << QByteArray("\xEF\xBB\xBF <html><table>") << "명단.xls" << true;
     QTest::newRow("PK text named csv") << QByteArray("PK,1234\n") << "명단.csv" << false;
 }
 
