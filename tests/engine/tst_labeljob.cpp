@@ -18,7 +18,7 @@ namespace {
 
 const QStringList kBookLayout = {"40", "30", "^PR3", "^FO40,65^A0N,28,28", "^FO40,100^BY2^BCN,60,Y,N,N"};
 const QStringList kMemberLayout = {
-    "^PR3", "40", "30", "40", "70", "^FO260,170^BY2^BCN,80,Y,N,N", "^FO260,300^A0N,30,30"};
+    "^PR3", "40", "30", "40", "70", "^FO260,170^BY2^BCN,80,N,N,N", "^FO260,300^A0N,30,30"};
 
 // The origin boxes as the two windows name them.
 const OriginBoxNames kBookBoxes{QStringLiteral("좌측위치(Text3)"), QStringLiteral("상하위치(Text4)")};
@@ -228,7 +228,7 @@ void TestLabelJob::exampleStreams_data() {
                                           "^FO58,33^A0,35,35^FD1 ^FS\r\n"
                                           "^FO40,73^A0,35,35^FDB ^FS\r\n"
                                           "^FO58,73^A0,35,35^FDC ^FS\r\n"
-                                          "^FO260,170^BY2^BCN,80,Y,N,N^FD2004010123^FS\r\n"
+                                          "^FO260,170^BY2^BCN,80,N,N,N^FD2004010123^FS\r\n"
                                           "^FO260,300^A0N,30,30^FD200401-****^FS\r\n"
                                           "^XZ\r\n");
 }
@@ -430,7 +430,7 @@ void TestLabelJob::typedCaretIsPrintedNotExecuted_data() {
     QTest::newRow("book, serial") << Book("A1", "1^XZ~JA_")
                                   << QByteArray("^FH^FD1_5EXZ_7EJA_5F^SFd%%%%%%%,1%%%%%%%^FS") << 2;
     const Example member = Member("A1", "BC", "2004^X", "~1", false);
-    QTest::newRow("member, barcode") << member << QByteArray("^BCN,80,Y,N,N^FH^FD2004_5EX_7E1^FS") << 1;
+    QTest::newRow("member, barcode") << member << QByteArray("^BCN,80,N,N,N^FH^FD2004_5EX_7E1^FS") << 1;
     QTest::newRow("member, number line") << member << QByteArray("^A0N,30,30^FH^FD2004_5EX-_7E1^FS") << 1;
 }
 
@@ -580,7 +580,7 @@ void TestLabelJob::starMask() {
     const QByteArray stream = compose(Member("A1", "BC", "200401", secondPart, masked), ChannelKind::Serial);
     QVERIFY(stream.contains("^FO260,300^A0N,30,30" + numberLine));
     // The barcode always carries the whole number.
-    QVERIFY(stream.contains("^BCN,80,Y,N,N^FD200401" + secondPart.toLatin1() + "^FS"));
+    QVERIFY(stream.contains("^BCN,80,N,N,N^FD200401" + secondPart.toLatin1() + "^FS"));
 }
 
 void TestLabelJob::layoutNumbers_data() {

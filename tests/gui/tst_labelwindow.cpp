@@ -733,7 +733,7 @@ class TestLabelWindow : public QObject {
 
         const QByteArray stream = printed();
         QVERIFY(stream.startsWith("^XA^PR3^PW680^LL432^LH20,10\r\n"));
-        QVERIFY(stream.contains("^FO260,170^BY2^BCN,80,Y,N,N^FD2004010123^FS\r\n"));
+        QVERIFY(stream.contains("^FO260,170^BY2^BCN,80,N,N,N^FD2004010123^FS\r\n"));
         QVERIFY(stream.contains(numberLine));
         QVERIFY(stream.endsWith("^XZ\r\n"));
         QCOMPARE(layout.size(), 7);

@@ -5,6 +5,7 @@
 #include <QPointer>
 #include <QWidget>
 
+class QCheckBox;
 class QLabel;
 class QPlainTextEdit;
 class QPushButton;
@@ -32,12 +33,17 @@ class PreviewWindow : public QWidget {
     void keyPressEvent(QKeyEvent* event) override;
 
   private:
+    // The caption in words, and the ZPL details under it while "자세히" is checked.
+    void showNotes();
+
+    PreviewResult m_result;
     QImage m_label;
     double m_zoom = 1.0;
     QScrollArea* m_scroll = nullptr;
     QLabel* m_picture = nullptr;
     QLabel* m_zoomText = nullptr;
     QPlainTextEdit* m_notes = nullptr;
+    QCheckBox* m_details = nullptr;
     QPushButton* m_zoomIn = nullptr;
     QPushButton* m_zoomOut = nullptr;
 };
