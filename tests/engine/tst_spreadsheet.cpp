@@ -18,8 +18,9 @@ using hanlabel::test::AppFolderFixture;
 
 namespace {
 
+// The member card layout the golden list-three streams were made with (tst_listprint's).
 const QStringList kLayout = {
-    "^PR3", "40", "30", "40", "70", "^FO260,170^BY2^BCN,80,Y,N,N", "^FO260,300^A0N,30,30"};
+    "^PR3", "40", "30", "40", "70", "^FO260,170^BY2^BCN,80,N,N,N", "^FO260,300^A0N,30,30"};
 
 // The CSV list that tests/data/lists/three.xlsx and three.ods hold as sheets.
 const QByteArray kThree =
