@@ -12,6 +12,7 @@ packages=(
     libquazip1-qt6-dev
     xvfb xauth xfonts-base xdotool x11-utils imagemagick
     dpkg-dev file desktop-file-utils appstream
+    scdoc lintian man-db bash-completion
 )
 missing=()
 for p in "${packages[@]}"; do
