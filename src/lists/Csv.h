@@ -3,6 +3,7 @@
 #include <QByteArray>
 #include <QChar>
 #include <QList>
+#include <QMap>
 #include <QString>
 #include <QStringList>
 
@@ -24,6 +25,8 @@ struct CsvRecord {
     int line = 0;          // the physical line (from 1) where the record starts
     QStringList fields;    // as written, quotes resolved
     bool unclosed = false; // a quoted field runs to the end of the file
+    // Cells whose shown text could not be told (a spreadsheet's), by column: the reason, naming the cell.
+    QMap<int, QString> cellProblems = {};
 };
 
 // A CSV file split into records.

@@ -1,6 +1,7 @@
 #include "lists/MemberList.h"
 
 #include "core/Failure.h"
+#include "lists/Spreadsheet.h"
 
 #include <QCryptographicHash>
 #include <QFile>
@@ -142,9 +143,10 @@ void Assign(ColumnMap& map, ListField field, int column) {
 }
 
 bool IsEmptyRecord(const CsvRecord& record) {
-    return std::all_of(record.fields.begin(), record.fields.end(), [](const QString& f) {
-        return std::all_of(f.begin(), f.end(), [](QChar c) { return c.isSpace(); });
-    });
+    return record.cellProblems.isEmpty() &&
+           std::all_of(record.fields.begin(), record.fields.end(), [](const QString& f) {
+               return std::all_of(f.begin(), f.end(), [](QChar c) { return c.isSpace(); });
+           });
 }
 
 // The row's own values, hashed: the default affiliation is not part of it.
@@ -200,6 +202,11 @@ class RowBuilder {
             return {};
         // Made only for a row with something to say: most rows have nothing.
         const auto where = [&] { return QStringLiteral("%1열(%2):").arg(column + 1).arg(FieldName(field)); };
+        if (const auto problem = record.cellProblems.constFind(column);
+            problem != record.cellProblems.cend()) {
+            m_reasons << *problem;
+            return {};
+        }
         if (column >= record.fields.size()) {
             m_reasons << where() + QStringLiteral(" 이 줄에는 이 열이 없습니다.");
             return {};
@@ -340,12 +347,11 @@ int MemberList::uncertainCount() const {
     return int(std::count_if(rows.begin(), rows.end(), [](const ListRow& r) { return r.uncertain; }));
 }
 
-MemberList ParseMemberList(const QByteArray& bytes, const ListReadOptions& options) {
-    RefuseNul(bytes);
-    const ListText decoded = DecodeListText(bytes);
-    const CsvTable table = ParseCsv(decoded.text);
+namespace {
+
+// The list in the records of a CSV file or of a spreadsheet's sheet.
+MemberList ListFromRecords(const CsvTable& table, const ListReadOptions& options) {
     MemberList list;
-    list.encoding = decoded.encoding;
     list.separator = table.separator;
 
     // The first record with a value is a header when it names at least two different fields.
@@ -386,6 +392,16 @@ MemberList ParseMemberList(const QByteArray& bytes, const ListReadOptions& optio
     return list;
 }
 
+} // namespace
+
+MemberList ParseMemberList(const QByteArray& bytes, const ListReadOptions& options) {
+    RefuseNul(bytes);
+    const ListText decoded = DecodeListText(bytes);
+    MemberList list = ListFromRecords(ParseCsv(decoded.text), options);
+    list.encoding = decoded.encoding;
+    return list;
+}
+
 MemberList ReadMemberList(const QString& path, const ListReadOptions& options) {
     const QString name = QFileInfo(path).fileName();
     const auto unreadable = [&](const QString& reason) {
@@ -414,6 +430,9 @@ MemberList ReadMemberList(const QString& path, const ListReadOptions& options) {
         throw tooLarge();
     if (file.error() != QFileDevice::NoError)
         throw unreadable(file.errorString());
+    // The content decides: a spreadsheet saved under another name is still one.
+    if (IsSpreadsheetFile(bytes, name))
+        return ListFromRecords(ReadSpreadsheet(bytes, name), options);
     return ParseMemberList(bytes, options);
 }
 

@@ -10,8 +10,8 @@
 
 namespace hanlabel {
 
-// A list of members read from a CSV file, one member card a row, for the list print dialog and
-// the batch command. Reading a list:
+// A list of members read from a CSV file or a spreadsheet's first sheet, one member card a row,
+// for the list print dialog and the batch command. Reading a list:
 //
 //     MemberList list = ReadMemberList(path, {window.affiliation, columnsOption});
 //     ApplySentMarks(list, SentMarks::Load(SentMarks::PathFor(path)));   // lists/SentMarks.h
@@ -93,8 +93,10 @@ inline constexpr qint64 kMostListBytes = 100 * 1024 * 1024;
 // program does not know: it names the cells and how to map them).
 MemberList ParseMemberList(const QByteArray& bytes, const ListReadOptions& options);
 
-// The list in a file. Throws Failure when the path is no regular file (a named pipe or a device is
-// never read), is larger than kMostListBytes or cannot be read, or as ParseMemberList.
+// The list in a file: a spreadsheet (.xlsx, .ods; lists/Spreadsheet.h) when its bytes or its name
+// say so, else CSV. Throws Failure when the path is no regular file (a named pipe or a device is
+// never read), is larger than kMostListBytes, cannot be read or is a spreadsheet that cannot be
+// opened, or as ParseMemberList.
 MemberList ReadMemberList(const QString& path, const ListReadOptions& options);
 
 // "12행 홍길동: 보냈는지 알 수 없습니다" for a row whose card may or may not have printed.

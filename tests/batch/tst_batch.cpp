@@ -70,6 +70,8 @@ class TestBatch : public QObject {
     void settingsWrittenAsTheWindowJobs();
     void overridesAreNotSaved();
     void listToAFileIsOneJob();
+    void spreadsheetListAsTheCsvList_data();
+    void spreadsheetListAsTheCsvList();
     void errorRowInTheMiddle();
     void failureAfterTheSecondCard();
     void previewWritesOnePictureACard();
@@ -214,6 +216,30 @@ void TestBatch::listToAFileIsOneJob() {
     QVERIFY(!QFile::exists(m_lpt));
     QCOMPARE(run({"members", list, "--again", "--from", "3"}).status, 0);
     QCOMPARE(test::ReadFileBytes(m_lpt).count("^XA"), 2);
+}
+
+void TestBatch::spreadsheetListAsTheCsvList_data() {
+    QTest::addColumn<QString>("sheet");
+    QTest::newRow("xlsx") << "three.xlsx";
+    QTest::newRow("ods") << "three.ods";
+}
+
+void TestBatch::spreadsheetListAsTheCsvList() {
+    QFETCH(QString, sheet);
+    const QString list = writeList(sheet, test::ReadFileBytes(test::TestDataPath("lists/" + sheet)));
+    const Run r = run({"members", list});
+    QVERIFY2(r.status == 0, qPrintable(r.errors));
+    const QByteArray sent = test::ReadFileBytes(m_lpt);
+    QCOMPARE(sent, test::ReadFileBytes(test::TestDataPath("golden/list-three.lpt.zpl")));
+    QVERIFY(QFile::remove(m_lpt));
+    QVERIFY(run({"members", writeList("three.csv", kThree)}).status == 0);
+    QCOMPARE(test::ReadFileBytes(m_lpt), sent);
+
+    // The marks lie beside the spreadsheet: a second run sends nothing.
+    QCOMPARE(SentMarks::Load(list + ".sent").marks().size(), 3);
+    QVERIFY(QFile::remove(m_lpt));
+    QCOMPARE(run({"members", list}).status, 0);
+    QVERIFY(!QFile::exists(m_lpt));
 }
 
 void TestBatch::errorRowInTheMiddle() {
@@ -379,6 +405,8 @@ void TestBatch::usageErrors_data() {
     QTest::newRow("stall limit not a number")
         << QStringList{"book", "--quantity", "1", "--stall-limit", "nan"} << "--stall-limit";
     QTest::newRow("missing list file") << QStringList{"members", "/nonexistent/list.csv"} << "list.csv";
+    QTest::newRow("protected spreadsheet")
+        << QStringList{"members", test::TestDataPath("lists/protected.xlsx")} << "protected.xlsx";
     QTest::newRow("network target on serial port")
         << QStringList{"book", "--quantity", "1", "--port", "COM1", "--to", "tcp://127.0.0.1:9"} << "--to";
 }

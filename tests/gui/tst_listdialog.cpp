@@ -20,6 +20,7 @@
 #include <QAction>
 #include <QCheckBox>
 #include <QComboBox>
+#include <QFileDialog>
 #include <QFontDatabase>
 #include <QLabel>
 #include <QPushButton>
@@ -129,6 +130,7 @@ class TestListDialog : public QObject {
     void previewWritesAndSendsNothing();
     void previewRefusesAsPrintDoes();
     void rowsAndStatusesShown();
+    void spreadsheetChosenAndShown();
     void errorRowInTheMiddleIsNotSent();
     void failureAfterTwoCardsThenContinue();
     void cancelledListSaysSo();
@@ -295,6 +297,44 @@ void TestListDialog::rowsAndStatusesShown() {
     QVERIFY(Child<QPushButton>(dialog, "printButton")->isEnabled());
     Child<QPushButton>(dialog, "closeButton")->click();
     QVERIFY(!dialog->isVisible());
+}
+
+// The chooser offers spreadsheets; the first sheet of one shows as its CSV would.
+void TestListDialog::spreadsheetChosenAndShown() {
+    const auto window = this->window();
+    QVERIFY(window);
+    const QString path = m_dir.filePath(QStringLiteral("신입생.xlsx"));
+    QFile::remove(path);
+    QFile::remove(SentMarks::PathFor(path));
+    QVERIFY(QFile::copy(test::TestDataPath(QStringLiteral("lists/three.xlsx")), path));
+    ModalBoxes boxes;
+    window->listPrint->trigger();
+    auto* dialog = window->findChild<MemberListDialog*>(QStringLiteral("listDialog"));
+    QVERIFY(dialog);
+
+    QStringList filters;
+    QTimer chooser;
+    chooser.setInterval(10);
+    connect(&chooser, &QTimer::timeout, [&] {
+        auto* files = qobject_cast<QFileDialog*>(QApplication::activeModalWidget());
+        if (!files || !filters.isEmpty())
+            return;
+        filters = files->nameFilters();
+        files->selectFile(path);
+        QMetaObject::invokeMethod(files, "accept", Qt::QueuedConnection);
+    });
+    chooser.start();
+    Child<QPushButton>(dialog, "chooseButton")->click();
+    chooser.stop();
+    QCOMPARE(filters, (QStringList{"명단 (*.csv *.txt *.xlsx *.ods)", "CSV 명단 (*.csv *.txt)",
+                                   "스프레드시트 (*.xlsx *.ods)", "모든 파일 (*)"}));
+    QCOMPARE(boxes.seen.size(), 0);
+    QCOMPARE(Child<QLineEdit>(dialog, "listPath")->text(), path);
+    QCOMPARE(Column(dialog, 0), (QStringList{"2", "3", "4"}));
+    QCOMPARE(Column(dialog, 1), (QStringList{"국립중앙도서관", "A1", "본관"}));
+    QCOMPARE(Column(dialog, 2), (QStringList{"홍길동", "BC", "김철수"}));
+    QCOMPARE(Column(dialog, 3), (QStringList{"2004010123", "200401-0123", "1-2"}));
+    QCOMPARE(Column(dialog, 4), (QStringList{"준비", "준비", "준비"}));
 }
 
 // A row that cannot be composed is an error row and never sent; the others go in one job that

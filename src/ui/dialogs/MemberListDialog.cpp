@@ -271,9 +271,10 @@ bool MemberListDialog::openList(const QString& path) {
 }
 
 void MemberListDialog::chooseList() {
-    const QString path =
-        QFileDialog::getOpenFileName(this, QStringLiteral("명단 열기"), QFileInfo(m_path).path(),
-                                     QStringLiteral("CSV 명단 (*.csv *.txt);;모든 파일 (*)"));
+    const QString path = QFileDialog::getOpenFileName(
+        this, QStringLiteral("명단 열기"), QFileInfo(m_path).path(),
+        QStringLiteral("명단 (*.csv *.txt *.xlsx *.ods);;CSV 명단 (*.csv *.txt);;"
+                       "스프레드시트 (*.xlsx *.ods);;모든 파일 (*)"));
     if (!path.isEmpty())
         openList(path);
 }
