@@ -1,6 +1,7 @@
 #include "channels/CupsTransport.h"
 
 #include "channels/Link.h"
+#include "printers/CupsQueues.h"
 #include "printers/PrinterTarget.h"
 
 #include <QDeadlineTimer>
@@ -26,7 +27,7 @@ constexpr int kConnectTimeoutMs = 5000;
 constexpr double kSliceSeconds = 0.05;
 constexpr int kCancelTimeMs = 150;
 
-QString LastError() { return QString::fromUtf8(cupsLastErrorString()); }
+QString LastError() { return CupsStatusReason(cupsLastError()); }
 
 // The server libcups talks to: a local socket path or host:port.
 QString Server() {
@@ -107,7 +108,7 @@ class CupsLink final : public Link {
                 return false;
             if (m_queue.isEmpty())
                 throw Failure(
-                    QStringLiteral("CUPS (서버 %1): 기본 프린터 큐가 없습니다. cups:큐이름으로 지정하세요.")
+                    QStringLiteral("CUPS (서버 %1): 기본 프린터 큐가 없습니다. 프린터 연결 창에서 큐를 고르세요.")
                         .arg(Server()));
             m_name = QString::fromUtf8(m_queue);
         }
@@ -186,7 +187,7 @@ class CupsTransport final : public Transport {
   public:
     explicit CupsTransport(QString queue) : m_queue(std::move(queue)) {}
 
-    QString description() const override { return PrinterTarget::queue(m_queue).text(); }
+    QString description() const override { return PrinterTarget::queue(m_queue).spokenName(); }
 
   protected:
     std::unique_ptr<Link> link() const override { return std::make_unique<CupsLink>(m_queue); }

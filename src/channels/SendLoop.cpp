@@ -32,8 +32,6 @@ QString CheckAdvice(StallAdvice advice) {
 
 } // namespace
 
-QString SystemReason(int error) { return QString::fromLocal8Bit(std::strerror(error)); }
-
 SendPump::SendPump(SendControl& control, QString target, StallAdvice advice)
     : m_control(control), m_target(std::move(target)), m_advice(advice) {
     m_quiet.start();

@@ -1,6 +1,10 @@
 #include "printers/CupsQueues.h"
 
+#include "core/SystemReason.h"
+
 #include <cups/cups.h>
+
+#include <cerrno>
 
 #include <memory>
 
@@ -45,16 +49,50 @@ QString CupsServerName(const CupsServerAddress& server) {
     return host.startsWith(u'/') ? host : QStringLiteral("%1:%2").arg(host).arg(server.port);
 }
 
+QString CupsStatusReason(int status, int systemError) {
+    switch (ipp_status_t(status)) {
+    case IPP_STATUS_ERROR_NOT_FOUND:
+        return QStringLiteral("그런 프린터 큐가 없습니다");
+    case IPP_STATUS_ERROR_FORBIDDEN:
+    case IPP_STATUS_ERROR_NOT_AUTHORIZED:
+    case IPP_STATUS_ERROR_NOT_AUTHENTICATED:
+    case IPP_STATUS_ERROR_CUPS_AUTHENTICATION_CANCELED:
+        return QStringLiteral("CUPS 서버가 이 사용자의 인쇄를 허락하지 않습니다");
+    case IPP_STATUS_ERROR_NOT_ACCEPTING_JOBS:
+        return QStringLiteral("프린터 큐가 작업을 받지 않도록 멈춰 있습니다");
+    case IPP_STATUS_ERROR_DOCUMENT_FORMAT_NOT_SUPPORTED:
+        return QStringLiteral("프린터 큐가 프린터 명령을 그대로 받지 않습니다");
+    case IPP_STATUS_ERROR_BUSY:
+        return QStringLiteral("CUPS 서버가 바빠 지금은 받지 못합니다");
+    case IPP_STATUS_ERROR_TIMEOUT:
+        return QStringLiteral("정해진 시간 안에 응답이 없습니다");
+    case IPP_STATUS_ERROR_INTERNAL:
+        return QStringLiteral("CUPS 서버 안에서 오류가 났습니다");
+    case IPP_STATUS_ERROR_SERVICE_UNAVAILABLE:
+        if (systemError != 0)
+            return SystemReason(systemError);
+        return QStringLiteral("CUPS 서버에 연결할 수 없습니다");
+    default:
+        break;
+    }
+    // libcups' message when it is about this status, else the status's own name.
+    const char* text = cupsLastError() == ipp_status_t(status) && *cupsLastErrorString()
+                           ? cupsLastErrorString()
+                           : ippErrorString(ipp_status_t(status));
+    return QStringLiteral("CUPS 오류 0x%1 (%2)").arg(QString::number(status, 16), QString::fromUtf8(text));
+}
+
 CupsQueueList ListCupsQueues(const CupsServerAddress& server, int timeoutMs) {
     cupsSetPasswordCB2(NoPassword, nullptr);
     std::unique_ptr<http_t, void (*)(http_t*)> connection(httpConnect2(server.host.constData(), server.port,
                                                                        nullptr, AF_UNSPEC, cupsEncryption(),
                                                                        1, timeoutMs, nullptr),
                                                           httpClose);
+    const int error = errno;
     CupsQueueList list;
     if (!connection) {
         list.failure = QStringLiteral("CUPS 서버 %1에 연결할 수 없습니다: %2")
-                           .arg(CupsServerName(server), QString::fromUtf8(cupsLastErrorString()));
+                           .arg(CupsServerName(server), CupsStatusReason(cupsLastError(), error));
         return list;
     }
     http_t* http = connection.get();
@@ -70,7 +108,7 @@ CupsQueueList ListCupsQueues(const CupsServerAddress& server, int timeoutMs) {
         // A server without queues answers "not found".
         if (cupsLastError() != IPP_STATUS_ERROR_NOT_FOUND)
             list.failure = QStringLiteral("CUPS 서버 %1이(가) 프린터 큐 목록을 주지 않습니다: %2")
-                               .arg(CupsServerName(server), QString::fromUtf8(cupsLastErrorString()));
+                               .arg(CupsServerName(server), CupsStatusReason(cupsLastError()));
         return list;
     }
     CupsQueue queue;

@@ -36,6 +36,11 @@ struct CupsQueueList {
 // The server's queues, asked over an own connection that gives up after the timeout.
 CupsQueueList ListCupsQueues(const CupsServerAddress& server, int timeoutMs = 3000);
 
+// Why the CUPS server failed a request, in the program's words whatever the locale: from the IPP
+// status libcups reports (cupsLastError), or from the system's error number when the server could
+// not be reached at all. An unknown status keeps libcups' own text after a Korean summary.
+QString CupsStatusReason(int status, int systemError = 0);
+
 // A queue's state in Korean: "대기 중", "인쇄 중, 용지 없음 (media-empty-error)", "멈춤, 작업 안 받음".
 QString CupsQueueStateText(const CupsQueue& queue);
 
