@@ -40,7 +40,7 @@ QString SystemReason(int error) {
     case ENETUNREACH:
         return QStringLiteral("그 네트워크에 닿을 수 없습니다");
     case EHOSTDOWN:
-        return QStringLiteral("프린터가 꺼져 있거나 네트워크에 없습니다");
+        return QStringLiteral("상대 컴퓨터나 프린터가 꺼져 있거나 네트워크에 없습니다");
     case ETIMEDOUT:
         return QStringLiteral("정해진 시간 안에 응답이 없습니다");
     case ECONNRESET:

@@ -5,6 +5,11 @@
 #include <cups/cups.h>
 
 #include <cerrno>
+#include <cstring>
+
+#include <poll.h>
+#include <sys/socket.h>
+#include <unistd.h>
 
 #include <memory>
 
@@ -49,7 +54,54 @@ QString CupsServerName(const CupsServerAddress& server) {
     return host.startsWith(u'/') ? host : QStringLiteral("%1:%2").arg(host).arg(server.port);
 }
 
+namespace {
+
+// libcups words a server it cannot reach with the C library's text of the error; the number is
+// found again by that text, so the reason can be told in the program's words.
+int ErrorOfText(const char* text) {
+    if (!text || !*text)
+        return 0;
+    for (int error = 1; error < 134; ++error)
+        if (std::strcmp(std::strerror(error), text) == 0)
+            return error;
+    return 0;
+}
+
+// Why the server cannot be reached: libcups reports every failed connection alike ("Host is
+// down"), so one bare connection attempt asks the system. 0 when it connects after all.
+int ConnectError(const CupsServerAddress& server, int timeoutMs) {
+    const QByteArray port = QByteArray::number(server.port);
+    http_addrlist_t* list = httpAddrGetList(server.host.constData(), AF_UNSPEC, port.constData());
+    if (!list)
+        return EHOSTUNREACH;
+    int error = ETIMEDOUT;
+    for (http_addrlist_t* a = list; a; a = a->next) {
+        const int fd = ::socket(a->addr.addr.sa_family, SOCK_STREAM | SOCK_NONBLOCK | SOCK_CLOEXEC, 0);
+        if (fd < 0)
+            continue;
+        int result = 0;
+        if (::connect(fd, &a->addr.addr, socklen_t(httpAddrLength(&a->addr))) != 0) {
+            result = errno;
+            pollfd p{fd, POLLOUT, 0};
+            if (result == EINPROGRESS && ::poll(&p, 1, timeoutMs) > 0) {
+                socklen_t len = sizeof result;
+                ::getsockopt(fd, SOL_SOCKET, SO_ERROR, &result, &len);
+            }
+        }
+        ::close(fd);
+        error = result;
+        if (error == 0 || error != EINPROGRESS)
+            break;
+    }
+    httpAddrFreeList(list);
+    return error == EINPROGRESS ? ETIMEDOUT : error;
+}
+
+} // namespace
+
 QString CupsStatusReason(int status, int systemError) {
+    if (systemError == 0 && cupsLastError() == ipp_status_t(status))
+        systemError = ErrorOfText(cupsLastErrorString());
     switch (ipp_status_t(status)) {
     case IPP_STATUS_ERROR_NOT_FOUND:
         return QStringLiteral("그런 프린터 큐가 없습니다");
@@ -88,11 +140,11 @@ CupsQueueList ListCupsQueues(const CupsServerAddress& server, int timeoutMs) {
                                                                        nullptr, AF_UNSPEC, cupsEncryption(),
                                                                        1, timeoutMs, nullptr),
                                                           httpClose);
-    const int error = errno;
     CupsQueueList list;
     if (!connection) {
+        const int status = cupsLastError();
         list.failure = QStringLiteral("CUPS 서버 %1에 연결할 수 없습니다: %2")
-                           .arg(CupsServerName(server), CupsStatusReason(cupsLastError(), error));
+                           .arg(CupsServerName(server), CupsStatusReason(status, ConnectError(server, timeoutMs)));
         return list;
     }
     http_t* http = connection.get();

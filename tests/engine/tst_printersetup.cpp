@@ -624,7 +624,9 @@ void TestPrinterSetup::cupsQueuesAndTheirState() {
     options.cups.port = FreeLoopbackPort();
     result = CheckPortTarget(ChannelKind::Parallel, "cups:hanlabel", SerialFraming::None8, options);
     QCOMPARE(result.verdict, CheckResult::Failed);
-    QVERIFY2(result.lines.join('\n').contains(QString::number(options.cups.port)),
+    // libcups' English "Connection refused" is told in the program's words.
+    QVERIFY2(result.lines.join('\n').contains(QString::number(options.cups.port)) &&
+                 result.lines.join('\n').endsWith(QStringLiteral("상대가 연결을 거부했습니다 (그 포트에서 받는 프린터가 없습니다)")),
              qPrintable(result.lines.join('\n')));
 }
 
