@@ -143,8 +143,9 @@ CupsQueueList ListCupsQueues(const CupsServerAddress& server, int timeoutMs) {
     CupsQueueList list;
     if (!connection) {
         const int status = cupsLastError();
-        list.failure = QStringLiteral("CUPS 서버 %1에 연결할 수 없습니다: %2")
-                           .arg(CupsServerName(server), CupsStatusReason(status, ConnectError(server, timeoutMs)));
+        list.failure =
+            QStringLiteral("CUPS 서버 %1에 연결할 수 없습니다: %2")
+                .arg(CupsServerName(server), CupsStatusReason(status, ConnectError(server, timeoutMs)));
         return list;
     }
     http_t* http = connection.get();

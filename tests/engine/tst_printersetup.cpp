@@ -54,6 +54,8 @@ class TestPrinterSetup : public QObject {
     void lookupOrder_data();
     void lookupOrder();
     void printAfterAChangeGoesToTheNewTarget();
+    void noPrinterChosenYet_data();
+    void noPrinterChosenYet();
     void missingDevicePointsToTheDialog_data();
     void missingDevicePointsToTheDialog();
     void destinationText_data();
@@ -283,6 +285,44 @@ void TestPrinterSetup::printAfterAChangeGoesToTheNewTarget() {
     QCOMPARE(ReadFileBytes(second), QByteArray("^XA^FDtwo^XZ"));
     QCOMPARE(ParallelPortTarget(), second);
     QCOMPARE(SerialPortTarget(), QStringLiteral("/dev/ttyS0"));
+}
+
+void TestPrinterSetup::noPrinterChosenYet_data() {
+    QTest::addColumn<QString>("variable");
+    QTest::addColumn<QString>("own");
+    QTest::addColumn<QString>("system");
+    QTest::addColumn<bool>("none");
+    // This machine has no /dev/lp0, as a USB desk has none.
+    QTest::newRow("fresh install") << ""
+                                   << ""
+                                   << "" << true;
+    QTest::newRow("chosen in the dialog") << ""
+                                          << "/dev/usb/lp0"
+                                          << "" << false;
+    QTest::newRow("chosen by IT") << ""
+                                  << ""
+                                  << "cups:desk" << false;
+    QTest::newRow("chosen at start-up") << "preview:"
+                                        << ""
+                                        << "" << false;
+    QTest::newRow("only the serial port chosen") << ""
+                                                 << ""
+                                                 << "" << true;
+}
+
+void TestPrinterSetup::noPrinterChosenYet() {
+    QFETCH(QString, variable);
+    QFETCH(QString, own);
+    QFETCH(QString, system);
+    QFETCH(bool, none);
+    if (QFileInfo::exists(DefaultPortTarget(ChannelKind::Parallel)))
+        QSKIP("this machine has the built-in parallel device");
+    if (!variable.isEmpty())
+        qputenv("HANLABEL_LPT1", variable.toUtf8());
+    QDir().mkpath(m_dir.filePath("etc"));
+    WritePrinterMapping(places().operatorFile, {own, QStringLiteral("/dev/ttyUSB0")});
+    WritePrinterMapping(places().systemFile, {system, {}});
+    QCOMPARE(NoPrinterChosen(ChannelKind::Parallel, places()), none);
 }
 
 void TestPrinterSetup::missingDevicePointsToTheDialog_data() {
@@ -626,7 +666,8 @@ void TestPrinterSetup::cupsQueuesAndTheirState() {
     QCOMPARE(result.verdict, CheckResult::Failed);
     // libcups' English "Connection refused" is told in the program's words.
     QVERIFY2(result.lines.join('\n').contains(QString::number(options.cups.port)) &&
-                 result.lines.join('\n').endsWith(QStringLiteral("상대가 연결을 거부했습니다 (그 포트에서 받는 프린터가 없습니다)")),
+                 result.lines.join('\n').endsWith(
+                     QStringLiteral("상대가 연결을 거부했습니다 (그 포트에서 받는 프린터가 없습니다)")),
              qPrintable(result.lines.join('\n')));
 }
 
