@@ -2,10 +2,14 @@
 
 #include "core/SystemReason.h"
 
+#include <QDeadlineTimer>
+
 #include <cups/cups.h>
 
 #include <cerrno>
 #include <cstring>
+
+#include <netdb.h>
 
 #include <poll.h>
 #include <sys/socket.h>
@@ -67,37 +71,41 @@ int ErrorOfText(const char* text) {
     return 0;
 }
 
-// Why the server cannot be reached: libcups reports every failed connection alike ("Host is
-// down"), so one bare connection attempt asks the system. 0 when it connects after all.
-int ConnectError(const CupsServerAddress& server, int timeoutMs) {
-    const QByteArray port = QByteArray::number(server.port);
-    http_addrlist_t* list = httpAddrGetList(server.host.constData(), AF_UNSPEC, port.constData());
+} // namespace
+
+QString CupsConnectReason(const QByteArray& host, int port, int timeoutMs, const DescriptorWait& wait,
+                          const std::function<bool()>& stop) {
+    const QByteArray service = QByteArray::number(port);
+    http_addrlist_t* list = httpAddrGetList(host.constData(), AF_UNSPEC, service.constData());
     if (!list)
-        return EHOSTUNREACH;
-    int error = ETIMEDOUT;
-    for (http_addrlist_t* a = list; a; a = a->next) {
+        return NameLookupReason(EAI_NONAME);
+    QString reason = SystemReason(ETIMEDOUT);
+    QDeadlineTimer deadline(timeoutMs);
+    for (http_addrlist_t* a = list; a && !(stop && stop()); a = a->next) {
         const int fd = ::socket(a->addr.addr.sa_family, SOCK_STREAM | SOCK_NONBLOCK | SOCK_CLOEXEC, 0);
         if (fd < 0)
             continue;
-        int result = 0;
+        int error = 0;
         if (::connect(fd, &a->addr.addr, socklen_t(httpAddrLength(&a->addr))) != 0) {
-            result = errno;
-            pollfd p{fd, POLLOUT, 0};
-            if (result == EINPROGRESS && ::poll(&p, 1, timeoutMs) > 0) {
-                socklen_t len = sizeof result;
-                ::getsockopt(fd, SOL_SOCKET, SO_ERROR, &result, &len);
+            error = errno;
+            while (error == EINPROGRESS && !deadline.hasExpired() && !(stop && stop())) {
+                if (wait(fd, POLLOUT, 50) == 0)
+                    continue;
+                socklen_t len = sizeof error;
+                ::getsockopt(fd, SOL_SOCKET, SO_ERROR, &error, &len);
             }
         }
         ::close(fd);
-        error = result;
-        if (error == 0 || error != EINPROGRESS)
+        if (error == 0) {
+            reason = QStringLiteral("연결이 끊어졌습니다");
             break;
+        }
+        if (error != EINPROGRESS)
+            reason = SystemReason(error);
     }
     httpAddrFreeList(list);
-    return error == EINPROGRESS ? ETIMEDOUT : error;
+    return reason;
 }
-
-} // namespace
 
 QString CupsStatusReason(int status, int systemError) {
     if (systemError == 0 && cupsLastError() == ipp_status_t(status))
@@ -142,10 +150,13 @@ CupsQueueList ListCupsQueues(const CupsServerAddress& server, int timeoutMs) {
                                                           httpClose);
     CupsQueueList list;
     if (!connection) {
-        const int status = cupsLastError();
+        const auto poll = [](int fd, short events, int ms) {
+            pollfd p{fd, events, 0};
+            return ::poll(&p, 1, ms) > 0 ? p.revents : short(0);
+        };
         list.failure =
             QStringLiteral("CUPS 서버 %1에 연결할 수 없습니다: %2")
-                .arg(CupsServerName(server), CupsStatusReason(status, ConnectError(server, timeoutMs)));
+                .arg(CupsServerName(server), CupsConnectReason(server.host, server.port, timeoutMs, poll));
         return list;
     }
     http_t* http = connection.get();
