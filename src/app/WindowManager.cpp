@@ -147,7 +147,7 @@ void WindowManager::copyMemberLayout(const QStringList& lines) { CopyLayout(m_me
 // box's tooltip afterwards.
 void WindowManager::openPrinterDialog(LabelWindow* window) {
     PrinterDialogSetup setup;
-    setup.framing = window->Option5->isChecked() ? SerialFraming::Even7 : SerialFraming::None8;
+    setup.framing = window->framing();
     PrinterDialog dialog(std::move(setup), window);
     dialog.exec();
     window->updatePortTooltip();

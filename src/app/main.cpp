@@ -1,7 +1,6 @@
 #include "app/KoreanTranslation.h"
 #include "app/WindowManager.h"
 #include "core/Signals.h"
-#include "ui/windows/PreviewWindow.h"
 
 #include <QApplication>
 
@@ -12,6 +11,5 @@ int main(int argc, char** argv) {
     // Also names the per-user folder: ~/.local/share/hanlabel.
     QApplication::setApplicationName(QStringLiteral("hanlabel"));
     hanlabel::InstallKoreanTranslation(app);
-    hanlabel::InstallPreviewWindow();
     return hanlabel::RunApplication(app);
 }

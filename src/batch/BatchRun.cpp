@@ -1,7 +1,6 @@
 #include "batch/BatchRun.h"
 
 #include "batch/BatchOptions.h"
-#include "channels/SendControl.h"
 #include "channels/SendJob.h"
 #include "core/AppFolder.h"
 #include "core/Failure.h"
@@ -15,14 +14,10 @@
 #include "settings/SettingsFile.h"
 
 #include <QCoreApplication>
-#include <QEventLoop>
-#include <QSocketNotifier>
-#include <QTimer>
 
 #include <csignal>
 #include <cstdio>
 #include <fcntl.h>
-#include <functional>
 #include <unistd.h>
 
 namespace hanlabel {
@@ -55,71 +50,34 @@ void CatchInterrupts() {
     ::sigaction(SIGTERM, &action, nullptr);
 }
 
-// How a send ended.
-struct SendResult {
-    bool ok = false;
-    QString message; // the failure or the cancel report
-    qint64 sent = 0; // bytes that reached the channel
-};
-
-// Sends a composed order on the worker as the windows do and waits for it: stalls reported on
-// stderr, given up after the stall limit, cancelled by SIGINT/SIGTERM. `progress` sees each report.
-SendResult Send(const SendOrder& order, const BatchOptions& options,
-                const std::function<void(qint64 sent, qint64 total)>& progress) {
-    const std::unique_ptr<SendJob> job = JobSteps::MakeSendJob(order);
-    job->setStallAfter(StallNoticeTime());
-    QEventLoop loop;
-    SendResult result;
-    QObject::connect(job.get(), &SendJob::progress, &loop, [&](qint64 sent, qint64 total) {
-        result.sent = sent;
-        if (progress)
-            progress(sent, total);
-    });
-    QTimer giveUp;
-    giveUp.setSingleShot(true);
-    QObject::connect(&giveUp, &QTimer::timeout, job.get(), [&] {
-        Report(QStringLiteral("%1초를 기다렸지만 프린터가 받지 않아 인쇄를 취소합니다.")
-                   .arg(*options.stallLimit));
-        job->cancel();
-    });
-    QObject::connect(job.get(), &SendJob::stallChanged, &loop, [&](bool stalled, const QString& notice) {
-        if (stalled) {
-            Report(notice + QStringLiteral(" (기다립니다. Ctrl+C로 취소)"));
-            if (options.stallLimit)
-                giveUp.start(std::chrono::milliseconds(qint64(*options.stallLimit * 1000)));
-        } else {
-            Report(QStringLiteral("프린터가 다시 받습니다."));
-            giveUp.stop();
-        }
-    });
-    QSocketNotifier interrupt(g_signalPipe[0], QSocketNotifier::Read);
-    QObject::connect(&interrupt, &QSocketNotifier::activated, job.get(), [&] {
-        char byte;
-        while (::read(g_signalPipe[0], &byte, 1) > 0) {
-        }
-        job->cancel();
-    });
-    QObject::connect(job.get(), &SendJob::finished, &loop, [&](bool ok, const QString& message) {
-        result.ok = ok;
-        result.message = message;
-        loop.quit();
-    });
-    job->start();
-    loop.exec();
-    if (result.ok)
-        result.sent = order.stream.size();
-    return result;
+// Sends a composed order as the windows do and waits for it: stalls reported on stderr, given up
+// after the stall limit, cancelled by SIGINT/SIGTERM. `progress` sees each report.
+SendResult Send(const SendOrder& order, const BatchOptions& options, ProgressFn progress) {
+    SendWatch watch;
+    watch.progress = std::move(progress);
+    watch.stall = [](bool stalled, const QString& notice) {
+        Report(stalled ? notice + QStringLiteral(" (기다립니다. Ctrl+C로 취소)")
+                       : QStringLiteral("프린터가 다시 받습니다."));
+    };
+    if (options.stallLimit)
+        watch.giveUpAfterStall = std::chrono::milliseconds(qint64(*options.stallLimit * 1000));
+    watch.gaveUp = [&options] {
+        Report(QStringLiteral("%1초를 기다렸지만 프린터가 받지 않아 인쇄를 취소합니다.").arg(*options.stallLimit));
+    };
+    watch.cancelDescriptor = g_signalPipe[0];
+    return SendAndWait(order, watch);
 }
 
-// The port and origin a label window starts with, from its channel and origin files.
-void ReadWindowSettings(const QString& folder, const QString& channelFile, const QString& originFile,
-                        LabelJobInputs& in) {
-    const QStringList channel = ReadSettingsFile(ApplicationFile(folder, channelFile), 2);
-    in.portText = channel[0];
-    in.framing = FramingOptionFromCode(channel[1]) == 5 ? SerialFraming::Even7 : SerialFraming::None8;
-    const QStringList origin = ReadSettingsFile(ApplicationFile(folder, originFile), 2);
-    in.originX = origin[0];
-    in.originY = origin[1];
+// The port and origin a label window starts with, and the names its origin boxes have there.
+void StartAsWindow(const QString& folder, LabelKind kind, LabelJobInputs& in) {
+    const JobSteps::WindowSettings settings = JobSteps::ReadWindowSettings(folder, kind);
+    in.portText = settings.portText;
+    in.framing = settings.framing.value_or(SerialFraming::None8);
+    in.originX = settings.originX;
+    in.originY = settings.originY;
+    in.originBoxes = kind == LabelKind::Book
+                         ? OriginBoxNames{QStringLiteral("좌측위치(Text3)"), QStringLiteral("상하위치(Text4)")}
+                         : OriginBoxNames{QStringLiteral("좌측위치(Text6)"), QStringLiteral("상하위치(Text5)")};
 }
 
 // The overrides of this run: port and framing go with the job, never into the settings files;
@@ -153,14 +111,14 @@ struct BatchEnvironment {
 
 int RunBook(const BatchOptions& options, BatchEnvironment& env) {
     BookLabelInputs in;
-    ReadWindowSettings(env.folder, SettingsFiles::BookChannel, SettingsFiles::BookOrigin, in);
+    StartAsWindow(env.folder, LabelKind::Book, in);
     ApplyOverrides(options, in);
     in.labelText = options.text;
     in.firstSerial = options.serial;
     in.ascending = !options.descending;
     in.quantity = options.quantity;
     BookLabelJob job(in, JobEnvironment{env.folder, &env.glyphs});
-    BookLabelOutcome out = job.Command1_Click();
+    BookLabelOutcome out = job.compose();
     if (out.status == JobStatus::QuantityMissing) {
         Report(QStringLiteral("--quantity %1: 수량은 숫자여야 합니다.").arg(options.quantity));
         return ExitFailed;
@@ -168,7 +126,7 @@ int RunBook(const BatchOptions& options, BatchEnvironment& env) {
     if (out.status != JobStatus::Composed)
         return JobStopped(out);
     const SendResult sent = Send(out.order, options, {});
-    job.sendFinished(out, sent.ok, sent.message);
+    SendEnded(out, sent);
     if (!sent.ok) {
         Report(sent.message);
         return ExitFailed;
@@ -187,7 +145,7 @@ int RunMembers(const BatchOptions& options, BatchEnvironment& env) {
     ApplySentMarks(list, marks);
 
     MemberCardInputs window;
-    ReadWindowSettings(env.folder, SettingsFiles::MemberChannel, SettingsFiles::MemberOrigin, window);
+    StartAsWindow(env.folder, LabelKind::Member, window);
     ApplyOverrides(options, window);
     window.maskSecondPart = !options.unmasked;
 
@@ -215,7 +173,7 @@ int RunMembers(const BatchOptions& options, BatchEnvironment& env) {
     const ComposedList& composed = out.composed;
     const int total = int(composed.cards.size());
     int whole = 0;
-    SendResult sent{true, {}, 0};
+    SendResult sent = SendResult::delivered(0);
     if (total > 0) {
         const bool showProgress = ::isatty(STDERR_FILENO);
         sent = Send(out.order, options, [&](qint64 bytes, qint64) {
@@ -226,9 +184,10 @@ int RunMembers(const BatchOptions& options, BatchEnvironment& env) {
         });
         if (showProgress)
             std::fputs("\n", stderr);
-        whole = composed.cardsWithin(sent.sent);
-        MarkCardsSent(list, marks, composed, whole);
-        marks.save(marksPath);
+        const ListSendEnd end = FinishListSend(list, marks, composed, sent.sent, options.listPath);
+        if (!end.saveFailure.isEmpty())
+            throw Failure(end.saveFailure);
+        whole = end.whole;
     }
     if (!sent.ok) {
         Report(sent.message);

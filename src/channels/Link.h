@@ -36,6 +36,8 @@ class SendPump {
     qint64 lastReached() const { return m_reached; }
     // Waits for the descriptor's events, a cancel, or at most `ms`; the events that came.
     short wait(LinkWait on, int ms);
+    // Hands the virtual printer's picture to the watcher; false when nobody takes it.
+    bool showPicture(const PreviewResult& picture);
     // The job is done: the last progress report, and a notice still shown is cleared.
     void finish(qint64 total);
 

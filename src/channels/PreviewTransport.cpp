@@ -5,7 +5,6 @@
 
 #include <QFileInfo>
 #include <QImageWriter>
-#include <QMutex>
 #include <QSaveFile>
 
 #include <limits>
@@ -14,15 +13,6 @@ namespace hanlabel {
 
 namespace {
 
-QMutex& PresenterLock() {
-    static QMutex lock;
-    return lock;
-}
-
-PreviewPresenter& Presenter() {
-    static PreviewPresenter presenter;
-    return presenter;
-}
 
 // The label formats of a stream, each from its "^XA" to the next; what comes before the first
 // goes with it.
@@ -52,7 +42,10 @@ class PreviewLink final : public Link {
   public:
     explicit PreviewLink(QString path) : m_path(std::move(path)) {}
 
-    bool open(SendPump&) override { return true; }
+    bool open(SendPump& pump) override {
+        m_pump = &pump;
+        return true;
+    }
     qint64 chunk() const override { return std::numeric_limits<qint64>::max(); }
     qint64 write(const char* data, qint64 size) override {
         m_stream.append(data, size);
@@ -64,7 +57,8 @@ class PreviewLink final : public Link {
     // PATH-1.png, PATH-2.png, ...; the window shows the first.
     bool complete() override {
         if (m_path.isEmpty()) {
-            present(RenderZpl(m_stream));
+            if (!m_pump->showPicture(RenderZpl(m_stream)))
+                throw Failure(QStringLiteral("미리보기: 라벨 그림을 보여 줄 창이 없습니다."));
             return true;
         }
         const QList<QByteArray> formats = SplitFormats(m_stream);
@@ -78,17 +72,6 @@ class PreviewLink final : public Link {
     }
 
   private:
-    void present(const PreviewResult& result) const {
-        PreviewPresenter presenter;
-        {
-            QMutexLocker locker(&PresenterLock());
-            presenter = Presenter();
-        }
-        if (!presenter)
-            throw Failure(QStringLiteral("미리보기: 라벨 그림을 보여 줄 창이 없습니다."));
-        presenter(result);
-    }
-
     static void write(const PreviewResult& result, const QString& path) {
         QSaveFile file(path);
         if (!file.open(QIODevice::WriteOnly))
@@ -107,6 +90,7 @@ class PreviewLink final : public Link {
 
     QString m_path;
     QByteArray m_stream;
+    SendPump* m_pump = nullptr;
 };
 
 class PreviewTransport final : public Transport {
@@ -126,10 +110,6 @@ class PreviewTransport final : public Transport {
 
 } // namespace
 
-void SetPreviewPresenter(PreviewPresenter presenter) {
-    QMutexLocker locker(&PresenterLock());
-    Presenter() = std::move(presenter);
-}
 
 std::unique_ptr<Transport> MakePreviewTransport(const QString& target) {
     return std::make_unique<PreviewTransport>(PrinterTarget::parse(target).filePath());

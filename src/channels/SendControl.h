@@ -10,6 +10,8 @@
 
 namespace hanlabel {
 
+struct PreviewResult;
+
 // How long a channel may take no byte before the operator is told about it.
 inline constexpr std::chrono::milliseconds kDefaultStallNotice{5000};
 // The stall time of this run: $HANLABEL_STALL_NOTICE_MS when it holds a positive number of
@@ -18,6 +20,9 @@ std::chrono::milliseconds StallNoticeTime();
 
 // Called while a job is sent: bytes that have reached the channel so far, of the total.
 using ProgressFn = std::function<void(qint64 sent, qint64 total)>;
+
+// Takes the virtual printer's picture of a job sent to "preview:".
+using PictureFn = std::function<void(const PreviewResult& picture)>;
 
 // Called when the channel has taken no byte for the stall time (stalled, with the notice to show
 // the operator) and again once it takes bytes again (not stalled, empty notice).
@@ -35,6 +40,8 @@ class SendControl {
 
     ProgressFn progress;
     StallFn stall;
+    // Without it a "preview:" job has nobody to show its picture to, and fails.
+    PictureFn picture;
     std::chrono::milliseconds stallAfter = kDefaultStallNotice;
 
     // Asks the send to stop; safe from any thread, also before the send has started.

@@ -1,8 +1,15 @@
 #include "channels/SendJob.h"
 
+#include "channels/TargetFactory.h"
+
+#include <QEventLoop>
+#include <QSocketNotifier>
 #include <QThread>
+#include <QTimer>
 
 #include <exception>
+
+#include <unistd.h>
 
 namespace hanlabel {
 
@@ -19,6 +26,14 @@ SendJob::~SendJob() {
         m_thread->wait();
         delete m_thread;
     }
+}
+
+std::unique_ptr<SendJob> SendJob::forOrder(const SendOrder& order) {
+    return std::make_unique<SendJob>(OpenTransport(order.kind, order.framing), order.stream);
+}
+
+void SendJob::keepPicture() {
+    m_control.picture = [this](const PreviewResult& picture) { m_picture = picture; };
 }
 
 void SendJob::setStallAfter(std::chrono::milliseconds stallAfter) { m_control.stallAfter = stallAfter; }
@@ -52,6 +67,55 @@ void SendJob::run() {
         return;
     }
     emit finished(true, {});
+}
+
+SendResult SendAndWait(const SendOrder& order, const SendWatch& watch) {
+    SendResult result;
+    const std::unique_ptr<SendJob> job = SendJob::forOrder(order);
+    job->setStallAfter(StallNoticeTime());
+    QEventLoop loop;
+    QObject::connect(job.get(), &SendJob::progress, &loop, [&](qint64 sent, qint64 total) {
+        result.sent = sent;
+        if (watch.progress)
+            watch.progress(sent, total);
+    });
+    QTimer giveUp;
+    giveUp.setSingleShot(true);
+    QObject::connect(&giveUp, &QTimer::timeout, job.get(), [&] {
+        if (watch.gaveUp)
+            watch.gaveUp();
+        job->cancel();
+    });
+    QObject::connect(job.get(), &SendJob::stallChanged, &loop, [&](bool stalled, const QString& notice) {
+        if (watch.stall)
+            watch.stall(stalled, notice);
+        if (!stalled)
+            giveUp.stop();
+        else if (watch.giveUpAfterStall)
+            giveUp.start(*watch.giveUpAfterStall);
+    });
+    std::optional<QSocketNotifier> interrupt;
+    if (watch.cancelDescriptor >= 0) {
+        interrupt.emplace(watch.cancelDescriptor, QSocketNotifier::Read);
+        QObject::connect(&*interrupt, &QSocketNotifier::activated, job.get(), [&] {
+            char byte;
+            while (::read(watch.cancelDescriptor, &byte, 1) > 0) {
+            }
+            job->cancel();
+        });
+    }
+    if (watch.limit)
+        QTimer::singleShot(*watch.limit, job.get(), &SendJob::cancel);
+    QObject::connect(job.get(), &SendJob::finished, &loop, [&](bool ok, const QString& message) {
+        result.ok = ok;
+        result.message = message;
+        loop.quit();
+    });
+    job->start();
+    loop.exec();
+    if (result.ok)
+        result.sent = order.stream.size();
+    return result;
 }
 
 } // namespace hanlabel

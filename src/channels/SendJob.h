@@ -1,12 +1,15 @@
 #pragma once
 
+#include "channels/SendOrder.h"
 #include "channels/Transport.h"
 
 #include <QObject>
 
 #include <atomic>
 #include <chrono>
+#include <functional>
 #include <memory>
+#include <optional>
 
 class QThread;
 
@@ -14,27 +17,23 @@ namespace hanlabel {
 
 // Sends one composed job on a worker thread so that the thread that starts it (the user-interface
 // thread) keeps running. The job lives on the starting thread; its signals arrive there queued, in
-// order, and `finished` comes last and exactly once.
-//
-// How a window uses it:
-//   auto* job = new SendJob(OpenTransport(kind, framing), stream, window);
-//   connect(job, &SendJob::progress, box, ...);        // "N / M 바이트"
-//   connect(job, &SendJob::stallChanged, box, ...);    // show or hide the notice text
-//   connect(cancelButton, &QPushButton::clicked, job, &SendJob::cancel);
-//   connect(job, &SendJob::finished, window, [=](bool ok, const QString& message) {
-//       // close the box; !ok: show `message` (job->wasCancelled(): the cancel report, else the
-//       // failure), then job->deleteLater()
-//   });
-//   job->start();
-// Nothing else about the send needs the window: the transport, the bytes and the stall time are
-// the job's own. Connect with a receiver or context object on the window's thread (as above):
-// the signals are emitted on the worker, and only such connections are queued. Deleting a running job cancels
-// it and waits for the worker (well under a second).
+// order, and `finished` comes last and exactly once. Connect with a receiver or context object on
+// the starting thread: the signals are emitted on the worker, and only such connections are
+// queued. Deleting a running job cancels it and waits for the worker (well under a second).
 class SendJob : public QObject {
     Q_OBJECT
   public:
     SendJob(std::unique_ptr<Transport> transport, QByteArray stream, QObject* parent = nullptr);
     ~SendJob() override;
+    // The job for a composed order, on the channel it names (TargetFactory). Throws Failure when
+    // that channel cannot be made; nothing is sent then.
+    static std::unique_ptr<SendJob> forOrder(const SendOrder& order);
+
+    // Keeps the virtual printer's picture of a "preview:" job for picture(); set before start().
+    // Without it such a job fails: nobody would see it.
+    void keepPicture();
+    // After finished: the picture kept, if the job went to "preview:".
+    const std::optional<PreviewResult>& picture() const { return m_picture; }
 
     // How long the channel may take no byte before stallChanged(true, ...); set before start().
     void setStallAfter(std::chrono::milliseconds stallAfter);
@@ -69,6 +68,25 @@ class SendJob : public QObject {
     SendControl m_control;
     QThread* m_thread = nullptr;
     std::atomic<bool> m_cancelled{false};
+    std::optional<PreviewResult> m_picture; // written by the worker before finished
 };
+
+// What watches a send that SendAndWait runs; every callback runs on the calling thread.
+struct SendWatch {
+    ProgressFn progress; // bytes that reached the channel, of the total
+    StallFn stall;       // the channel stalled (with the notice) or takes bytes again
+    // Cancels the send once a stall has lasted this long, calling gaveUp just before.
+    std::optional<std::chrono::milliseconds> giveUpAfterStall;
+    std::function<void()> gaveUp;
+    // A descriptor whose becoming readable cancels the send (drained first); -1 for none.
+    int cancelDescriptor = -1;
+    // Cancels the send after this long whatever it does.
+    std::optional<std::chrono::milliseconds> limit;
+};
+
+// Sends a composed order on a worker with the stall time of this run (StallNoticeTime) and waits
+// for its end in a local event loop. Throws Failure when the channel cannot be made; nothing is
+// sent then.
+SendResult SendAndWait(const SendOrder& order, const SendWatch& watch = {});
 
 } // namespace hanlabel

@@ -1,7 +1,6 @@
 #include "core/AppFolder.h"
 
 #include "core/Failure.h"
-#include "settings/SettingsFile.h"
 
 #include <QCoreApplication>
 #include <QDir>

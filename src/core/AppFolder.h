@@ -52,6 +52,18 @@ QString ApplicationFolder();
 // The folder, a path separator and the file name.
 QString ApplicationFile(const QString& folder, const QString& fileName);
 
+// The six positional settings files of the application folder.
+namespace SettingsFiles {
+inline const QString BookChannel = QStringLiteral("OH.ini");
+inline const QString BookOrigin = QStringLiteral("position.ini");
+inline const QString BookLayout = QStringLiteral("DPOS.ini");
+inline const QString MemberChannel = QStringLiteral("OH1.ini");
+inline const QString MemberOrigin = QStringLiteral("position1.ini");
+inline const QString MemberLayout = QStringLiteral("DPOS1.ini");
+// All six, in the order above.
+inline const QStringList All{BookChannel, BookOrigin, BookLayout, MemberChannel, MemberOrigin, MemberLayout};
+} // namespace SettingsFiles
+
 // The glyph database's file name in the application folder.
 inline const QString GlyphDatabaseName = QStringLiteral("견고딕24X24.mdb");
 

@@ -7,7 +7,7 @@
 
 namespace hanlabel {
 
-// The numeric value of a text as the desk's old tools read it: blanks, tabs and line feeds are
+// The numeric value of a text as this program reads a position: blanks, tabs and line feeds are
 // skipped anywhere, then the longest leading number (sign, digits, '.', exponent, &H / &O) counts.
 // A text without a number gives 0.
 double NumericParse(QStringView text);

@@ -72,13 +72,12 @@ QByteArray ComposeBookLabel(const BookLabelInputs& in, const QStringList& layout
 
 // Saves channel and origin, reads the layout, then composes the run unless the origin or the
 // quantity cannot go into the stream.
-void BookLabelJob::print(BookLabelOutcome& out) {
+void BookLabelJob::steps(BookLabelOutcome& out) {
     const QStringList layout = JobSteps::SaveAndReadSettings(
         m_env.folder,
         {SettingsFiles::BookChannel, SettingsFiles::BookOrigin, SettingsFiles::BookLayout, kLayoutLines},
         m_in, out, m_env.mode);
-    if (!JobSteps::OriginAccepted(
-            m_in, {QStringLiteral("좌측위치(Text3)"), QStringLiteral("상하위치(Text4)")}, out))
+    if (!JobSteps::OriginAccepted(m_in, out))
         return;
 
     if (!QuantityGiven(m_in.quantity)) {

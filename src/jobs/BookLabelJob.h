@@ -26,14 +26,14 @@ QString SerialMask(const QString& serialNumber, bool ascending);
 QByteArray ComposeBookLabel(const BookLabelInputs& in, const QStringList& layout, ChannelKind kind,
                             GlyphSource& glyphs);
 
-// The print button of the book label window: records the channel choice and the origin, then
+// The book label job: records the channel choice and the origin, then
 // composes the run of labels unless the quantity is empty or holds more than digits and blanks.
 class BookLabelJob final : public LabelJob<BookLabelInputs, BookLabelOutcome> {
   public:
     using LabelJob::LabelJob;
 
   private:
-    void print(BookLabelOutcome& out) override;
+    void steps(BookLabelOutcome& out) override;
 };
 
 } // namespace hanlabel

@@ -1,7 +1,5 @@
 #include "jobs/JobSteps.h"
 
-#include "channels/SendJob.h"
-#include "channels/TargetFactory.h"
 #include "compose/TextField.h"
 #include "core/AppFolder.h"
 #include "core/Numeric.h"
@@ -31,7 +29,7 @@ QStringList SaveAndReadSettings(const QString& folder, const JobFiles& files, La
     return layout;
 }
 
-bool OriginAccepted(const LabelJobInputs& in, const OriginBoxNames& boxes, LabelJobOutcome& out) {
+bool OriginAccepted(const LabelJobInputs& in, LabelJobOutcome& out) {
     const auto holdsCommandPrefix = [](const QString& text) {
         return text.contains(u'^') || text.contains(u'~');
     };
@@ -43,12 +41,21 @@ bool OriginAccepted(const LabelJobInputs& in, const OriginBoxNames& boxes, Label
         return true;
     out.status = JobStatus::OriginRejected;
     out.failure = QStringLiteral("%1에 ^ 또는 ~ 를 쓸 수 없습니다: 프린터 명령의 시작으로 읽힙니다.")
-                      .arg(out.rejectedOrigin == OriginBox::X ? boxes.x : boxes.y);
+                      .arg(out.rejectedOrigin == OriginBox::X ? in.originBoxes.x : in.originBoxes.y);
     return false;
 }
 
+WindowSettings ReadWindowSettings(const QString& folder, LabelKind kind) {
+    const bool book = kind == LabelKind::Book;
+    const QStringList origin = ReadSettingsFile(
+        ApplicationFile(folder, book ? SettingsFiles::BookOrigin : SettingsFiles::MemberOrigin), 2);
+    const QStringList channel = ReadSettingsFile(
+        ApplicationFile(folder, book ? SettingsFiles::BookChannel : SettingsFiles::MemberChannel), 2);
+    return {origin[0], origin[1], channel[0], FramingFromCode(channel[1])};
+}
+
 QStringList ChannelLines(const QString& portText, SerialFraming framing) {
-    return {portText, FramingCode(framing == SerialFraming::Even7)};
+    return {portText, FramingCode(framing)};
 }
 
 void SaveChannelSettings(const QString& path, const QString& portText, SerialFraming framing) {
@@ -72,10 +79,6 @@ void EmitTextField(PieceStream& out, GlyphSource& glyphs, const QString& xLine, 
         PrintTextLpt(out, glyphs, x, y, text, 1);
     else
         PrintTextComm(out, glyphs, x, y, text, 1);
-}
-
-std::unique_ptr<SendJob> MakeSendJob(const SendOrder& order) {
-    return std::make_unique<SendJob>(OpenTransport(order.kind, order.framing), order.stream);
 }
 
 } // namespace hanlabel::JobSteps

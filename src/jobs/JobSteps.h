@@ -7,11 +7,9 @@
 #include <QStringList>
 
 #include <cstdint>
-#include <memory>
+#include <optional>
 
 namespace hanlabel {
-
-class SendJob;
 
 // Steps the book and member card jobs share.
 namespace JobSteps {
@@ -32,16 +30,22 @@ struct JobFiles {
 QStringList SaveAndReadSettings(const QString& folder, const JobFiles& files, LabelJobInputs& in,
                                 LabelJobOutcome& out, JobMode mode = JobMode::Print);
 
-// How a window's two origin boxes are named to the operator: caption and control.
-struct OriginBoxNames {
-    QString x;
-    QString y;
+// The step after the settings: an origin holding "^" or "~" (as read back) would start a printer
+// command inside "^LH", so it sets the outcome to OriginRejected with a message naming the box
+// (in.originBoxes). Returns whether the job may go on.
+bool OriginAccepted(const LabelJobInputs& in, LabelJobOutcome& out);
+
+// What a label window starts with, from its origin and channel settings files.
+struct WindowSettings {
+    QString originX;
+    QString originY;
+    QString portText;
+    std::optional<SerialFraming> framing; // nothing when the file names none
 };
 
-// The step after the settings: an origin holding "^" or "~" (as read back) would start a printer
-// command inside "^LH", so it sets the outcome to OriginRejected with a message naming the box.
-// Returns whether the job may go on.
-bool OriginAccepted(const LabelJobInputs& in, const OriginBoxNames& boxes, LabelJobOutcome& out);
+// Reads a label window's origin file, then its channel file. Throws Failure when one is missing
+// or too short.
+WindowSettings ReadWindowSettings(const QString& folder, LabelKind kind);
 
 // The lines of a channel settings file: the port text and the framing code.
 QStringList ChannelLines(const QString& portText, SerialFraming framing);
@@ -58,9 +62,6 @@ QString Frame(const QString& speedFragment, const QString& x, const QString& y);
 // One text field through the emitter of the channel's flavour.
 void EmitTextField(PieceStream& out, GlyphSource& glyphs, const QString& xLine, const QString& yLine,
                    const QString& text);
-
-// The worker that sends a composed job on the channel its order names, not started yet.
-std::unique_ptr<SendJob> MakeSendJob(const SendOrder& order);
 
 } // namespace JobSteps
 } // namespace hanlabel

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "channels/SendOrder.h"
 #include "core/Channel.h"
 
 #include <QByteArray>
@@ -11,6 +12,9 @@
 namespace hanlabel {
 
 class GlyphSource;
+
+// The two label windows. Each has its own settings files and its own option of the kind choice.
+enum class LabelKind { Book, Member };
 
 // What a job's steps do with the settings files.
 enum class JobMode {
@@ -25,12 +29,20 @@ struct JobEnvironment {
     JobMode mode = JobMode::Print;
 };
 
+// How the two origin boxes are named to the operator (caption and control), for the message that
+// refuses one; given by the window that runs the job.
+struct OriginBoxNames {
+    QString x = QStringLiteral("좌측위치");
+    QString y = QStringLiteral("상하위치");
+};
+
 // The values every label job reads: the channel choice and the label origin.
 struct LabelJobInputs {
     QString portText;                             // "LPT1" for the parallel port, else serial port 1
     SerialFraming framing = SerialFraming::None8; // framing of the serial port
     QString originX;                              // label home x, as typed
     QString originY;                              // label home y, as typed
+    OriginBoxNames originBoxes;                   // the boxes the two values come from
     // For this print only, never saved (the batch command's --port and --framing): the port and
     // framing the job is composed for and sent with, while the channel file keeps the two above.
     std::optional<QString> sendPort;
@@ -47,13 +59,6 @@ enum class JobStatus {
 
 // One of the two origin boxes of a label window.
 enum class OriginBox { X, Y };
-
-// A composed job and the channel it goes to.
-struct SendOrder {
-    QByteArray stream;
-    ChannelKind kind = ChannelKind::Parallel;
-    SerialFraming framing = SerialFraming::None8;
-};
 
 // What every label job reports back to its window.
 struct LabelJobOutcome {

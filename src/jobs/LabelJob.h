@@ -10,19 +10,19 @@ namespace hanlabel {
 // The frame of a label window's print job: its inputs, its environment, and an outcome that the
 // job's steps fill in as they go, so that a failure keeps what the steps before it found.
 // The steps run on the caller's thread and end with the whole job composed; the caller sends the
-// outcome's order (off its thread, see JobSteps::MakeSendJob) and hands the result to
-// sendFinished.
+// outcome's order (SendJob, SendAndWait) and completes the outcome with SendEnded. The job object
+// is done once it has composed.
 template <typename Inputs, typename Outcome> class LabelJob {
   public:
     LabelJob(Inputs inputs, JobEnvironment env) : m_in(std::move(inputs)), m_env(std::move(env)) {}
     virtual ~LabelJob() = default;
 
-    // The print button: runs the steps; a Failure ends them and becomes the outcome's message.
-    // A job that gets as far as its channel ends Composed, with the order to send.
-    Outcome Command1_Click() {
+    // Runs the steps; a Failure ends them and becomes the outcome's message. A job that gets as
+    // far as its channel ends Composed, with the order to send.
+    Outcome compose() {
         Outcome out;
         try {
-            print(out);
+            steps(out);
         } catch (const Failure& failure) {
             out.status = JobStatus::Failed;
             out.failure = failure.message();
@@ -30,24 +30,9 @@ template <typename Inputs, typename Outcome> class LabelJob {
         return out;
     }
 
-    // The end of the send of a Composed outcome: Printed, or Failed with the channel's message
-    // (a failure or the cancel report).
-    void sendFinished(Outcome& out, bool ok, const QString& message) {
-        out.order = {};
-        if (!ok) {
-            out.status = JobStatus::Failed;
-            out.failure = message;
-            return;
-        }
-        out.status = JobStatus::Printed;
-        printed(out);
-    }
-
   protected:
     // The job's steps up to the composed job. Throws Failure.
-    virtual void print(Outcome& out) = 0;
-    // What else a complete send means for the window.
-    virtual void printed(Outcome&) {}
+    virtual void steps(Outcome& out) = 0;
 
     // The channel the job is composed for and sent on.
     ChannelKind sendChannel() const { return ChooseChannel(m_in.sendPort.value_or(m_in.portText)); }
@@ -61,5 +46,14 @@ template <typename Inputs, typename Outcome> class LabelJob {
     Inputs m_in;
     JobEnvironment m_env;
 };
+
+// The end of the send of a Composed outcome: Printed, or Failed with the channel's message (a
+// failure or the cancel report).
+inline void SendEnded(LabelJobOutcome& out, const SendResult& sent) {
+    out.order = {};
+    out.status = sent.ok ? JobStatus::Printed : JobStatus::Failed;
+    if (!sent.ok)
+        out.failure = sent.message;
+}
 
 } // namespace hanlabel

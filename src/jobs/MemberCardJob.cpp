@@ -40,15 +40,14 @@ std::optional<QStringList> MemberCardSettings(const QString& folder, MemberCardI
                                       {SettingsFiles::MemberChannel, SettingsFiles::MemberOrigin,
                                        SettingsFiles::MemberLayout, kLayoutLines},
                                       in, out, mode);
-    if (!JobSteps::OriginAccepted(in, {QStringLiteral("좌측위치(Text6)"), QStringLiteral("상하위치(Text5)")},
-                                  out))
+    if (!JobSteps::OriginAccepted(in, out))
         return std::nullopt;
     return layout;
 }
 
 // Saves channel and origin, reads the layout, then composes the card, unless the origin cannot
 // go into the stream.
-void MemberCardJob::print(MemberCardOutcome& out) {
+void MemberCardJob::steps(MemberCardOutcome& out) {
     const std::optional<QStringList> layout = MemberCardSettings(m_env.folder, m_in, out, m_env.mode);
     if (!layout)
         return;
@@ -56,8 +55,5 @@ void MemberCardJob::print(MemberCardOutcome& out) {
     // Composed completely first: nothing is sent unless the whole card can be.
     readyToSend(out, ComposeMemberCard(m_in, *layout, sendChannel(), *m_env.glyphs));
 }
-
-// A card sent whole asks for empty entries for the next member.
-void MemberCardJob::printed(MemberCardOutcome& out) { out.clearEntries = true; }
 
 } // namespace hanlabel

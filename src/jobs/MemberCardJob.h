@@ -17,9 +17,7 @@ struct MemberCardInputs : LabelJobInputs {
 };
 
 // What the member card window shows after the job.
-struct MemberCardOutcome : LabelJobOutcome {
-    bool clearEntries = false; // empty the name and the member number (only after a complete send)
-};
+struct MemberCardOutcome : LabelJobOutcome {};
 
 // "*" ... "*******" as long as the second part of the member number (1 to 7), else empty.
 QString StarMask(const QString& secondPart);
@@ -35,15 +33,14 @@ QByteArray ComposeMemberCard(const MemberCardInputs& in, const QStringList& layo
 std::optional<QStringList> MemberCardSettings(const QString& folder, MemberCardInputs& in,
                                               LabelJobOutcome& out, JobMode mode = JobMode::Print);
 
-// The print button of the member card window: records the channel choice and the origin, then
+// The member card job: records the channel choice and the origin, then
 // composes the card.
 class MemberCardJob final : public LabelJob<MemberCardInputs, MemberCardOutcome> {
   public:
     using LabelJob::LabelJob;
 
   private:
-    void print(MemberCardOutcome& out) override;
-    void printed(MemberCardOutcome& out) override;
+    void steps(MemberCardOutcome& out) override;
 };
 
 } // namespace hanlabel

@@ -9,19 +9,9 @@
 
 namespace hanlabel {
 
-// Composing a list's cards before anything is sent. A print of a list (the dialog, the batch command):
-//
-//     const QStringList layout = JobSteps::SaveAndReadSettings(...);      // once, as the job does
-//     const QList<int> rows = RowsToPrint(list, {});                       // or {fromLine, true}
-//     const ComposedList composed = ComposeMemberList(list, rows, window, layout, kind, glyphs);
-//     MarkComposeErrors(list, composed);                                   // shown, never sent
-//     auto* job = new SendJob(OpenTransport(kind, window.framing), composed.stream, owner);
-//     progress(sent, total):  composed.cardsWithin(sent) of composed.cards.size()   // "12 / 250"
-//     finished(ok, message):  MarkCardsSent(list, marks, composed, composed.cardsWithin(lastSent));
-//                             marks.save(SentMarks::PathFor(listPath));
-//
-// The list is one job on the channel, opened once. "이어서 인쇄" is the same print again: RowsToPrint
-// leaves out the rows marked sent, so it starts at FirstUnsentRow.
+// Composing a list's cards before anything is sent (PrepareListPrint in ListJob.h does it for a
+// print). The list is one job on the channel, opened once. "이어서 인쇄" is the same print again:
+// RowsToPrint leaves out the rows marked sent, so it starts at FirstUnsentRow.
 
 // Which rows a print takes.
 struct RowSelection {

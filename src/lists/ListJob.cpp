@@ -12,7 +12,7 @@ class MemberListJob final : public LabelJob<MemberCardInputs, ListPrintOutcome> 
         : LabelJob(window, env), m_list(list), m_rows(rows) {}
 
   private:
-    void print(ListPrintOutcome& out) override {
+    void steps(ListPrintOutcome& out) override {
         const std::optional<QStringList> layout = MemberCardSettings(m_env.folder, m_in, out);
         if (!layout)
             return;
@@ -29,7 +29,20 @@ class MemberListJob final : public LabelJob<MemberCardInputs, ListPrintOutcome> 
 ListPrintOutcome PrepareListPrint(const MemberList& list, const QList<int>& rows,
                                   const MemberCardInputs& window, const JobEnvironment& env) {
     MemberListJob job(window, env, list, rows);
-    return job.Command1_Click();
+    return job.compose();
+}
+
+ListSendEnd FinishListSend(MemberList& list, SentMarks& marks, const ComposedList& composed, qint64 sentBytes,
+                           const QString& listPath) {
+    ListSendEnd end;
+    end.whole = composed.cardsWithin(sentBytes);
+    MarkCardsSent(list, marks, composed, end.whole);
+    try {
+        marks.save(SentMarks::PathFor(listPath));
+    } catch (const Failure& failure) {
+        end.saveFailure = failure.message();
+    }
+    return end;
 }
 
 } // namespace hanlabel

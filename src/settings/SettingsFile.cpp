@@ -86,16 +86,16 @@ void WriteSettingsFile(const QString& path, const QStringList& lines) {
 
 void CheckSettingsLines(const QString& path, const QStringList& lines) { settingsFileContent(path, lines); }
 
-QString FramingCode(bool option5Selected) {
-    return option5Selected ? QStringLiteral("1") : QStringLiteral("2");
+QString FramingCode(SerialFraming framing) {
+    return framing == SerialFraming::Even7 ? QStringLiteral("1") : QStringLiteral("2");
 }
 
-int FramingOptionFromCode(const QString& code) {
+std::optional<SerialFraming> FramingFromCode(const QString& code) {
     if (code == QLatin1String("1"))
-        return 5;
+        return SerialFraming::Even7;
     if (code == QLatin1String("2"))
-        return 6;
-    return 0;
+        return SerialFraming::None8;
+    return std::nullopt;
 }
 
 } // namespace hanlabel

@@ -1,21 +1,14 @@
 #pragma once
 
+#include "core/AppFolder.h"
+#include "core/Channel.h"
+
 #include <QString>
 #include <QStringList>
 
-namespace hanlabel {
+#include <optional>
 
-// The six positional settings files of the application folder.
-namespace SettingsFiles {
-inline const QString BookChannel = QStringLiteral("OH.ini");
-inline const QString BookOrigin = QStringLiteral("position.ini");
-inline const QString BookLayout = QStringLiteral("DPOS.ini");
-inline const QString MemberChannel = QStringLiteral("OH1.ini");
-inline const QString MemberOrigin = QStringLiteral("position1.ini");
-inline const QString MemberLayout = QStringLiteral("DPOS1.ini");
-// All six, in the order above.
-inline const QStringList All{BookChannel, BookOrigin, BookLayout, MemberChannel, MemberOrigin, MemberLayout};
-} // namespace SettingsFiles
+namespace hanlabel {
 
 // Reads the first lineCount lines of a settings file (CP949; CR LF or LF line ends dropped).
 // Throws Failure naming the file when it is missing, unreadable or has fewer lines, and naming the
@@ -35,9 +28,9 @@ void WriteSettingsFile(const QString& path, const QStringList& lines);
 void CheckSettingsLines(const QString& path, const QStringList& lines);
 
 // Line 2 of a channel settings file: "1" for 9600,E,7,1, "2" for 9600,N,8,1.
-QString FramingCode(bool option5Selected);
+QString FramingCode(SerialFraming framing);
 
-// What line 2 of a channel settings file selects: 5 (Option5), 6 (Option6), or 0 for no change.
-int FramingOptionFromCode(const QString& code);
+// The framing line 2 of a channel settings file names; nothing for any other text.
+std::optional<SerialFraming> FramingFromCode(const QString& code);
 
 } // namespace hanlabel

@@ -135,7 +135,7 @@ void TestBatch::bookEqualsTheWindowJob() {
     QFETCH(QString, golden);
     const Run r = run(QStringList{"book", "--quantity", "3"} + arguments);
     QVERIFY2(r.status == 0, qPrintable(r.errors));
-    const QString diff = test::CompareGolden(golden, test::ReadFileBytes(m_lpt));
+    const QString diff = test::CheckGolden(golden, test::ReadFileBytes(m_lpt));
     QVERIFY2(diff.isEmpty(), qPrintable(diff));
 }
 
@@ -161,12 +161,12 @@ void TestBatch::settingsWrittenAsTheWindowJobs() {
     book.originX = "20 ";
     book.originY = "10";
     book.quantity = "1";
-    QCOMPARE(BookLabelJob(book, {window.path(), &glyphs}).Command1_Click().status, JobStatus::Composed);
+    QCOMPARE(BookLabelJob(book, {window.path(), &glyphs}).compose().status, JobStatus::Composed);
     MemberCardInputs member;
     member.portText = "LPT1";
     member.originX = " 7";
     member.originY = "8";
-    QCOMPARE(MemberCardJob(member, {window.path(), &glyphs}).Command1_Click().status, JobStatus::Composed);
+    QCOMPARE(MemberCardJob(member, {window.path(), &glyphs}).compose().status, JobStatus::Composed);
     for (const QString& name : SettingsFiles::All)
         QVERIFY2(m_app->readBytes(name) == window.readBytes(name), qPrintable(name));
     QCOMPARE(m_app->readBytes("OH.ini"), QByteArray("LPT1\r\n1\r\n"));
@@ -187,7 +187,7 @@ void TestBatch::listToAFileIsOneJob() {
     const QString list = writeList("three.csv", kThree);
     const Run r = run({"members", list, "--to", m_lpt});
     QVERIFY2(r.status == 0, qPrintable(r.errors));
-    const QString diff = test::CompareGolden("list-three.lpt.zpl", test::ReadFileBytes(m_lpt));
+    const QString diff = test::CheckGolden("list-three.lpt.zpl", test::ReadFileBytes(m_lpt));
     QVERIFY2(diff.isEmpty(), qPrintable(diff));
     QCOMPARE(SentMarks::Load(SentMarks::PathFor(list)).marks().size(), 3);
 

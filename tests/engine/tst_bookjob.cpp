@@ -147,7 +147,7 @@ void TestBookJob::composedBeforeAnythingIsSent() {
     in.portText = port;
     in.framing = framing;
     BookLabelJob job(in, JobEnvironment{m_app->path(), &m_glyphs});
-    BookLabelOutcome out = job.Command1_Click();
+    BookLabelOutcome out = job.compose();
     QCOMPARE(out.status, JobStatus::Composed);
     QCOMPARE(out.order.kind, kind);
     QCOMPARE(out.order.framing, framing);
@@ -158,11 +158,11 @@ void TestBookJob::composedBeforeAnythingIsSent() {
     QVERIFY(!QFile::exists(m_lpt));
 
     BookLabelOutcome failed = out;
-    job.sendFinished(failed, false, QStringLiteral("LPT1: 보낼 수 없습니다"));
+    SendEnded(failed, SendResult::failed(QStringLiteral("LPT1: 보낼 수 없습니다")));
     QCOMPARE(failed.status, JobStatus::Failed);
     QCOMPARE(failed.failure, QStringLiteral("LPT1: 보낼 수 없습니다"));
     QVERIFY(failed.order.stream.isEmpty());
-    job.sendFinished(out, true, {});
+    SendEnded(out, SendResult::delivered(out.order.stream.size()));
     QCOMPARE(out.status, JobStatus::Printed);
     QCOMPARE(out.originX.value(), QStringLiteral("20"));
 }
@@ -401,6 +401,7 @@ void TestBookJob::originWithCommandPrefix() {
     BookLabelInputs in = workedExample();
     in.originX = x;
     in.originY = y;
+    in.originBoxes = {QStringLiteral("좌측위치(Text3)"), QStringLiteral("상하위치(Text4)")};
     const BookLabelOutcome outcome = run(in);
     test::VerifyOriginRejected(outcome, *m_app, m_lpt, "OH.ini", "position.ini", kLayout);
 }

@@ -147,7 +147,7 @@ void TestListPrint::settingsWrittenAsTheCardJob() {
         PrepareListPrint(list, RowsToPrint(list, {}), window, JobEnvironment{listApp.path(), &m_glyphs});
     QCOMPARE(out.status, JobStatus::Composed);
     MemberCardJob job(CardInputs(list.rows[0], window), JobEnvironment{cardApp.path(), &m_glyphs});
-    const MemberCardOutcome card = job.Command1_Click();
+    const MemberCardOutcome card = job.compose();
     QCOMPARE(card.status, JobStatus::Composed);
     for (const QString& name : SettingsFiles::All)
         QCOMPARE(listApp.readBytes(name), cardApp.readBytes(name));
@@ -169,6 +169,7 @@ void TestListPrint::originRefusedBeforeComposing() {
     MemberCardInputs window = Window("LPT1");
     window.originX = x;
     window.originY = y;
+    window.originBoxes = {QStringLiteral("좌측위치(Text6)"), QStringLiteral("상하위치(Text5)")};
     AppFolderFixture app;
     app.writeLines("DPOS1.ini", kLayout);
     const MemberList list = ParseMemberList(kThree, {});

@@ -1,4 +1,5 @@
 #include "core/Cp949.h"
+#include "preview/SerialNumbers.h"
 #include "preview/ZplRenderer.h"
 
 #include "TestSupport.h"

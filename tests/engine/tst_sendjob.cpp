@@ -11,6 +11,10 @@
 #include <QThread>
 #include <QTimer>
 
+#include <condition_variable>
+#include <mutex>
+#include <thread>
+
 using namespace hanlabel;
 using namespace hanlabel::test;
 using namespace std::chrono_literals;
@@ -124,7 +128,30 @@ void TestSendJob::deletingARunningJobCancelsIt() {
     auto send = std::make_unique<SendJob>(MakeParallelTransport(printer.path()), Pattern(1000));
     send->start();
     QThread::msleep(100);
+    // Should the reset not cancel the send, it would wait for ever: after five seconds a reader
+    // takes the bytes so that the send ends on its own and the test fails instead of hanging.
+    std::mutex lock;
+    std::condition_variable returned;
+    bool done = false;
+    bool rescued = false;
+    std::thread watchdog([&] {
+        std::unique_lock<std::mutex> held(lock);
+        if (returned.wait_for(held, std::chrono::seconds(5), [&] { return done; }))
+            return;
+        rescued = true;
+        held.unlock();
+        FifoReader::Plan plan;
+        plan.expected = 1000;
+        printer.start(plan);
+    });
     send.reset(); // returns only once the worker has ended
+    {
+        const std::lock_guard<std::mutex> held(lock);
+        done = true;
+    }
+    returned.notify_one();
+    watchdog.join();
+    QVERIFY2(!rescued, "the send ended only once a reader took its bytes: deleting the job did not cancel it");
 }
 
 QTEST_MAIN(TestSendJob)

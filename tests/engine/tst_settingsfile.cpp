@@ -352,21 +352,22 @@ void TestSettingsFile::sharedDeskTakesTurns() {
 
 void TestSettingsFile::framingCodes_data() {
     QTest::addColumn<QString>("code");
-    QTest::addColumn<int>("option");
-    QTest::newRow("1") << "1" << 5;
-    QTest::newRow("2") << "2" << 6;
-    QTest::newRow("1 blank") << "1 " << 0;
-    QTest::newRow("01") << "01" << 0;
-    QTest::newRow("empty") << "" << 0;
-    QTest::newRow("3") << "3" << 0;
+    QTest::addColumn<QString>("framing"); // what the code names, empty for nothing
+    QTest::newRow("1") << "1" << "9600,E,7,1";
+    QTest::newRow("2") << "2" << "9600,N,8,1";
+    QTest::newRow("1 blank") << "1 " << "";
+    QTest::newRow("01") << "01" << "";
+    QTest::newRow("empty") << "" << "";
+    QTest::newRow("3") << "3" << "";
 }
 
 void TestSettingsFile::framingCodes() {
     QFETCH(QString, code);
-    QFETCH(int, option);
-    QCOMPARE(FramingOptionFromCode(code), option);
-    QCOMPARE(FramingCode(true), QStringLiteral("1"));
-    QCOMPARE(FramingCode(false), QStringLiteral("2"));
+    QFETCH(QString, framing);
+    const std::optional<SerialFraming> named = FramingFromCode(code);
+    QCOMPARE(named ? FramingText(*named) : QString(), framing);
+    QCOMPARE(FramingCode(SerialFraming::Even7), QStringLiteral("1"));
+    QCOMPARE(FramingCode(SerialFraming::None8), QStringLiteral("2"));
 }
 
 QTEST_GUILESS_MAIN(TestSettingsFile)

@@ -380,14 +380,14 @@ void TestTargets::previewWritesPicture() {
 void TestTargets::previewPresentsToTheWindow() {
     int shown = 0;
     PreviewResult last;
-    SetPreviewPresenter([&](const PreviewResult& result) {
+    SendControl control;
+    control.picture = [&](const PreviewResult& result) {
         ++shown;
         last = result;
-    });
+    };
     auto transport = MakePreviewTransport(QStringLiteral("preview:"));
-    transport->send(SampleJob(), {});
-    transport->send(SampleJob(), {});
-    SetPreviewPresenter({});
+    transport->send(SampleJob(), control);
+    transport->send(SampleJob(), control);
     QCOMPARE(shown, 2);
     QCOMPARE(last.label.size(), QSize(400, 200));
     QCOMPARE(last.labelCount, qint64(3));
@@ -396,7 +396,6 @@ void TestTargets::previewPresentsToTheWindow() {
 }
 
 void TestTargets::previewFailures() {
-    SetPreviewPresenter({});
     auto window = MakePreviewTransport(QStringLiteral("preview:"));
     QVERIFY(FailureOf(*window, SampleJob()).contains(QStringLiteral("미리보기")));
     const QString path = m_dir.filePath("no/such/folder/label.png");

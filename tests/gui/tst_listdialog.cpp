@@ -124,7 +124,6 @@ class TestListDialog : public QObject {
 void TestListDialog::initTestCase() {
     IgnoreChannelSignals();
     InstallKoreanFontSubstitutions();
-    InstallPreviewWindow();
     m_glyphs.bind(test::SampleDatabasePath());
     QVERIFY(m_glyphs.isOpen());
 }

@@ -1,4 +1,4 @@
-#include "channels/PreviewTransport.h"
+#include "preview/ZplRenderer.h"
 #include "compose/PieceStream.h"
 #include "ui/windows/PreviewWindow.h"
 
@@ -33,7 +33,6 @@ QList<PreviewWindow*> OpenPreviews() {
 class TestPreviewWindow : public QObject {
     Q_OBJECT
   private slots:
-    void init() { InstallPreviewWindow(); }
     void cleanup();
     void oneWindowPerLabelWindow_data();
     void oneWindowPerLabelWindow();
@@ -44,7 +43,6 @@ class TestPreviewWindow : public QObject {
 void TestPreviewWindow::cleanup() {
     for (PreviewWindow* w : OpenPreviews())
         delete w;
-    SetPreviewPresenter({});
 }
 
 void TestPreviewWindow::oneWindowPerLabelWindow_data() {
@@ -63,12 +61,9 @@ void TestPreviewWindow::oneWindowPerLabelWindow() {
         owner.setGeometry(10, 10, 300, 200);
         owner.show();
     }
-    auto transport = MakePreviewTransport(QStringLiteral("preview:"));
     int quantity = 1;
-    for (int by : printedBy) {
-        const PreviewOwnerScope scope(by < 0 ? nullptr : &owners[by]);
-        transport->send(BookJob(++quantity), {});
-    }
+    for (int by : printedBy)
+        ShowPreview(by < 0 ? nullptr : &owners[by], RenderZpl(BookJob(++quantity)));
     const QList<PreviewWindow*> shown = OpenPreviews();
     QCOMPARE(shown.size(), windows);
     // The last job is on show, with its own quantity and notes.
@@ -91,14 +86,13 @@ void TestPreviewWindow::oneWindowPerLabelWindow() {
 void TestPreviewWindow::escapeClosesIt() {
     QWidget owner;
     owner.show();
-    const PreviewOwnerScope scope(&owner);
-    MakePreviewTransport(QStringLiteral("preview:"))->send(BookJob(), {});
+    ShowPreview(&owner, RenderZpl(BookJob()));
     QCOMPARE(OpenPreviews().size(), 1);
     PreviewWindow* window = OpenPreviews().first();
     QTest::keyClick(window->findChild<QPlainTextEdit*>(QStringLiteral("previewNotes")), Qt::Key_Escape);
     QVERIFY(OpenPreviews().isEmpty());
     // The next job brings the same window back.
-    MakePreviewTransport(QStringLiteral("preview:"))->send(BookJob(), {});
+    ShowPreview(&owner, RenderZpl(BookJob()));
     QCOMPARE(OpenPreviews(), QList<PreviewWindow*>{window});
 }
 

@@ -241,8 +241,6 @@ void TestPrinting::previewShowsBesideItsWindow_data() { printerThatComesBackGets
 // label window that printed it.
 void TestPrinting::previewShowsBesideItsWindow() {
     qputenv("HANLABEL_LPT1", "preview:");
-    InstallPreviewWindow();
-    const auto presenter = qScopeGuard([] { SetPreviewPresenter({}); });
     const auto window = typedWindow();
     QVERIFY(window);
     ModalBoxes reports;

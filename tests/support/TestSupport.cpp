@@ -102,6 +102,11 @@ QString CompareGolden(const QString& name, const QByteArray& actual) {
         f.write(actual);
         return {};
     }
+    return CheckGolden(name, actual);
+}
+
+QString CheckGolden(const QString& name, const QByteArray& actual) {
+    const QString path = TestDataPath(QStringLiteral("golden/") + name);
     QFile f(path);
     if (!f.open(QIODevice::ReadOnly))
         return QStringLiteral("golden file %1 is missing (regenerate with HANLABEL_REGENERATE_GOLDEN=1)")

@@ -46,9 +46,13 @@ QString SampleDatabasePath();
 QByteArray ReadFileBytes(const QString& path);
 
 // Compares bytes with the golden file tests/data/golden/<name>. With HANLABEL_REGENERATE_GOLDEN=1
-// in the environment, the golden file is rewritten instead (review its diff like code).
-// Returns an empty string when equal, else a description of the first difference.
+// in the environment, the golden file is rewritten instead (review its diff like code): each
+// golden file has one test that writes it this way. Returns an empty string when equal, else a
+// description of the first difference.
 QString CompareGolden(const QString& name, const QByteArray& actual);
+// The same comparison for a test that checks another test's golden file; it never writes it, so
+// a regeneration cannot make the two agree by writing the file twice.
+QString CheckGolden(const QString& name, const QByteArray& actual);
 
 // A pseudo-terminal pair standing in for serial port 1: the slave's path is what the program
 // opens, the master side is read raw on a thread until stop(). Given a status answer, it answers

@@ -1,11 +1,11 @@
 #include "ui/dialogs/MemberListDialog.h"
 
-#include "channels/SendJob.h"
 #include "core/Failure.h"
 #include "lists/ListJob.h"
 #include "preview/ZplRenderer.h"
 #include "ui/kit/FormKit.h"
-#include "ui/windows/SendWithProgress.h"
+#include "ui/kit/SendWithProgress.h"
+#include "ui/windows/PreviewWindow.h"
 
 #include <QFileDialog>
 #include <QFileInfo>
@@ -190,7 +190,6 @@ void MemberListDialog::printRows(const RowSelection& selection) {
         return;
     }
     m_composed = std::move(out.composed);
-    m_sentBytes = 0;
     const auto cardsText = [this](qint64 sent, qint64) {
         return QStringLiteral("회원증을 보내는 중입니다... (%1 / %2)")
             .arg(m_composed.cardsWithin(sent))
@@ -198,29 +197,28 @@ void MemberListDialog::printRows(const RowSelection& selection) {
     };
     try {
         m_send = std::make_unique<SendWithProgress>(
-            out.order, this, parentWidget() ? parentWidget() : this,
-            [this](bool ok, const QString& message) { sendFinished(ok, message); }, cardsText);
+            out.order, this, [this](const SendResult& result) { sendFinished(result); }, cardsText);
     } catch (const Failure& failure) {
         ShowFailure(this, failure.message());
         return;
     }
-    connect(m_send->job(), &SendJob::progress, this, [this](qint64 sent, qint64) { m_sentBytes = sent; });
     updateButtons();
 }
 
 // Marks exactly the cards that reached the channel whole, saves the marks and reports.
-void MemberListDialog::sendFinished(bool ok, const QString& message) {
+void MemberListDialog::sendFinished(const SendResult& result) {
     m_send.reset();
+    if (result.picture)
+        ShowPreview(parentWidget() ? parentWidget() : this, *result.picture);
+    const bool ok = result.ok;
+    const QString& message = result.message;
     const int total = int(m_composed.cards.size());
-    const int whole = ok ? total : m_composed.cardsWithin(m_sentBytes);
-    MarkCardsSent(m_list, m_marks, m_composed, whole);
+    const ListSendEnd end = FinishListSend(m_list, m_marks, m_composed, result.sent, m_path);
+    const int whole = end.whole;
     m_composed = {};
     showRows();
-    try {
-        m_marks.save(SentMarks::PathFor(m_path));
-    } catch (const Failure& failure) {
-        ShowFailure(this, failure.message());
-    }
+    if (!end.saveFailure.isEmpty())
+        ShowFailure(this, end.saveFailure);
     if (!ok)
         ShowFailure(this, message + QStringLiteral("\n\n회원증 %1 / %2장을 온전히 보냈습니다. "
                                                    "\"이어서 인쇄\"는 나머지만 보냅니다.")
@@ -270,7 +268,7 @@ void MemberListDialog::showSelectedCard() {
     JobEnvironment env = m_env;
     env.mode = JobMode::ComposeOnly;
     MemberCardJob job(CardInputs(row, m_window), env);
-    const MemberCardOutcome out = job.Command1_Click();
+    const MemberCardOutcome out = job.compose();
     if (out.status != JobStatus::Composed) {
         m_picture->setText(out.failure);
         return;

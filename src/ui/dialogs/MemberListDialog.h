@@ -53,7 +53,7 @@ class MemberListDialog : public QDialog {
 
   private:
     void printRows(const RowSelection& selection);
-    void sendFinished(bool ok, const QString& message);
+    void sendFinished(const SendResult& result);
     void showRows();
     void showSelectedCard();
     void updateButtons();
@@ -65,9 +65,8 @@ class MemberListDialog : public QDialog {
     SentMarks m_marks;
     bool m_open = false;
 
-    // While a list is sent: its cards, the bytes the channel has taken, the send.
+    // While a list is sent: its cards and the send.
     ComposedList m_composed;
-    qint64 m_sentBytes = 0;
     std::unique_ptr<SendWithProgress> m_send;
 
     QLineEdit* m_pathBox = nullptr;

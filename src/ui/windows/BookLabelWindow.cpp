@@ -114,10 +114,7 @@ void mainfrm::Command1_Click() {
                             {Text5, QStringLiteral("수량")}}))
         return;
     BookLabelInputs in;
-    in.portText = Combo1->currentText();
-    in.framing = Option5->isChecked() ? SerialFraming::Even7 : SerialFraming::None8;
-    in.originX = Text3->text();
-    in.originY = Text4->text();
+    static_cast<LabelJobInputs&>(in) = labelInputs();
     in.labelText = Text1->text();
     in.firstSerial = Text2->text();
     in.ascending = Option1->isChecked();

@@ -3,15 +3,15 @@
 #include "core/AppFolder.h"
 #include "core/Failure.h"
 #include "core/Numeric.h"
+#include "jobs/JobSteps.h"
 #include "printers/PrinterMapping.h"
-#include "settings/SettingsFile.h"
 #include "ui/kit/ControlFactory.h"
 #include "ui/kit/DataControl.h"
 #include "ui/kit/FormKit.h"
 #include "ui/kit/OneLineText.h"
 #include "ui/kit/UpDown.h"
 #include "ui/windows/PreviewWindow.h"
-#include "ui/windows/SendWithProgress.h"
+#include "ui/kit/SendWithProgress.h"
 
 #include <QAction>
 #include <QApplication>
@@ -32,14 +32,6 @@ namespace {
 
 constexpr int ClientWidthTwips = 6990;
 constexpr int ClientHeightTwips = 4020;
-
-// The origin and channel settings files of a kind of label window.
-QString OriginFile(LabelKind kind) {
-    return kind == LabelKind::Book ? SettingsFiles::BookOrigin : SettingsFiles::MemberOrigin;
-}
-QString ChannelFile(LabelKind kind) {
-    return kind == LabelKind::Book ? SettingsFiles::BookChannel : SettingsFiles::MemberChannel;
-}
 
 // The spin step: the box's numeric value plus delta, written back as the shortest text
 // ("-1", "13.5", "1"). A result beyond the double range is reported, the box is left as it was.
@@ -192,33 +184,26 @@ QAction* LabelWindow::finishForm(const QString& actionName, const QRect& dataCon
 // The book window has its own kind selected from the start; the member card window only from here.
 void LabelWindow::Form_Load() {
     const FolderChoice choice = ChooseApplicationFolder(SystemFolderPlaces());
-    const QString& folder = choice.folder;
     HangulDB->setDatabaseName(ShippedFile(choice, GlyphDatabaseName));
     ownKindOption()->setChecked(true);
 
-    const QStringList origin = ReadSettingsFile(ApplicationFile(folder, OriginFile(m_kind)), 2);
-    m_originX->setText(origin[0]);
-    m_originY->setText(origin[1]);
-    const QStringList channel = ReadSettingsFile(ApplicationFile(folder, ChannelFile(m_kind)), 2);
-    Combo1->setEditText(channel[0]);
-    applyFramingCode(channel[1]);
+    const JobSteps::WindowSettings settings = JobSteps::ReadWindowSettings(choice.folder, m_kind);
+    m_originX->setText(settings.originX);
+    m_originY->setText(settings.originY);
+    Combo1->setEditText(settings.portText);
+    if (settings.framing)
+        (*settings.framing == SerialFraming::Even7 ? Option5 : Option6)->setChecked(true);
     updatePortTooltip();
 }
 
 void LabelWindow::updatePortTooltip() {
-    const SerialFraming framing = Option5->isChecked() ? SerialFraming::Even7 : SerialFraming::None8;
-    Combo1->setToolTip(PortDestinationText(Combo1->currentText(), framing));
+    Combo1->setToolTip(PortDestinationText(Combo1->currentText(), framing()));
 }
 
-// Line 2 of a channel settings file: "1" selects Option5, "2" Option6, anything else leaves the
-// options as they are.
-void LabelWindow::applyFramingCode(const QString& code) {
-    const int option = FramingOptionFromCode(code);
-    if (option == 5)
-        Option5->setChecked(true);
-    else if (option == 6)
-        Option6->setChecked(true);
+SerialFraming LabelWindow::framing() const {
+    return Option5->isChecked() ? SerialFraming::Even7 : SerialFraming::None8;
 }
+
 
 QRadioButton* LabelWindow::ownKindOption() const { return m_kind == LabelKind::Book ? Option3 : Option4; }
 
@@ -257,6 +242,17 @@ void LabelWindow::UpDown1_UpClick() { StepNumber(m_originX, +1); }
 void LabelWindow::UpDown2_DownClick() { StepNumber(m_originY, -1); }
 void LabelWindow::UpDown2_UpClick() { StepNumber(m_originY, +1); }
 
+LabelJobInputs LabelWindow::labelInputs() const {
+    LabelJobInputs in;
+    in.portText = Combo1->currentText();
+    in.framing = framing();
+    in.originX = m_originX->text();
+    in.originY = m_originY->text();
+    in.originBoxes = {QStringLiteral("좌측위치(%1)").arg(m_originX->objectName()),
+                      QStringLiteral("상하위치(%1)").arg(m_originY->objectName())};
+    return in;
+}
+
 JobEnvironment LabelWindow::jobEnvironment() const {
     return JobEnvironment{ApplicationFolder(), &HangulDB->source(), m_jobMode};
 }
@@ -272,21 +268,23 @@ void LabelWindow::Preview_Click() {
 
 void LabelWindow::showComposed(const SendOrder& order) { ShowPreview(this, RenderZpl(order.stream)); }
 
-void LabelWindow::send(const SendOrder& order, std::function<void(bool ok, const QString& message)> report) {
+void LabelWindow::send(const SendOrder& order, std::function<void(const SendResult&)> report) {
     m_inputHold = std::make_unique<InputHold>(this);
     m_report = std::move(report);
     try {
-        m_send = std::make_unique<SendWithProgress>(
-            order, this, this, [this](bool ok, const QString& message) { sendFinished(ok, message); });
+        m_send = std::make_unique<SendWithProgress>(order, this,
+                                                    [this](const SendResult& result) { sendFinished(result); });
     } catch (const Failure& failure) {
-        sendFinished(false, failure.message());
+        sendFinished(SendResult::failed(failure.message()));
     }
 }
 
-void LabelWindow::sendFinished(bool ok, const QString& message) {
+void LabelWindow::sendFinished(const SendResult& result) {
     m_send.reset();
+    if (result.picture)
+        ShowPreview(this, *result.picture);
     const auto report = std::exchange(m_report, {});
-    report(ok, message);
+    report(result);
     m_inputHold.reset();
     m_printing = false;
 }

@@ -1,7 +1,7 @@
 #pragma once
 
 #include "core/Channel.h"
-#include "jobs/JobTypes.h"
+#include "jobs/LabelJob.h"
 
 #include <QMainWindow>
 #include <QRect>
@@ -25,9 +25,6 @@ namespace hanlabel {
 class DataControl;
 class SendWithProgress;
 class UpDown;
-
-// The two label windows. Each has its own settings files and its own option of the kind choice.
-enum class LabelKind { Book, Member };
 
 // What the book label window and the member card window share: a client area of 6990 x 4020
 // twips under a menu bar of one action, the controls both have in the same place (kind choice,
@@ -58,6 +55,9 @@ class LabelWindow : public QMainWindow {
     void UpDown1_UpClick();
     void UpDown2_DownClick();
     void UpDown2_UpClick();
+
+    // The framing the options select: Option5 "9600,E,7,1", else Option6 "9600,N,8,1".
+    SerialFraming framing() const;
 
     // Says in the port box's tooltip where its text prints now ("LPT1 → cups:zebra").
     void updatePortTooltip();
@@ -122,17 +122,17 @@ class LabelWindow : public QMainWindow {
     // keeps showing its own kind selected.
     void requestSwitch();
 
-    // Runs a job on the inputs, one at a time: a press while a job runs is ignored. The job's steps
-    // run here; a composed job is sent on a worker while the window takes no input, and its
-    // outcome comes back here. Shows what every outcome carries, then hands an outcome that is
-    // neither a failure nor a rejected origin to the window's own part, still within the guard.
+    // Runs a job on the inputs, one at a time: a press while a job runs is ignored. The job
+    // composes here and is done; a composed order is sent on a worker while the window takes no
+    // input, and its result comes back here. Shows what every outcome carries, then hands an
+    // outcome that is neither a failure nor a rejected origin to the window's own part, still
+    // within the guard.
     template <typename Job, typename Inputs, typename OwnPart> void print(Inputs inputs, OwnPart ownPart) {
         if (m_printing)
             return;
         m_printing = true;
         auto done = qScopeGuard([this] { m_printing = false; });
-        const auto job = std::make_shared<Job>(std::move(inputs), jobEnvironment());
-        auto out = job->Command1_Click();
+        auto out = Job(std::move(inputs), jobEnvironment()).compose();
         const auto report = [this, ownPart](const decltype(out)& outcome) {
             if (showOutcome(outcome))
                 ownPart(outcome);
@@ -145,8 +145,8 @@ class LabelWindow : public QMainWindow {
         }
         done.dismiss();
         const SendOrder order = std::exchange(out.order, {});
-        send(order, [job, out, report](bool ok, const QString& message) mutable {
-            job->sendFinished(out, ok, message);
+        send(order, [out, report](const SendResult& sent) mutable {
+            SendEnded(out, sent);
             report(out);
         });
     }
@@ -154,24 +154,26 @@ class LabelWindow : public QMainWindow {
     // A window that is printing stays open.
     void closeEvent(QCloseEvent* event) override;
 
+    // What every label job takes from the window: port, framing, origin and the origin boxes' names.
+    LabelJobInputs labelInputs() const;
+
     // A job's environment: the application folder and the bound glyph database.
     JobEnvironment jobEnvironment() const;
 
   private:
     // Sends a composed job on a worker with the progress box up and the window's input held
     // back; `report` gets the send's result once it is back on this thread.
-    void send(const SendOrder& order, std::function<void(bool ok, const QString& message)> report);
+    void send(const SendOrder& order, std::function<void(const SendResult&)> report);
     // A job composed for the preview: its picture in the window's preview window.
     void showComposed(const SendOrder& order);
-    // The send's result: closes the box, reports, and gives the window its input back.
-    void sendFinished(bool ok, const QString& message);
+    // The send's result: closes the box, shows a "preview:" job's picture in the window's preview
+    // window, reports, and gives the window its input back.
+    void sendFinished(const SendResult& result);
     // The origin as the job saved and read it back, the layout lines for the position dialog, and a
     // failure or a rejected origin box in a message box (focus to that box); false after either.
     bool showOutcome(const LabelJobOutcome& out);
     // Option3 in the book label window, Option4 in the member card window.
     QRadioButton* ownKindOption() const;
-    // Selects the framing option that line 2 of a channel settings file names.
-    void applyFramingCode(const QString& code);
 
     LabelKind m_kind;
     QWidget* m_client;
@@ -182,8 +184,8 @@ class LabelWindow : public QMainWindow {
     JobMode m_jobMode = JobMode::Print;
     // While a composed job is sent: the worker, its box, what reports its result, and the
     // filter that holds back the window's input.
-    std::unique_ptr<SendWithProgress> m_send; // a "preview:" job shows in this window's preview
-    std::function<void(bool, const QString&)> m_report;
+    std::unique_ptr<SendWithProgress> m_send;
+    std::function<void(const SendResult&)> m_report;
     std::unique_ptr<QObject> m_inputHold;
 };
 

@@ -139,7 +139,7 @@ void main1frm::Command1_Click() {
                             {Text4, QStringLiteral("회원번호 뒷부분")}}))
         return;
     print<MemberCardJob>(jobInputs(), [this](const MemberCardOutcome& out) {
-        if (out.clearEntries) {
+        if (out.status == JobStatus::Printed) {
             Text2->clear();
             Text3->clear();
             Text4->clear();
@@ -149,10 +149,7 @@ void main1frm::Command1_Click() {
 
 MemberCardInputs main1frm::jobInputs() const {
     MemberCardInputs in;
-    in.portText = Combo1->currentText();
-    in.framing = Option5->isChecked() ? SerialFraming::Even7 : SerialFraming::None8;
-    in.originX = Text6->text();
-    in.originY = Text5->text();
+    static_cast<LabelJobInputs&>(in) = labelInputs();
     in.affiliation = Text1->text();
     in.name = Text2->text();
     in.memberNumberFirst = Text3->text();

@@ -1,18 +1,15 @@
 #include "ui/windows/PreviewWindow.h"
 
-#include "channels/PreviewTransport.h"
 
 #include <QApplication>
 #include <QHBoxLayout>
 #include <QKeyEvent>
 #include <QLabel>
-#include <QMutex>
 #include <QPainter>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QScreen>
 #include <QScrollArea>
-#include <QThread>
 #include <QVBoxLayout>
 #include <QWheelEvent>
 
@@ -139,16 +136,6 @@ bool PreviewWindow::eventFilter(QObject* watched, QEvent* event) {
 
 namespace {
 
-QMutex& OwnerLock() {
-    static QMutex lock;
-    return lock;
-}
-
-QPointer<QWidget>& CurrentOwner() {
-    static QPointer<QWidget> owner;
-    return owner;
-}
-
 // Puts a new preview window to the right of its owner, else to its left, else below it, within
 // the owner's screen.
 void PlaceBeside(QWidget* window, const QWidget* owner) {
@@ -171,17 +158,6 @@ void PlaceBeside(QWidget* window, const QWidget* owner) {
 
 } // namespace
 
-PreviewOwnerScope::PreviewOwnerScope(QWidget* owner) {
-    QMutexLocker locker(&OwnerLock());
-    m_previous = CurrentOwner();
-    CurrentOwner() = owner;
-}
-
-PreviewOwnerScope::~PreviewOwnerScope() {
-    QMutexLocker locker(&OwnerLock());
-    CurrentOwner() = m_previous;
-}
-
 PreviewWindow* ShowPreview(QWidget* owner, const PreviewResult& result) {
     PreviewWindow* window = nullptr;
     if (owner) {
@@ -201,23 +177,6 @@ PreviewWindow* ShowPreview(QWidget* owner, const PreviewResult& result) {
     window->show();
     window->raise();
     return window;
-}
-
-void InstallPreviewWindow() {
-    SetPreviewPresenter([](const PreviewResult& result) {
-        QPointer<QWidget> owner;
-        {
-            QMutexLocker locker(&OwnerLock());
-            owner = CurrentOwner();
-        }
-        // Should the owner close meanwhile, the job shows in the window without an owner.
-        auto show = [result, owner] { ShowPreview(owner.data(), result); };
-        // Jobs run on the user-interface thread; anything else hands the window over to it.
-        if (QThread::currentThread() == qApp->thread())
-            show();
-        else
-            QMetaObject::invokeMethod(qApp, show, Qt::QueuedConnection);
-    });
 }
 
 } // namespace hanlabel

@@ -42,25 +42,9 @@ class PreviewWindow : public QWidget {
     QPushButton* m_zoomOut = nullptr;
 };
 
-// While it lives, the "preview:" jobs started on this thread show in the owner's preview window.
-class PreviewOwnerScope {
-  public:
-    explicit PreviewOwnerScope(QWidget* owner);
-    ~PreviewOwnerScope();
-    PreviewOwnerScope(const PreviewOwnerScope&) = delete;
-    PreviewOwnerScope& operator=(const PreviewOwnerScope&) = delete;
-
-  private:
-    QPointer<QWidget> m_previous;
-};
-
 // Shows a job's picture in the owner's one preview window: made beside the owner for the first
 // job, then updated and raised for each further one, without taking the focus from the owner.
 // Without an owner, the one preview window that has none.
 PreviewWindow* ShowPreview(QWidget* owner, const PreviewResult& result);
-
-// Registers the preview window as the engine's presenter: a "preview:" job shows in the preview
-// window of the label window that printed it.
-void InstallPreviewWindow();
 
 } // namespace hanlabel

@@ -32,6 +32,13 @@ QString CheckAdvice(StallAdvice advice) {
 
 } // namespace
 
+bool SendPump::showPicture(const PreviewResult& picture) {
+    if (!m_control.picture)
+        return false;
+    m_control.picture(picture);
+    return true;
+}
+
 SendPump::SendPump(SendControl& control, QString target, StallAdvice advice)
     : m_control(control), m_target(std::move(target)), m_advice(advice) {
     m_quiet.start();
