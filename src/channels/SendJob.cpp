@@ -109,6 +109,7 @@ SendResult SendAndWait(const SendOrder& order, const SendWatch& watch) {
     QObject::connect(job.get(), &SendJob::finished, &loop, [&](bool ok, const QString& message) {
         result.ok = ok;
         result.message = message;
+        result.cancelled = job->wasCancelled();
         loop.quit();
     });
     job->start();

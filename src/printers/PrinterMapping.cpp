@@ -269,6 +269,16 @@ bool NoPrinterChosen(ChannelKind kind, const MappingPlaces& places) {
     }
 }
 
+bool PrintsToPreviewWindow(ChannelKind kind) {
+    if (kind != ChannelKind::Parallel)
+        return false;
+    try {
+        return PrinterTarget::parse(ResolvePortTarget(kind).target) == PrinterTarget::preview();
+    } catch (const Failure&) {
+        return false;
+    }
+}
+
 bool NoPrinterChosen(ChannelKind kind) { return NoPrinterChosen(kind, DefaultMappingPlaces()); }
 
 QString PortDestinationText(const QString& portText, SerialFraming framing) {

@@ -102,6 +102,9 @@ QString PortTargetName(ChannelKind kind, const QString& target, SerialFraming fr
 bool NoPrinterChosen(ChannelKind kind, const MappingPlaces& places);
 bool NoPrinterChosen(ChannelKind kind);
 
+// True when the port prints to the preview window (not to a picture file).
+bool PrintsToPreviewWindow(ChannelKind kind);
+
 // Where a port box text prints, for its tooltip: "LPT1 → CUPS 프린터 큐 zebra",
 // "COM1 → 직렬 장치 /dev/ttyS0 (9600,N,8,1)", with a note when the start-up or IT's file decides it.
 QString PortDestinationText(const QString& portText, SerialFraming framing, const MappingPlaces& places);

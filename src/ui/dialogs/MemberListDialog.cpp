@@ -209,7 +209,7 @@ void MemberListDialog::printRows(const RowSelection& selection) {
 void MemberListDialog::sendFinished(const SendResult& result) {
     m_send.reset();
     if (result.picture)
-        ShowPreview(parentWidget() ? parentWidget() : this, *result.picture);
+        ShowPreview(parentWidget() ? parentWidget() : this, *result.picture, PreviewShows::Print);
     const bool ok = result.ok;
     const QString& message = result.message;
     const int total = int(m_composed.cards.size());

@@ -22,7 +22,7 @@ SendWithProgress::SendWithProgress(const SendOrder& order, QWidget* window, Fini
                      [this, finished, total = order.stream.size()](bool ok, const QString& message) {
                          m_finished = true;
                          m_progress.reset();
-                         finished(SendResult{ok, message, ok ? total : m_sent, m_job->picture()});
+                         finished(SendResult{ok, message, ok ? total : m_sent, m_job->picture(), m_job->wasCancelled()});
                      });
     m_job->start();
 }
