@@ -20,6 +20,7 @@
 #include <QThread>
 #include <QVBoxLayout>
 
+#include <algorithm>
 #include <functional>
 #include <memory>
 
@@ -53,6 +54,8 @@ void ShowResult(QLabel* label, int verdict, const QStringList& lines) {
     label->setStyleSheet(QStringLiteral("color: %1;").arg(colour));
     const QString text = lines.join(u'\n');
     label->setText(verdict == CheckResult::Failed ? QStringLiteral("실패: %1").arg(text) : text);
+    // A wrapped label does not tell the dialog it needs more lines: its height is asked here.
+    label->setMinimumHeight(label->heightForWidth(std::max(label->width(), 300)));
 }
 
 // Fills a device box with entries ("path — what it is"), keeping the text typed or chosen.
