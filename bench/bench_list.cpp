@@ -63,7 +63,7 @@ int main(int argc, char** argv) {
     file.close();
 
     const QStringList layout = {
-        "^PR3^PW680^LL432", "260", "60", "260", "110", "^FO260,170^BY2^BCN,80,Y,N,N", "^FO260,300^A0N,30,30"};
+        "^PR3^PW680^LL432", "260", "60", "260", "110", "^FO260,170^BY2^BCN,80,N,N,N", "^FO260,300^A0N,30,30"};
     MemberCardInputs window;
     window.portText = "COM1";
     window.originX = "20";

@@ -79,7 +79,7 @@ int main(int argc, char** argv) {
     member.memberNumberFirst = "200401";
     member.memberNumberSecond = "0123";
     const QStringList memberLayout = {
-        "^PR3^PW680^LL432", "260", "60", "260", "110", "^FO260,170^BY2^BCN,80,Y,N,N", "^FO260,300^A0N,30,30"};
+        "^PR3^PW680^LL432", "260", "60", "260", "110", "^FO260,170^BY2^BCN,80,N,N,N", "^FO260,300^A0N,30,30"};
     Report("member card", ComposeMemberCard(member, memberLayout, ChannelKind::Parallel, glyphs));
     return 0;
 }

@@ -2,6 +2,7 @@
 
 #include "core/Cp949.h"
 #include "jobs/JobSteps.h"
+#include "preview/FieldReading.h"
 #include "settings/SettingsFile.h"
 
 #include <algorithm>
@@ -79,6 +80,15 @@ void BookLabelJob::steps(BookLabelOutcome& out) {
         m_in, out, m_env.mode);
     if (!JobSteps::OriginAccepted(m_in, out))
         return;
+    if (const auto refused =
+            RefuseBarcodeValue({layout[3], layout[4]},
+                               {{QStringLiteral("일련번호(Text2)"), QStringLiteral("Text2"), m_in.firstSerial}},
+                               NonAscii::Accepted)) {
+        out.status = JobStatus::FieldRejected;
+        out.rejectedBox = refused->box;
+        out.failure = refused->message;
+        return;
+    }
 
     if (!QuantityGiven(m_in.quantity)) {
         out.status = JobStatus::QuantityMissing;

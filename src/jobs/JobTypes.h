@@ -54,6 +54,7 @@ enum class JobStatus {
     Printed,         // the whole job has left for the printer
     QuantityMissing, // book job: the quantity was empty or not digits and blanks; nothing sent
     OriginRejected,  // an origin box holds "^" or "~"; nothing sent, failure names the box
+    FieldRejected,   // a box's value would print otherwise in a barcode; nothing sent, failure names it
     Failed,          // failure holds the message for the operator
 };
 
@@ -65,6 +66,7 @@ struct LabelJobOutcome {
     JobStatus status = JobStatus::Failed;
     QString failure;                         // the message when status is Failed or OriginRejected
     OriginBox rejectedOrigin = OriginBox::X; // the box to correct when status is OriginRejected
+    QString rejectedBox;                     // the objectName of the box when status is FieldRejected
     SendOrder order;                         // what to send when status is Composed
     std::optional<QString> originX, originY; // the origin as saved and read back
     std::optional<QStringList> layoutLines;  // the layout file's lines, for the position dialog

@@ -1,6 +1,7 @@
 #include "jobs/MemberCardJob.h"
 
 #include "jobs/JobSteps.h"
+#include "preview/FieldReading.h"
 #include "settings/SettingsFile.h"
 
 namespace hanlabel {
@@ -33,6 +34,16 @@ QByteArray ComposeMemberCard(const MemberCardInputs& in, const QStringList& layo
     return out.bytes();
 }
 
+std::optional<BarcodeValueRefusal> RefuseMemberNumber(const MemberCardInputs& in, const QStringList& layout,
+                                                      bool window) {
+    const QString caption = QStringLiteral("회원번호");
+    return RefuseBarcodeValue(
+        {layout.value(5), layout.value(6)},
+        {{window ? caption + QStringLiteral("(Text3)") : caption, QStringLiteral("Text3"), in.memberNumberFirst},
+         {window ? caption + QStringLiteral("(Text4)") : caption, QStringLiteral("Text4"), in.memberNumberSecond}},
+        NonAscii::Refused);
+}
+
 std::optional<QStringList> MemberCardSettings(const QString& folder, MemberCardInputs& in,
                                               LabelJobOutcome& out, JobMode mode) {
     const QStringList layout =
@@ -42,6 +53,12 @@ std::optional<QStringList> MemberCardSettings(const QString& folder, MemberCardI
                                       in, out, mode);
     if (!JobSteps::OriginAccepted(in, out))
         return std::nullopt;
+    if (const auto refused = RefuseMemberNumber(in, layout, true)) {
+        out.status = JobStatus::FieldRejected;
+        out.rejectedBox = refused->box;
+        out.failure = refused->message;
+        return std::nullopt;
+    }
     return layout;
 }
 

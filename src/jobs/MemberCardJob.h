@@ -2,6 +2,7 @@
 
 #include "compose/PieceStream.h"
 #include "jobs/LabelJob.h"
+#include "preview/FieldReading.h"
 
 #include <optional>
 
@@ -26,9 +27,15 @@ QString StarMask(const QString& secondPart);
 QByteArray ComposeMemberCard(const MemberCardInputs& in, const QStringList& layout, ChannelKind kind,
                              GlyphSource& glyphs);
 
+// A member number the card's barcode would not print as typed: a ">" for a "^BC" line, a character
+// outside ASCII for a "^BC" or "^B3" line. The window's message names the box (Text3 or Text4), a
+// list row's names the member number.
+std::optional<BarcodeValueRefusal> RefuseMemberNumber(const MemberCardInputs& in, const QStringList& layout,
+                                                      bool window);
+
 // The member card job's steps before composing: saves the channel choice and the origin, takes the
-// origin back as read, reads the layout and checks the origin. Returns the layout lines, or nothing
-// when the origin was refused (the outcome says which box); in ComposeOnly mode it writes nothing
+// origin back as read, reads the layout and checks the origin and the member number. Returns the
+// layout lines, or nothing when a box was refused (the outcome says which); in ComposeOnly mode it writes nothing
 // (see JobSteps::SaveAndReadSettings). Throws Failure.
 std::optional<QStringList> MemberCardSettings(const QString& folder, MemberCardInputs& in,
                                               LabelJobOutcome& out, JobMode mode = JobMode::Print);

@@ -45,10 +45,15 @@ ComposedList ComposeMemberList(const MemberList& list, const QList<int>& rows, c
         const ListRow& row = list.rows.at(index);
         if (row.status != RowStatus::Ready)
             continue;
+        const MemberCardInputs card = CardInputs(row, window);
+        if (const auto refused = RefuseMemberNumber(card, layout, false)) {
+            out.errors.append({index, row.line, refused->message});
+            continue;
+        }
         try {
-            const QByteArray card = ComposeMemberCard(CardInputs(row, window), layout, kind, glyphs);
-            out.cards.append({index, row.line, out.stream.size(), out.stream.size() + card.size()});
-            out.stream += card;
+            const QByteArray bytes = ComposeMemberCard(card, layout, kind, glyphs);
+            out.cards.append({index, row.line, out.stream.size(), out.stream.size() + bytes.size()});
+            out.stream += bytes;
         } catch (const Failure& failure) {
             out.errors.append({index, row.line, failure.message()});
         }

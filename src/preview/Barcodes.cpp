@@ -3,7 +3,6 @@
 #include "preview/Code128.h"
 #include "preview/ZplTokenizer.h"
 
-#include <QFontMetricsF>
 
 #include <zint.h>
 
@@ -40,12 +39,16 @@ std::vector<int> ModulesOf(const zint_symbol& symbol) {
     return modules;
 }
 
+// Dots of one element: a module, or a narrow or wide Code 39 element.
+int ElementDots(int modules, const BarcodeLook& look) {
+    return look.code39 ? (modules <= 0 ? 0 : modules == 1 ? look.narrow : look.wide) : modules * look.narrow;
+}
+
 // Paints the bars from the top left; returns the width of the symbol in dots.
 int PaintBars(QPainter& painter, QPoint at, const Bars& bars, const BarcodeLook& look) {
     int cursor = at.x();
     for (size_t i = 0; i < bars.modules.size(); ++i) {
-        const int m = bars.modules[i];
-        const int dots = look.code39 ? (m <= 0 ? 0 : m == 1 ? look.narrow : look.wide) : m * look.narrow;
+        const int dots = ElementDots(bars.modules[i], look);
         if (i % 2 == 0 && dots > 0)
             painter.fillRect(QRect(cursor, at.y(), dots, look.barHeight), Qt::black);
         cursor += dots;
@@ -53,18 +56,20 @@ int PaintBars(QPainter& painter, QPoint at, const Bars& bars, const BarcodeLook&
     return cursor - at.x();
 }
 
-// Height in dots of the interpretation line.
-int LineHeight(const BarcodeLook& look) { return std::max(10, 9 * look.narrow); }
+// The interpretation line's font: the font command's before the barcode, else font 0 at the
+// printer's default height for the module width.
+TextFace LineFace(const PrinterFont& font, const BarcodeLook& look) {
+    if (look.lineFace)
+        return *look.lineFace;
+    const int height = std::max(10, 9 * look.narrow);
+    return TextFace::Scalable(font, height, height);
+}
 
 // Paints the interpretation line centred on the symbol, its top at `top`.
-void PaintLine(QPainter& painter, const PrinterFont& font, int x, int top, int symbolWidth,
-               const QString& text, int height) {
-    const QFont f = font.font(height);
-    const int textWidth = int(std::ceil(QFontMetricsF(f).horizontalAdvance(text)));
-    painter.save();
-    painter.setFont(f);
-    painter.drawText(x + (symbolWidth - textWidth) / 2, top + PrinterFont::CapHeight(height), text);
-    painter.restore();
+void PaintLine(QPainter& painter, const PrinterFont& font, int x, int top, int symbolWidth, const QString& text,
+               const BarcodeLook& look) {
+    const TextFace face = LineFace(font, look);
+    face.paint(painter, QPointF(x + (symbolWidth - face.advance(text)) / 2, top), text);
 }
 
 // The bars of a symbology or mode the printer packs itself, from libzint's vector output.
@@ -101,13 +106,46 @@ BarcodeLook ReadBarcodeLook(const QList<QByteArray>& p, bool code39, const BarDe
     look.line = CharParam(p, heightIndex + 1, 'Y') == 'Y';
     look.above = CharParam(p, heightIndex + 2, 'N') == 'Y';
     look.mode = code39 ? 'N' : CharParam(p, 5, 'N');
+    look.uccCheckDigit = !code39 && CharParam(p, 4, 'N') == 'Y';
     return look;
 }
 
+char Mod10CheckDigit(const QString& text) {
+    int sum = 0, weight = 3;
+    for (qsizetype i = text.size() - 1; i >= 0; --i) {
+        if (!text[i].isDigit() || text[i].unicode() > 0x7f)
+            continue;
+        sum += weight * (text[i].unicode() - u'0');
+        weight = weight == 3 ? 1 : 3;
+    }
+    return char('0' + (10 - sum % 10) % 10);
+}
+
+int BarsWidth(const Bars& bars, const BarcodeLook& look) {
+    int width = 0;
+    for (const int m : bars.modules)
+        width += ElementDots(m, look);
+    return width;
+}
+
+int LineWidth(const PrinterFont& font, const Bars& bars, const BarcodeLook& look) {
+    if (!look.line || bars.text.isEmpty())
+        return 0;
+    return LineFace(font, look).advance(bars.text);
+}
+
+int LineHeight(const PrinterFont& font, const BarcodeLook& look) { return LineFace(font, look).cellHeight(); }
+
 Bars EncodeBars(const QByteArray& data, const BarcodeLook& look) {
-    if (look.code39 || look.mode != 'N')
+    if (look.code39)
         return EncodeWithZint(data, look);
-    const Code128Symbol symbol = EncodeCode128(data);
+    if (look.mode != 'N')
+        return EncodeWithZint(
+            look.uccCheckDigit ? data + Mod10CheckDigit(QString::fromLatin1(data)) : data, look);
+    Code128Symbol symbol = EncodeCode128(data);
+    // The printer adds the UCC digit to the data it encodes and prints under the bars.
+    if (look.uccCheckDigit && !symbol.values.empty())
+        symbol = EncodeCode128(data + Mod10CheckDigit(symbol.text));
     Bars bars;
     if (symbol.values.empty())
         bars.error = QStringLiteral("데이터가 없습니다");
@@ -118,13 +156,13 @@ Bars EncodeBars(const QByteArray& data, const BarcodeLook& look) {
 
 QRect PaintBarcode(QPainter& painter, const PrinterFont& font, QPoint at, const Bars& bars,
                    const BarcodeLook& look) {
-    const int textHeight = LineHeight(look);
+    const int textHeight = LineHeight(font, look);
     const int barTop = look.line && look.above ? at.y() + textHeight + kLineGap : at.y();
     const int symbolWidth = PaintBars(painter, QPoint(at.x(), barTop), bars, look);
     int bottom = barTop + look.barHeight;
     if (look.line && !bars.text.isEmpty()) {
         const int textTop = look.above ? at.y() : barTop + look.barHeight + kLineGap;
-        PaintLine(painter, font, at.x(), textTop, symbolWidth, bars.text, textHeight);
+        PaintLine(painter, font, at.x(), textTop, symbolWidth, bars.text, look);
         bottom = std::max(bottom, textTop + textHeight);
     }
     return QRect(at.x(), at.y(), std::max(1, symbolWidth), bottom - at.y());

@@ -1,12 +1,14 @@
 #pragma once
 
 #include "preview/PrinterFont.h"
+#include "preview/TextFaces.h"
 
 #include <QByteArray>
 #include <QList>
 #include <QPainter>
 #include <QString>
 
+#include <optional>
 #include <vector>
 
 namespace hanlabel::zpl {
@@ -35,6 +37,8 @@ struct BarcodeLook {
     int barHeight = 10;
     bool line = true;   // the interpretation line
     bool above = false; // the interpretation line above the bars
+    bool uccCheckDigit = false; // "^BC" e=Y: a modulo 10 digit over the data's digits ends the data
+    std::optional<TextFace> lineFace; // the line's font from a font command before the barcode
 };
 
 // The look of a field from the parameters of "^BCo,h,f,g,e,m" or "^B3o,e,h,f,g" and the "^BY" defaults.
@@ -43,6 +47,15 @@ BarcodeLook ReadBarcodeLook(const QList<QByteArray>& params, bool code39, const 
 // The bars of the data in the look's symbology: Code 128 in mode N by the printer's own rules
 // (subset B unless the data invokes another), anything else through libzint.
 Bars EncodeBars(const QByteArray& data, const BarcodeLook& look);
+
+// The modulo 10 check digit of the digits in a text: weights 3 and 1 from the rightmost digit, the
+// digit that makes the sum a multiple of ten.
+char Mod10CheckDigit(const QString& text);
+
+// Dots across the bars, and across and down the interpretation line as painted.
+int BarsWidth(const Bars& bars, const BarcodeLook& look);
+int LineWidth(const PrinterFont& font, const Bars& bars, const BarcodeLook& look);
+int LineHeight(const PrinterFont& font, const BarcodeLook& look);
 
 // Paints the symbol with its top left at `at`; returns the area it covers.
 QRect PaintBarcode(QPainter& painter, const PrinterFont& font, QPoint at, const Bars& bars,

@@ -3,6 +3,7 @@
 #include "preview/ZplGraphic.h"
 
 #include <algorithm>
+#include <cctype>
 #include <iterator>
 
 namespace hanlabel::zpl {
@@ -23,8 +24,12 @@ LabelRenderer::Handler LabelRenderer::handlerFor(const QByteArray& code) {
     static const Entry table[] = {
         {"LH", &LabelRenderer::setHome},
         {"FO", &LabelRenderer::setOrigin},
+        {"FT", &LabelRenderer::setTypeset},
+        {"FW", &LabelRenderer::setDefaultOrientation},
         {"A", &LabelRenderer::setFont},
         {"CF", &LabelRenderer::setDefaultFont},
+        {"FB", &LabelRenderer::setBlock},
+        {"CI", &LabelRenderer::changeCharacterSet},
         {"FD", &LabelRenderer::setData},
         {"FH", &LabelRenderer::setHexIndicator},
         {"FS", &LabelRenderer::endField},
@@ -69,22 +74,23 @@ void LabelRenderer::download(const Command& cmd) {
     const qsizetype c2 = c1 < 0 ? -1 : s.indexOf(',', c1 + 1);
     const qsizetype c3 = c2 < 0 ? -1 : s.indexOf(',', c2 + 1);
     if (c3 < 0) {
-        m_result.warnings << QStringLiteral("%1: 그래픽 다운로드의 형식이 틀립니다.").arg(Note(cmd.raw));
+        note(QStringLiteral("형식이 틀린 그래픽 다운로드가 있습니다: 그 그래픽은 인쇄되지 않습니다."),
+             QStringLiteral("%1: 그래픽 다운로드의 형식이 틀립니다.").arg(Note(cmd.raw)));
         return;
     }
     const int total = s.mid(c1 + 1, c2 - c1 - 1).trimmed().toInt();
     const int perRow = s.mid(c2 + 1, c3 - c2 - 1).trimmed().toInt();
     if (total <= 0 || perRow <= 0 || total > 4 * 1024 * 1024) {
-        m_result.warnings << QStringLiteral("%1: 그래픽 다운로드의 크기가 틀립니다.").arg(Note(cmd.raw));
+        note(QStringLiteral("크기가 틀린 그래픽 다운로드가 있습니다: 그 그래픽은 인쇄되지 않습니다."),
+             QStringLiteral("%1: 그래픽 다운로드의 크기가 틀립니다.").arg(Note(cmd.raw)));
         return;
     }
     bool complete = false;
     const QByteArray key = GraphicKey(s.left(c1));
     m_graphics.insert(key, DecodeGraphic(s.mid(c3 + 1), total, perRow, &complete));
     if (!complete)
-        m_result.warnings << QStringLiteral("그래픽 %1: 데이터가 %2바이트보다 짧습니다.")
-                                 .arg(QString::fromLatin1(key))
-                                 .arg(total);
+        note(QStringLiteral("그래픽 %1의 데이터가 모자라 일부만 그렸습니다.").arg(QString::fromLatin1(key)),
+             QStringLiteral("그래픽 %1: 데이터가 %2바이트보다 짧습니다.").arg(QString::fromLatin1(key)).arg(total));
 }
 
 // "^LHx,y": the label home, added to every field origin.
@@ -93,30 +99,73 @@ void LabelRenderer::setHome(const Command&, const QList<QByteArray>& p) {
     m_homeY = IntParam(p, 1, m_homeY);
 }
 
-// "^FOx,y": the field origin.
-void LabelRenderer::setOrigin(const Command&, const QList<QByteArray>& p) {
+// "^FOx,y": the field origin, the top left of the field's area.
+void LabelRenderer::setOrigin(const Command& cmd, const QList<QByteArray>& p) {
     m_originX = IntParam(p, 0, 0);
     m_originY = IntParam(p, 1, 0);
+    m_typeset = false;
+    noteJustification(cmd, p);
 }
 
-// "^A0N,28,28": the font name, then orientation, height and width; drawn in font 0, unrotated.
+// The third value of "^FO" and "^FT" (newer printers: 1 right, 2 automatic) is not drawn.
+void LabelRenderer::noteJustification(const Command& cmd, const QList<QByteArray>& p) {
+    if (IntParam(p, 2, 0) != 0)
+        note(QStringLiteral("오른쪽 맞춤이나 자동 맞춤으로 정한 필드는 왼쪽 맞춤으로 그렸습니다."),
+             QStringLiteral("%1: 세 번째 값(맞춤)을 그리지 않았습니다.").arg(Note(cmd.raw)));
+}
+
+// "^FTx,y": the field origin at the text's baseline, a barcode's base or a graphic's or box's bottom
+// left; a coordinate left out continues after the last text field.
+void LabelRenderer::setTypeset(const Command& cmd, const QList<QByteArray>& p) {
+    m_originX = IntParam(p, 0, m_nextTypeset.x());
+    m_originY = IntParam(p, 1, m_nextTypeset.y());
+    m_typeset = true;
+    noteJustification(cmd, p);
+}
+
+// "^FWo": the orientation of fields whose font or barcode command names none.
+void LabelRenderer::setDefaultOrientation(const Command&, const QList<QByteArray>& p) {
+    const char o = CharParam(p, 0, m_defaultOrientation);
+    if (o == 'N' || o == 'R' || o == 'I' || o == 'B')
+        m_defaultOrientation = o;
+}
+
+// "^A0N,28,28": the font name, then orientation, height and width.
 void LabelRenderer::setFont(const Command& cmd, const QList<QByteArray>&) {
     const QList<QByteArray> q = Params(cmd.params.mid(1));
-    const char orientation = CharParam(q, 0, 'N');
+    const char orientation = CharParam(q, 0, m_defaultOrientation);
     m_field.hasFont = true;
-    m_field.fontHeight = IntParam(q, 1, m_defaultFontHeight);
-    m_field.fontWidth = IntParam(q, 2, m_field.fontHeight);
-    m_field.orientation = orientation;
-    if (cmd.params.left(1) != "0")
-        m_result.warnings << QStringLiteral("%1: 글꼴 0으로 그렸습니다.").arg(Note(cmd.raw));
-    if (orientation != 'N')
-        m_result.warnings << QStringLiteral("%1: 회전 없이 그렸습니다.").arg(Note(cmd.raw));
+    m_field.fontName = cmd.params.isEmpty() ? 0 : char(std::toupper(static_cast<unsigned char>(cmd.params[0])));
+    m_field.fontHeight = IntParam(q, 1, 0);
+    m_field.fontWidth = IntParam(q, 2, 0);
+    m_field.orientation = QByteArrayView("NRIB").contains(orientation) ? orientation : m_defaultOrientation;
 }
 
-// "^CFf,h,w": the height and width of fields without a font command.
+// "^CFf,h,w": the font, height and width of fields without a font command.
 void LabelRenderer::setDefaultFont(const Command&, const QList<QByteArray>& p) {
+    const char name = CharParam(p, 0, m_defaultFontName);
+    if (name == '0' || FindBitmapCell(name))
+        m_defaultFontName = name;
     m_defaultFontHeight = IntParam(p, 1, m_defaultFontHeight);
-    m_defaultFontWidth = IntParam(p, 2, m_defaultFontHeight);
+    m_defaultFontWidth = IntParam(p, 2, 0);
+}
+
+// "^FBa,b,c,d,e": the field's text is laid into a block of lines.
+void LabelRenderer::setBlock(const Command&, const QList<QByteArray>& p) {
+    BlockFormat format;
+    format.width = std::max(0, IntParam(p, 0, 0));
+    format.lines = std::clamp(IntParam(p, 1, 1), 1, 9999);
+    format.spacing = std::clamp(IntParam(p, 2, 0), -9999, 9999);
+    const char justify = CharParam(p, 3, 'L');
+    format.justify = QByteArrayView("LCRJ").contains(justify) ? justify : 'L';
+    format.indent = std::clamp(IntParam(p, 4, 0), 0, 9999);
+    m_field.block = format;
+}
+
+// "^CIa": another character set; the picture keeps the printer's default code page, so it is noted.
+void LabelRenderer::changeCharacterSet(const Command& cmd, const QList<QByteArray>&) {
+    m_characterSetChanged = true;
+    skip(cmd);
 }
 
 // "^FD": the field data, commas included.
@@ -145,13 +194,15 @@ void LabelRenderer::setBarDefaults(const Command&, const QList<QByteArray>& p) {
     m_bars.barHeight = IntParam(p, 2, m_bars.barHeight);
 }
 
-// "^BC" (Code 128) and "^B3" (Code 39): the field is a barcode, drawn unrotated.
+// "^BC" (Code 128) and "^B3" (Code 39): the field is a barcode; a font command before it sets the
+// font of its interpretation line.
 void LabelRenderer::setBarcode(const Command& cmd, const QList<QByteArray>& p) {
     m_field.kind = cmd.code == "BC" ? FieldKind::Code128 : FieldKind::Code39;
     m_field.barcodeParams = p;
     m_field.barcodeRaw = cmd.raw;
-    if (CharParam(p, 0, 'N') != 'N')
-        m_result.warnings << QStringLiteral("%1: 회전 없이 그렸습니다.").arg(Note(cmd.raw));
+    m_field.fontBeforeBarcode = m_field.hasFont;
+    const char orientation = CharParam(p, 0, m_defaultOrientation);
+    m_field.orientation = QByteArrayView("NRIB").contains(orientation) ? orientation : m_defaultOrientation;
 }
 
 // "^XGname,mx,my": the field recalls a stored graphic, magnified.

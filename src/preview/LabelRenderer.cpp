@@ -48,8 +48,11 @@ PreviewResult LabelRenderer::run(const QByteArray& stream) {
     openCanvas(size.width(), size.height());
     runCommands(commands, format);
     m_painter.reset();
-    for (const SerialField& serial : m_serials)
+    for (const SerialField& serial : m_serials) {
         m_result.serials << DescribeSerial(serial, m_result.labelCount);
+        m_result.serialValues << SerialRun(serial, m_result.labelCount);
+    }
+    noteClearNumbers();
     m_result.label = croppedLabel();
     return m_result;
 }
@@ -74,6 +77,9 @@ void LabelRenderer::openCanvas(int width, int length) {
 void LabelRenderer::runCommands(const std::vector<Command>& commands, FormatSpan format) {
     const size_t n = commands.size();
     int skipped = 0;
+    m_result.formatCount = int(std::count_if(commands.begin(), commands.end(), [](const Command& c) {
+        return c.prefix == '^' && c.code == "XA";
+    }));
     for (size_t i = 0; i < n; ++i) {
         const Command& cmd = commands[i];
         const bool inFormat = format.begin < n && i > format.begin && i < format.end;
@@ -89,11 +95,13 @@ void LabelRenderer::runCommands(const std::vector<Command>& commands, FormatSpan
             skip(cmd);
     }
     if (format.begin == n)
-        m_result.warnings << QStringLiteral("라벨 형식(^XA … ^XZ)이 없습니다.");
+        note(QStringLiteral("인쇄할 라벨이 없습니다."), QStringLiteral("라벨 형식(^XA … ^XZ)이 없습니다."));
     else if (format.end == n)
-        m_result.warnings << QStringLiteral("라벨 형식이 ^XZ로 끝나지 않습니다.");
+        note(QStringLiteral("라벨이 끝나지 않아 프린터가 인쇄하지 않을 수 있습니다."),
+             QStringLiteral("라벨 형식이 ^XZ로 끝나지 않습니다."));
     if (skipped > 0)
-        m_result.warnings << QStringLiteral("첫 라벨 형식 뒤의 명령 %1개는 그리지 않았습니다.").arg(skipped);
+        note(QStringLiteral("라벨 형식 %1개 중 첫 형식만 그렸습니다.").arg(m_result.formatCount),
+             QStringLiteral("첫 라벨 형식 뒤의 명령 %1개는 그리지 않았습니다.").arg(skipped));
 }
 
 // The label as printed: an open length ends a little below the content.

@@ -116,7 +116,7 @@ QString SerialValue(const QByteArray& data, const QString& mask, const QString& 
 
 namespace zpl {
 
-QString DescribeSerial(const SerialField& s, qint64 count) {
+QString SerialRun(const SerialField& s, qint64 count) {
     QStringList values;
     for (qint64 k = 0; k < std::min<qint64>(count, 3); ++k)
         values << SerialValue(s.data, s.mask, s.increment, k);
@@ -124,10 +124,18 @@ QString DescribeSerial(const SerialField& s, qint64 count) {
         values << QStringLiteral("…");
     if (count > 3)
         values << SerialValue(s.data, s.mask, s.increment, count - 1);
-    const QString how = s.mask.isEmpty()
-                            ? QStringLiteral("마스크가 비어 모든 라벨이 %1").arg(DecodeCp949(s.data))
+    return s.mask.isEmpty() ? QStringLiteral("모든 라벨이 %1").arg(DecodeCp949(s.data))
                             : values.join(QStringLiteral(" → "));
-    return QStringLiteral("일련번호 ^FO%1,%2 ^SF%3,%4: %5").arg(s.x).arg(s.y).arg(s.mask, s.increment, how);
+}
+
+QString DescribeSerial(const SerialField& s, qint64 count) {
+    const QString how = s.mask.isEmpty() ? QStringLiteral("마스크가 비어 모든 라벨이 %1").arg(DecodeCp949(s.data))
+                                         : SerialRun(s, count);
+    return QStringLiteral("일련번호 ^F%1%2,%3 ^SF%4,%5: %6")
+        .arg(QChar(s.typeset ? u'T' : u'O'))
+        .arg(s.x)
+        .arg(s.y)
+        .arg(s.mask, s.increment, how);
 }
 
 } // namespace zpl

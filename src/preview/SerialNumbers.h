@@ -18,11 +18,16 @@ namespace hanlabel::zpl {
 // A serialized field ("^SF") as the caption describes it: its origin, first data and counting.
 struct SerialField {
     int x, y;
+    bool typeset; // placed by "^FT", else by "^FO"
     QByteArray data; // the field data as the printer holds it: "^FH" resolved, code page 949
     QString mask, increment;
 };
 
-// How a serialized field counts over `count` labels: the first values and the last of the run.
+// The values a serialized field runs through over `count` labels: "00012 → 00013 → 00014", the
+// first three and the last of a longer run.
+QString SerialRun(const SerialField& serial, qint64 count);
+
+// The field with its place and counting, as the caption's details give it.
 QString DescribeSerial(const SerialField& serial, qint64 count);
 
 } // namespace hanlabel::zpl

@@ -38,6 +38,40 @@ PreviewResult RenderZpl(const QByteArray& stream) { return zpl::LabelRenderer().
 
 QStringList PreviewResult::captionLines() const {
     QStringList lines;
+    QString out = QStringLiteral("%1 %2장").arg(labelNoun).arg(labelCount);
+    QStringList runs;
+    for (const QString& run : serialValues)
+        if (!runs.contains(run))
+            runs << run;
+    if (!runs.isEmpty())
+        out += QStringLiteral(", 일련번호 ") + runs.join(QStringLiteral("; "));
+    lines << out;
+    const QSize size = label.size();
+    const auto mm = [](int dots) { return QString::number(dots / double(kPreviewDotsPerMm), 'f', 1); };
+    lines << (sizeGiven ? QStringLiteral("크기 %1 × %2 mm").arg(mm(size.width()), mm(size.height()))
+                        : QStringLiteral("라벨 크기가 정해지지 않아 폭 %1 mm, 길이는 내용에 맞춰 그렸습니다")
+                              .arg(mm(size.width())));
+    for (const QString& w : warnings)
+        lines << QStringLiteral("주의: %1").arg(w);
+    QStringList settings;
+    int others = 0;
+    for (const QString& c : notDrawn) {
+        const QString meaning = SettingMeaning(c);
+        if (meaning.isEmpty())
+            ++others;
+        else if (!settings.contains(meaning))
+            settings << meaning;
+    }
+    if (!settings.isEmpty())
+        lines << QStringLiteral("그림에 나타나지 않는 설정: %1").arg(settings.join(QStringLiteral(", ")));
+    if (others > 0)
+        lines << QStringLiteral("주의: 그리지 못한 명령이 %1개 있습니다: 인쇄된 라벨이 그림과 다를 수 있습니다 (자세히)")
+                     .arg(others);
+    return lines;
+}
+
+QStringList PreviewResult::detailLines() const {
+    QStringList lines;
     const QSize size = label.size();
     lines << QStringLiteral("라벨 %1 × %2 도트 (%3 × %4 mm, 203 dpi)%5")
                  .arg(size.width())
@@ -53,8 +87,7 @@ QStringList PreviewResult::captionLines() const {
         lines << (meaning.isEmpty() ? QStringLiteral("그리지 않은 명령: %1").arg(c)
                                     : QStringLiteral("그리지 않은 명령: %1 (%2)").arg(c, meaning));
     }
-    for (const QString& w : warnings)
-        lines << QStringLiteral("주의: %1").arg(w);
+    lines << details;
     return lines;
 }
 

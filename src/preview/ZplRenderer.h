@@ -18,12 +18,18 @@ struct PreviewResult {
     bool sizeGiven = false; // the job set the width (^PW) and the length (^LL)
     QString quantityText;   // the argument of "^PQ" as sent; empty when the job has none
     qint64 labelCount = 1;  // labels the printer makes from the format
-    QStringList serials;    // per serialized field: its mask and the values it runs through
-    QStringList notDrawn;   // commands the picture does not show, in stream order
-    QStringList warnings;   // fields outside the label, unknown graphics, other surprises
+    int formatCount = 0;    // label formats (^XA) in the stream; the first is drawn
+    QString labelNoun = QStringLiteral("라벨"); // what the operator calls one label: "라벨", "회원증"
+    QStringList serialValues; // per serialized field, the values it runs through, in words
+    QStringList serials;      // per serialized field: its place, mask and values, in ZPL terms
+    QStringList notDrawn;     // commands the picture does not show, in stream order
+    QStringList warnings;     // in words: what the printer will do otherwise, or what is not drawn
+    QStringList details;      // the same in ZPL terms, behind "자세히"
 
-    // The lines shown under the picture: size, count, serials, commands not drawn, warnings.
+    // The lines under the picture: what comes out, then the warnings, in words.
     QStringList captionLines() const;
+    // The ZPL details: size in dots, "^PQ", serial fields, each command not drawn, each warning's detail.
+    QStringList detailLines() const;
 };
 
 // Renders the first label format (^XA ... ^XZ) of a ZPL II stream as the label printer would

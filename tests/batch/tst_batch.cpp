@@ -23,7 +23,7 @@ namespace {
 
 const QStringList kBookLayout = {"40", "30", "^PR3", "^FO40,65^A0N,28,28", "^FO40,100^BY2^BCN,60,Y,N,N"};
 const QStringList kMemberLayout = {
-    "^PR3", "40", "30", "40", "70", "^FO260,170^BY2^BCN,80,Y,N,N", "^FO260,300^A0N,30,30"};
+    "^PR3", "40", "30", "40", "70", "^FO260,170^BY2^BCN,80,N,N,N", "^FO260,300^A0N,30,30"};
 const QByteArray kThree =
     "소속,성명,회원번호\n국립중앙도서관,홍길동,2004010123\nA1,BC,200401-0123\n본관,김철수,1-2\n";
 
@@ -72,6 +72,7 @@ class TestBatch : public QObject {
     void stallGivesUp();
     void usageErrors_data();
     void usageErrors();
+    void barcodeValueRefused();
     void channelFailure();
 
   private:
@@ -333,6 +334,21 @@ void TestBatch::usageErrors() {
     QVERIFY2(r.errors.contains(named), qPrintable(r.errors));
     QVERIFY(!QFile::exists(m_lpt));
     QCOMPARE(m_app->readBytes("OH.ini"), before);
+}
+
+// A ">" in a value going into a "^BC" field: the book command sends nothing, a list row is an error row.
+void TestBatch::barcodeValueRefused() {
+    const Run book = run({"book", "--text", "A1", "--serial", "12>345", "--quantity", "1"});
+    QCOMPARE(book.status, 2);
+    QVERIFY2(book.errors.contains(QStringLiteral("일련번호(Text2)에 > 를 쓸 수 없습니다: 바코드가 다른 값으로 인쇄됩니다")),
+             qPrintable(book.errors));
+    QVERIFY(!QFile::exists(m_lpt));
+    const Run list = run({"members", writeList("gt.csv", QByteArray(kThree).replace("200401-0123", "2004>1-0123"))});
+    QCOMPARE(list.status, 1);
+    QVERIFY2(list.errors.contains(QStringLiteral("3행")) &&
+                 list.errors.contains(QStringLiteral("회원번호에 > 를 쓸 수 없습니다")),
+             qPrintable(list.errors));
+    QCOMPARE(test::ReadFileBytes(m_lpt).count("^XA"), 2);
 }
 
 void TestBatch::channelFailure() {

@@ -7,6 +7,7 @@
 #include "settings/SettingsFile.h"
 
 #include "ChannelTesting.h"
+#include "LabelForms.h"
 #include "TestSupport.h"
 
 #include <QElapsedTimer>
@@ -29,7 +30,7 @@ constexpr int StepTimeoutMs = 15000;
 // Window geometry is given in twips; a pixel is 15 twips.
 constexpr int TwipsToPixels(int twips) { return (twips + 7) / 15; }
 // The client height of both label windows; the menu bar lies above it, the status line below.
-const int ClientHeight = TwipsToPixels(4020);
+const int ClientHeight = TwipsToPixels(hanlabel::test::ClientHeightTwips);
 const int StatusLineHeight = TwipsToPixels(300);
 
 struct Point {
@@ -37,9 +38,10 @@ struct Point {
     int y;
 };
 
-// The centre of a control given in twips, inside an optional frame, in client coordinates.
-Point Centre(int left, int top, int width, int height, int frameLeft = 0, int frameTop = 0) {
-    return {TwipsToPixels(frameLeft + left + width / 2), TwipsToPixels(frameTop + top + height / 2)};
+// The centre of a control of a label window's form, in client coordinates.
+Point Centre(const QString& window, const QString& name) {
+    const QRect twips = hanlabel::test::ClientTwips(window, name);
+    return {TwipsToPixels(twips.left() + twips.width() / 2), TwipsToPixels(twips.top() + twips.height() / 2)};
 }
 
 // What the engine composes from the inputs of a book job printed on "LPT1" at origin 0,0.
@@ -205,7 +207,7 @@ QString TestEndToEnd::startBookOnLptFile(const AppFolderFixture& app, const QPro
 }
 
 void TestEndToEnd::exitWithYes(const QString& window) {
-    click(window, Centre(5250, 2790, 1335, 495));
+    click(window, Centre("mainfrm", "Command2")); // in the same place in both windows
     const QString box = waitForWindow(QStringLiteral("종료하기"));
     QVERIFY2(!box.isEmpty(), "the exit question did not come up");
     xdotool({"windowfocus", "--sync", box});
@@ -221,12 +223,12 @@ void TestEndToEnd::bookRunOnParallelFile() {
     const QString window = startBookOnLptFile(app);
     QVERIFY2(!window.isEmpty(), "the book label window did not come up");
 
-    click(window, Centre(3270, 1320, 2175, 285)); // Text1
+    click(window, Centre("mainfrm", "Text1"));
     type(QStringLiteral("한글도서"));
-    click(window, Centre(3270, 2280, 2175, 285)); // Text2
+    click(window, Centre("mainfrm", "Text2"));
     type(QStringLiteral("0012"));
-    click(window, Centre(240, 600, 1815, 255, 4440, 225)); // Option2, descending
-    click(window, Centre(2955, 2865, 615, 270));           // Text5
+    click(window, Centre("mainfrm", "Option2")); // descending
+    click(window, Centre("mainfrm", "Text5"));
     key("ctrl+a");
     type(QStringLiteral("3"));
     key("Return");
@@ -285,17 +287,17 @@ void TestEndToEnd::memberCardOnSerialPort() {
     startApplication(app, extra);
     const QString book = waitForWindow(QStringLiteral("도서 바코드"));
     QVERIFY2(!book.isEmpty(), "the book label window did not come up");
-    click(book, Centre(120, 600, 1335, 255, 0, 240)); // Option4 "회 원 카 드"
+    click(book, Centre("mainfrm", "Option4")); // "회 원 카 드"
     const QString window = waitForWindow(QStringLiteral("회원증 바코드"));
     QVERIFY2(!window.isEmpty(), "the member card window did not come up");
 
-    click(window, Centre(4560, 720, 2175, 285)); // Text1, affiliation
+    click(window, Centre("main1frm", "Text1")); // affiliation
     type(QStringLiteral("도서관"));
-    click(window, Centre(4560, 1080, 2175, 285)); // Text2, name
+    click(window, Centre("main1frm", "Text2")); // name
     type(QStringLiteral("홍길동"));
-    click(window, Centre(4560, 1440, 855, 285)); // Text3; six characters move on to Text4
+    click(window, Centre("main1frm", "Text3")); // six characters move on to Text4
     type(QStringLiteral("2004010123"));
-    click(window, Centre(3690, 2790, 1335, 495)); // Command1
+    click(window, Centre("main1frm", "Command1"));
 
     MemberCardInputs in;
     in.portText = "COM1";
@@ -328,9 +330,9 @@ void TestEndToEnd::printToFifoNobodyReadsIsCancelled() {
     extra.insert("HANLABEL_STALL_NOTICE_MS", "100");
     const QString window = startBookOnLptFile(app, extra);
     QVERIFY2(!window.isEmpty(), "the book label window did not come up");
-    click(window, Centre(3270, 1320, 2175, 285)); // Text1
+    click(window, Centre("mainfrm", "Text1"));
     type(QStringLiteral("AB"));
-    click(window, Centre(3690, 2790, 1335, 495)); // Command1
+    click(window, Centre("mainfrm", "Command1"));
 
     const QString box = waitForWindow(QStringLiteral("인쇄 중"));
     QVERIFY2(!box.isEmpty(), "the print box did not come up");
@@ -359,7 +361,7 @@ void TestEndToEnd::printToFifoNobodyReadsIsCancelled() {
     in.quantity = "1";
     const QByteArray expected = ComposedBookOnLpt(app, in);
     printer.start({.expected = expected.size()});
-    click(window, Centre(3690, 2790, 1335, 495)); // Command1
+    click(window, Centre("mainfrm", "Command1"));
     QCOMPARE(printer.finish(), expected);
     exitWithYes(window);
 }

@@ -19,7 +19,7 @@ using hanlabel::test::AppFolderFixture;
 namespace {
 
 const QStringList kLayout = {
-    "^PR3", "40", "30", "40", "70", "^FO260,170^BY2^BCN,80,Y,N,N", "^FO260,300^A0N,30,30"};
+    "^PR3", "40", "30", "40", "70", "^FO260,170^BY2^BCN,80,N,N,N", "^FO260,300^A0N,30,30"};
 
 // The member card window as it stands: the list's cards share its channel, origin and mask.
 MemberCardInputs Window(const QString& port) {

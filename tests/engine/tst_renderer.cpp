@@ -2,16 +2,16 @@
 #include "preview/SerialNumbers.h"
 #include "preview/ZplRenderer.h"
 
+#include "PictureTesting.h"
 #include "TestSupport.h"
 
 #include <QFile>
-#include <QProcess>
 #include <QRegularExpression>
-#include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QTest>
 
 using namespace hanlabel;
+using test::InkBox;
 
 namespace {
 
@@ -67,28 +67,6 @@ QString CompareGlyph(const QImage& label, QPoint at, const QByteArray& hex) {
     return {};
 }
 
-// The bounding box of the black dots inside an area of the picture.
-QRect InkBox(const QImage& label, const QRect& area) {
-    QRect box;
-    for (int y = area.top(); y <= area.bottom(); ++y)
-        for (int x = area.left(); x <= area.right(); ++x)
-            if (label.rect().contains(x, y) && qGray(label.pixel(x, y)) < 128)
-                box = box.united(QRect(x, y, 1, 1));
-    return box;
-}
-
-// What zbarimg reads from a picture: "CODE-128:data" lines.
-QStringList Decode(const QImage& picture, const QString& path) {
-    picture.save(path, "PNG");
-    QProcess zbar;
-    zbar.start(QStringLiteral("zbarimg"), {QStringLiteral("--quiet"), path});
-    if (!zbar.waitForFinished(20000))
-        return {QStringLiteral("zbarimg did not finish")};
-    QStringList lines = QString::fromUtf8(zbar.readAllStandardOutput()).split(u'\n', Qt::SkipEmptyParts);
-    lines.sort();
-    return lines;
-}
-
 } // namespace
 
 // The virtual printer's picture of a ZPL II stream.
@@ -113,7 +91,6 @@ class TestRenderer : public QObject {
     void serialValues();
 
   private:
-    bool haveZbar() const { return !QStandardPaths::findExecutable(QStringLiteral("zbarimg")).isEmpty(); }
     QTemporaryDir m_dir;
 };
 
@@ -163,9 +140,7 @@ void TestRenderer::goldenStreams() {
         ++asciiFields;
     }
     QCOMPARE(asciiFields, glyphs == 0 ? (golden.startsWith("book") ? 2 : 4) : 0);
-    if (!haveZbar())
-        QSKIP("zbarimg (zbar-tools) is not installed");
-    QCOMPARE(Decode(result.label, m_dir.filePath(golden + ".png")), barcodes);
+    QCOMPARE(test::DecodeBarcodes(result.label, m_dir.filePath(golden + ".png")), barcodes);
 }
 
 void TestRenderer::asciiFieldsLandAtTheirOrigin_data() {
@@ -214,13 +189,12 @@ void TestRenderer::barcodesDecode_data() {
 }
 
 void TestRenderer::barcodesDecode() {
-    if (!haveZbar())
-        QSKIP("zbarimg (zbar-tools) is not installed");
     QFETCH(QByteArray, fields);
     QFETCH(QStringList, expected);
     const PreviewResult result = RenderZpl("^XA^PW600^LL300" + fields + "^XZ");
     QVERIFY2(result.warnings.isEmpty(), qPrintable(result.warnings.join('\n')));
-    QCOMPARE(Decode(result.label, m_dir.filePath(QStringLiteral("%1.png").arg(QTest::currentDataTag()))),
+    QCOMPARE(test::DecodeBarcodes(result.label,
+                                  m_dir.filePath(QStringLiteral("%1.png").arg(QTest::currentDataTag()))),
              expected);
     // The bars start at the field origin.
     const QRect ink = InkBox(result.label, QRect(0, 0, 600, 300));
@@ -253,10 +227,8 @@ void TestRenderer::code128Widths() {
     const QRect ink = InkBox(result.label, result.label.rect());
     QCOMPARE(ink.left(), 40);
     QCOMPARE(ink.width(), width);
-    if (!haveZbar())
-        QSKIP("zbarimg (zbar-tools) is not installed");
     const QString file = m_dir.filePath(QStringLiteral("width-%1.png").arg(QTest::currentDataTag()));
-    QCOMPARE(Decode(result.label, file), QStringList{"CODE-128:" + decoded});
+    QCOMPARE(test::DecodeBarcodes(result.label, file), QStringList{"CODE-128:" + decoded});
 }
 
 void TestRenderer::graphicDownloads_data() {
@@ -327,21 +299,32 @@ void TestRenderer::nothingIsDroppedSilently() {
                                            "^FO20,20^BQN,2,4^FDQA,hello^FS^FO380,150^GB60,60,3^FS"
                                            "^FO0,0^XGNONE.GRF,1,1^FS^XZ^XA^FDsecond^FS^XZ");
     QCOMPARE(result.notDrawn, (QStringList{"^PR3", "^MD10", "^FR", "^BQN,2,4"}));
-    const QString warnings = result.warnings.join('\n');
-    QVERIFY2(warnings.contains("^FO380,150"), qPrintable(warnings));          // a box beyond the label's edge
-    QVERIFY2(warnings.contains("NONE"), qPrintable(warnings));                // a graphic never downloaded
-    QVERIFY2(warnings.contains(QStringLiteral("4개")), qPrintable(warnings)); // the second format's commands
-    const QStringList caption = result.captionLines();
+    // In words for the operator: each kind of difference once.
+    QCOMPARE(result.warnings,
+             (QStringList{QStringLiteral("라벨 밖으로 나가는 필드가 있습니다: 그 부분은 인쇄되지 않습니다."),
+                          QStringLiteral("내려받지 않은 그래픽 NONE은(는) 인쇄되지 않습니다."),
+                          QStringLiteral("라벨 형식 2개 중 첫 형식만 그렸습니다.")}));
+    const QString caption = result.captionLines().join('\n');
+    QVERIFY2(caption.contains(QStringLiteral("그림에 나타나지 않는 설정: 인쇄 속도, 인쇄 농도")), qPrintable(caption));
+    QVERIFY2(caption.contains(QStringLiteral("그리지 못한 명령이 2개 있습니다")), qPrintable(caption));
+    // Behind "자세히", each command and place in ZPL terms.
+    const QString details = result.detailLines().join('\n');
+    QVERIFY2(details.contains("^FO380,150"), qPrintable(details));
+    QVERIFY2(details.contains(QStringLiteral("4개")), qPrintable(details));
     for (const QString& c : result.notDrawn)
-        QVERIFY(caption.join('\n').contains(c));
+        QVERIFY2(details.contains(c), qPrintable(c));
 }
 
 void TestRenderer::strayBytesStillRender() {
-    // Bytes that code page 949 cannot decode, in a barcode and in a text field.
+    // Bytes that code page 949 cannot decode, in a barcode and in a text field: the text prints in
+    // the printer's code page, which the caption says.
     const PreviewResult result =
         RenderZpl("^XA^PW400^LL200^FO10,10^BY2^BCN,40,N^FH^FD_FFA^FS^FO10,100^A0,30,30^FD\xFF\xFE^FS^XZ");
-    QVERIFY2(result.warnings.isEmpty(), qPrintable(result.warnings.join('\n')));
+    QCOMPARE(result.warnings.size(), 1);
+    QVERIFY2(result.warnings[0].startsWith(QStringLiteral("이 글자는 프린터 글꼴로 한글이 인쇄되지 않습니다: ")),
+             qPrintable(result.warnings[0]));
     QVERIFY(!InkBox(result.label, QRect(0, 0, 400, 60)).isEmpty());
+    QVERIFY(!InkBox(result.label, QRect(0, 90, 400, 60)).isEmpty());
 }
 
 void TestRenderer::serialValues_data() {

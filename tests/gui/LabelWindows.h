@@ -11,15 +11,23 @@
 
 namespace hanlabel::test {
 
-// A label window by its object name ("mainfrm" or "main1frm"), loaded from the application folder
-// of HANLABEL_HOME, shown and active; null when it never became active.
-inline std::unique_ptr<LabelWindow> ShownLoaded(const QString& kind) {
-    std::unique_ptr<LabelWindow> window;
+// A label window by its object name ("mainfrm" or "main1frm").
+inline std::unique_ptr<LabelWindow> MakeWindow(const QString& kind) {
     if (kind == QLatin1String("mainfrm"))
-        window = std::make_unique<mainfrm>();
-    else
-        window = std::make_unique<main1frm>();
+        return std::make_unique<mainfrm>();
+    return std::make_unique<main1frm>();
+}
+
+// The same, loaded from the application folder of HANLABEL_HOME.
+inline std::unique_ptr<LabelWindow> Loaded(const QString& kind) {
+    auto window = MakeWindow(kind);
     window->Form_Load();
+    return window;
+}
+
+// The same, shown and active; null when it never became active.
+inline std::unique_ptr<LabelWindow> ShownLoaded(const QString& kind) {
+    auto window = Loaded(kind);
     window->show();
     window->activateWindow();
     if (!QTest::qWaitForWindowActive(window.get()))

@@ -85,14 +85,14 @@ template <typename Window> class WindowFixture {
     QString lptPath() const { return m_lpt; }
 
     // A window whose load handler ran on the folder.
-    std::unique_ptr<Window> loaded() const {
-        auto window = std::make_unique<Window>();
+    template <typename W = Window> std::unique_ptr<W> loaded() const {
+        auto window = std::make_unique<W>();
         window->Form_Load();
         return window;
     }
     // The same, shown and active (focus assertions hold only then); null when it never became active.
-    std::unique_ptr<Window> shownLoaded() const {
-        auto window = loaded();
+    template <typename W = Window> std::unique_ptr<W> shownLoaded() const {
+        auto window = loaded<W>();
         window->show();
         window->activateWindow();
         if (!QTest::qWaitForWindowActive(window.get()))
@@ -102,35 +102,6 @@ template <typename Window> class WindowFixture {
     // The bytes the last job wrote to LPT1.
     QByteArray printed() const { return ReadFileBytes(m_lpt); }
     void forgetPrinted() const { QFile::remove(m_lpt); }
-
-    // For a row of OriginRejectionRows named by control: puts its origin into the boxes xBox and
-    // yBox of a shown window and presses the print button. Expects one "입력오류" message naming
-    // the box, the focus on it, the boxes showing what the origin file now holds, nothing sent.
-    void expectOriginRejected(const QString& xBox, const QString& yBox, const QString& originFile) const {
-        QFETCH(QString, x);
-        QFETCH(QString, y);
-        QFETCH(QString, named);
-        auto window = shownLoaded();
-        QVERIFY(window);
-        auto* xEdit = window->template findChild<QLineEdit*>(xBox);
-        auto* yEdit = window->template findChild<QLineEdit*>(yBox);
-        QVERIFY(xEdit && yEdit);
-        xEdit->setText(x);
-        yEdit->setText(y);
-        {
-            ModalBoxes boxes;
-            window->Command1->click();
-            QCOMPARE(boxes.seen.size(), 1);
-            QCOMPARE(boxes.seen[0].title, QStringLiteral("입력오류"));
-            QCOMPARE(boxes.seen[0].icon, QMessageBox::Critical);
-            QVERIFY2(boxes.seen[0].text.contains(named), qPrintable(boxes.seen[0].text));
-        }
-        QCOMPARE(window->focusWidget()->objectName(), named);
-        QCOMPARE(xEdit->text(), x);
-        QCOMPARE(yEdit->text(), y);
-        QCOMPARE(m_folder->readBytes(originFile), (x + "\r\n" + y + "\r\n").toLatin1());
-        QVERIFY(!QFile::exists(m_lpt));
-    }
 
   private:
     std::unique_ptr<AppFolderFixture> m_folder;

@@ -21,7 +21,7 @@ using hanlabel::test::ModalBoxes;
 namespace {
 
 const QStringList BookLines{"40", "20", "^PR3", "^FO40,65^A0N,28,28", "^FO40,100^BCN,60"};
-const QStringList MemberLines{"^PR3", "260", "60", "260", "110", "^FO260,170^BCN,80", "^FO260,300^A0N,30,30"};
+const QStringList MemberLines{"^PR3", "260", "60", "260", "110", "^FO260,170^BCN,80,N", "^FO260,300^A0N,30,30"};
 
 std::unique_ptr<PositionDialog> MakeDialog(const QString& kind) {
     if (kind == QLatin1String("defrm"))

@@ -76,7 +76,7 @@ void TestPreviewWindow::oneWindowPerLabelWindow() {
     QCOMPARE(window->windowTitle(), QStringLiteral("라벨 미리보기 (%1장)").arg(quantity));
     QCOMPARE(window->label().size(), QSize(400, 200));
     const QString notes = window->findChild<QPlainTextEdit*>(QStringLiteral("previewNotes"))->toPlainText();
-    QVERIFY2(notes.contains(QStringLiteral("수량: %1장").arg(quantity)), qPrintable(notes));
+    QVERIFY2(notes.startsWith(QStringLiteral("라벨 %1장, 일련번호 00012 → 00011 → 00010").arg(quantity)), qPrintable(notes));
     QVERIFY2(notes.contains(QStringLiteral("00012 → 00011 → 00010")), qPrintable(notes));
     // Beside its label window, not over it.
     if (last >= 0)

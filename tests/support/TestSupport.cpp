@@ -20,14 +20,29 @@
 
 namespace hanlabel::test {
 
-void OriginRejectionRows(const QString& xName, const QString& yName) {
+void OriginRejectionColumns() {
+    QTest::addColumn<QString>("kind");
     QTest::addColumn<QString>("x");
     QTest::addColumn<QString>("y");
     QTest::addColumn<OriginBox>("box");
     QTest::addColumn<QString>("named");
-    QTest::newRow("caret in x") << QStringLiteral("1^XA") << QStringLiteral("10") << OriginBox::X << xName;
-    QTest::newRow("tilde in y") << QStringLiteral("20") << QStringLiteral("~JR") << OriginBox::Y << yName;
-    QTest::newRow("both, x first") << QStringLiteral("^") << QStringLiteral("~") << OriginBox::X << xName;
+}
+
+void OriginRejectionRows(const QString& xName, const QString& yName, const QString& kind) {
+    if (kind.isEmpty()) {
+        QTest::addColumn<QString>("x");
+        QTest::addColumn<QString>("y");
+        QTest::addColumn<OriginBox>("box");
+        QTest::addColumn<QString>("named");
+    }
+    const auto row = [&kind](const char* tag) -> QTestData& {
+        if (kind.isEmpty())
+            return QTest::newRow(tag);
+        return QTest::addRow("%s, %s", qPrintable(kind), tag) << kind;
+    };
+    row("caret in x") << QStringLiteral("1^XA") << QStringLiteral("10") << OriginBox::X << xName;
+    row("tilde in y") << QStringLiteral("20") << QStringLiteral("~JR") << OriginBox::Y << yName;
+    row("both, x first") << QStringLiteral("^") << QStringLiteral("~") << OriginBox::X << xName;
 }
 
 void VerifyOriginRejected(const LabelJobOutcome& out, const AppFolderFixture& app, const QString& lptPath,

@@ -6,8 +6,10 @@
 #include <QString>
 #include <QStringList>
 #include <QTemporaryDir>
+#include <QTest>
 
 #include <memory>
+#include <type_traits>
 
 namespace hanlabel::test {
 
@@ -31,9 +33,23 @@ class AppFolderFixture {
     QTemporaryDir m_dir;
 };
 
+// Adds a row of a data-driven test; plain string literals become QString columns.
+template <typename... Values> void Row(const QByteArray& tag, const Values&... values) {
+    const auto column = [](const auto& value) {
+        if constexpr (std::is_convertible_v<decltype(value), const char*>)
+            return QString::fromUtf8(value);
+        else
+            return value;
+    };
+    (QTest::newRow(tag.constData()) << ... << column(values));
+}
+
 // Rows of an origin holding "^" or "~", for a job or a window: columns x and y (the origin
-// typed), box (the box refused) and named (what names it: xName or yName).
-void OriginRejectionRows(const QString& xName, const QString& yName);
+// typed), box (the box refused) and named (what names it: xName or yName). With a kind, the rows
+// are named after it and start with it, under the columns of OriginRejectionColumns.
+void OriginRejectionRows(const QString& xName, const QString& yName, const QString& kind = {});
+// The columns for rows of several kinds: kind, then those above.
+void OriginRejectionColumns();
 
 // Checks a job on such a row refused its origin: the box named in the message, nothing sent to
 // lptPath, the channel file rewritten ("LPT1", framing code 2, as the jobs' example inputs give)

@@ -2,6 +2,7 @@
 
 #include "core/AppFolder.h"
 #include "core/Failure.h"
+#include "preview/FieldReading.h"
 #include "settings/SettingsFile.h"
 #include "ui/kit/ControlFactory.h"
 #include "ui/kit/FormKit.h"
@@ -83,8 +84,19 @@ void PositionDialog::Command1_Click() {
         ShowFailure(this, failure.message());
         return;
     }
-    ShowMessage(this, QStringLiteral("저장되었습니다."), QStringLiteral("position"),
-                QMessageBox::Information);
+    const QString note = savedNote(layoutLines());
+    ShowMessage(this, QStringLiteral("저장되었습니다.") + (note.isEmpty() ? QString() : QStringLiteral("\n\n") + note),
+                QStringLiteral("position"), QMessageBox::Information);
+}
+
+QString PositionDialog::savedNote(const QStringList&) const { return {}; }
+
+QString de1frm::savedNote(const QStringList& lines) const {
+    if (!ReadLayoutBarcode(lines.value(5)).printsLine)
+        return {};
+    return QStringLiteral("회원번호 뒷자리를 별표(*)로 가려도 바코드 아래에 전체 번호가 인쇄됩니다: 6번째 줄의 "
+                          "바코드가 해석 줄을 인쇄합니다. 번호를 가리려면 ^BCN,80,N,N,N처럼 세 번째 값을 N으로 "
+                          "하십시오.");
 }
 
 void PositionDialog::Command2_Click() { close(); }

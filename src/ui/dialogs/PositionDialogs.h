@@ -45,6 +45,8 @@ class PositionDialog : public QDialog {
 
     void showEvent(QShowEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
+    // What the confirmation adds about the lines just saved; nothing by default.
+    virtual QString savedNote(const QStringList& lines) const;
 
   private:
     QString m_fileName;
@@ -89,6 +91,10 @@ class de1frm : public PositionDialog {
     QLineEdit* Text5 = nullptr;
     QLineEdit* Text6 = nullptr;
     QLineEdit* Text7 = nullptr;
+
+  protected:
+    // A barcode line that prints its interpretation line shows the number the stars hide.
+    QString savedNote(const QStringList& lines) const override;
 };
 
 } // namespace hanlabel

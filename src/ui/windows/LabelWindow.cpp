@@ -350,6 +350,12 @@ bool LabelWindow::showOutcome(const LabelJobOutcome& out) {
         (out.rejectedOrigin == OriginBox::X ? m_originX : m_originY)->setFocus();
         return false;
     }
+    if (out.status == JobStatus::FieldRejected) {
+        ShowMessage(this, out.failure, QStringLiteral("입력오류"), QMessageBox::Critical);
+        if (auto* box = findChild<QWidget*>(out.rejectedBox))
+            box->setFocus();
+        return false;
+    }
     return true;
 }
 

@@ -1,6 +1,7 @@
 #include "ui/windows/PreviewWindow.h"
 
 #include <QApplication>
+#include <QCheckBox>
 #include <QHBoxLayout>
 #include <QKeyEvent>
 #include <QLabel>
@@ -73,6 +74,9 @@ PreviewWindow::PreviewWindow(const PreviewResult& result, QWidget* parent, Previ
     m_notes->setObjectName(QStringLiteral("previewNotes"));
     m_notes->setReadOnly(true);
     m_notes->setMaximumHeight(m_notes->fontMetrics().lineSpacing() * 7 + 12);
+    m_details = new QCheckBox(QStringLiteral("자세히"), this);
+    m_details->setObjectName(QStringLiteral("previewDetails"));
+    connect(m_details, &QCheckBox::toggled, this, [this] { showNotes(); });
 
     auto* buttons = new QHBoxLayout;
     buttons->addWidget(m_zoomOut);
@@ -80,6 +84,7 @@ PreviewWindow::PreviewWindow(const PreviewResult& result, QWidget* parent, Previ
     buttons->addWidget(actual);
     buttons->addWidget(m_zoomText);
     buttons->addStretch();
+    buttons->addWidget(m_details);
     auto* layout = new QVBoxLayout(this);
     layout->addLayout(buttons);
     layout->addWidget(m_scroll, 1);
@@ -99,13 +104,24 @@ PreviewWindow::PreviewWindow(const PreviewResult& result, QWidget* parent, Previ
 }
 
 void PreviewWindow::showResult(const PreviewResult& result, PreviewShows shows) {
+    m_result = result;
+    // The member card window's jobs are member cards to the operator.
+    if (parentWidget() && parentWidget()->objectName() == QStringLiteral("main1frm"))
+        m_result.labelNoun = QStringLiteral("회원증");
     m_label = result.label;
     m_shows = shows;
     setWindowTitle(shows == PreviewShows::Print
                        ? QStringLiteral("미리보기 창에 인쇄한 라벨 (%1장)").arg(result.labelCount)
                        : QStringLiteral("라벨 미리보기 (%1장)").arg(result.labelCount));
-    m_notes->setPlainText(result.captionLines().join(u'\n'));
+    showNotes();
     setZoom(m_zoom);
+}
+
+void PreviewWindow::showNotes() {
+    QStringList lines = m_result.captionLines();
+    if (m_details->isChecked())
+        lines << QString() << m_result.detailLines();
+    m_notes->setPlainText(lines.join(u'\n'));
 }
 
 void PreviewWindow::keyPressEvent(QKeyEvent* event) {

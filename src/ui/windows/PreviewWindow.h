@@ -5,6 +5,7 @@
 #include <QPointer>
 #include <QWidget>
 
+class QCheckBox;
 class QLabel;
 class QPlainTextEdit;
 class QPushButton;
@@ -38,6 +39,10 @@ class PreviewWindow : public QWidget {
     void keyPressEvent(QKeyEvent* event) override;
 
   private:
+    // The caption in words, and the ZPL details under it while "자세히" is checked.
+    void showNotes();
+
+    PreviewResult m_result;
     QImage m_label;
     double m_zoom = 1.0;
     PreviewShows m_shows = PreviewShows::Preview;
@@ -45,6 +50,7 @@ class PreviewWindow : public QWidget {
     QLabel* m_picture = nullptr;
     QLabel* m_zoomText = nullptr;
     QPlainTextEdit* m_notes = nullptr;
+    QCheckBox* m_details = nullptr;
     QPushButton* m_zoomIn = nullptr;
     QPushButton* m_zoomOut = nullptr;
 };
