@@ -11,6 +11,7 @@ packages=(
     libcups2-dev cups cups-client cups-bsd
     xvfb xauth xfonts-base xdotool x11-utils imagemagick
     dpkg-dev file desktop-file-utils appstream
+    scdoc lintian man-db bash-completion
     locales
 )
 missing=()

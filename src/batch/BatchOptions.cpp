@@ -51,6 +51,7 @@ BatchOptions ParseBatchOptions(const QStringList& arguments) {
     QCommandLineParser parser;
     parser.setSingleDashWordOptionMode(QCommandLineParser::ParseAsLongOptions);
     const QCommandLineOption help({"h", "help"}, {});
+    const QCommandLineOption version("version");
     const QCommandLineOption port("port", {}, "PORT");
     const QCommandLineOption framing("framing", {}, "FRAMING");
     const QCommandLineOption to("to", {}, "TARGET");
@@ -64,7 +65,7 @@ BatchOptions ParseBatchOptions(const QStringList& arguments) {
     const QCommandLineOption affiliation("affiliation", {}, "TEXT");
     const QCommandLineOption unmasked("unmasked");
     const QCommandLineOption again("again");
-    parser.addOptions({help, port, framing, to, stallLimit, text, serial, quantity, descending, from, columns,
+    parser.addOptions({help, version, port, framing, to, stallLimit, text, serial, quantity, descending, from, columns,
                        affiliation, unmasked, again});
     if (!parser.parse(arguments))
         throw Failure(ParserError(parser));
@@ -73,6 +74,10 @@ BatchOptions ParseBatchOptions(const QStringList& arguments) {
     const QStringList positional = parser.positionalArguments();
     if (parser.isSet(help))
         return options;
+    if (parser.isSet(version)) {
+        options.command = BatchOptions::Command::Version;
+        return options;
+    }
     if (positional.isEmpty())
         throw Failure(QStringLiteral("명령이 없습니다: book 또는 members를 주십시오."));
 
@@ -139,6 +144,7 @@ QString BatchHelpText() {
         "  hanlabel-batch members 명단.csv [--from 줄] [--columns 열] [--affiliation 소속] [--unmasked] "
         "[--again]\n"
         "  hanlabel-batch book --text 글자 --serial 일련번호 --quantity 수량 [--descending]\n"
+        "  hanlabel-batch --help | --version\n"
         "\n"
         "hanlabel 창과 같은 응용 프로그램 폴더(HANLABEL_HOME), 설정 파일과 글꼴 데이터베이스로 인쇄하고,\n"
         "창의 인쇄와 똑같이 설정 파일을 다시 씁니다.\n"
@@ -165,7 +171,8 @@ QString BatchHelpText() {
         "  --stall-limit 초   프린터가 멈췄다는 알림 뒤 이만큼 기다리다 취소합니다\n"
         "\n"
         "끝 상태: 0 모두 보냄, 1 오류 행이 있음 (나머지는 보냄), 2 사용법 또는 채널 오류.\n"
-        "Ctrl+C나 SIGTERM은 인쇄를 취소하고 보낸 만큼 알립니다.\n");
+        "Ctrl+C나 SIGTERM은 인쇄를 취소하고 보낸 만큼 알립니다.\n"
+        "자세한 내용: man hanlabel-batch\n");
 }
 
 } // namespace hanlabel

@@ -11,7 +11,7 @@ namespace hanlabel {
 
 // What one run of hanlabel-batch is asked to do, as read from its command line.
 struct BatchOptions {
-    enum class Command { Help, Book, Members };
+    enum class Command { Help, Version, Book, Members };
     Command command = Command::Help;
 
     // For this run only, never written to the settings files.

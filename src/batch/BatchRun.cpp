@@ -3,6 +3,7 @@
 #include "batch/BatchOptions.h"
 #include "channels/SendJob.h"
 #include "core/AppFolder.h"
+#include "core/CommandLine.h"
 #include "core/Failure.h"
 #include "glyphs/GlyphSource.h"
 #include "jobs/BookLabelJob.h"
@@ -24,9 +25,12 @@ namespace hanlabel {
 
 namespace {
 
-// One line on stderr.
+// A message on stderr, each of its lines led by the program's name as the platform's commands do.
 void Report(const QString& text) {
-    std::fputs(qPrintable(text + u'\n'), stderr);
+    QString lines;
+    for (const QString& line : text.split(u'\n'))
+        lines += QStringLiteral("hanlabel-batch: ") + line + u'\n';
+    std::fputs(qPrintable(lines), stderr);
     std::fflush(stderr);
 }
 
@@ -179,7 +183,7 @@ int RunMembers(const BatchOptions& options, BatchEnvironment& env) {
         sent = Send(out.order, options, [&](qint64 bytes, qint64) {
             const int cards = composed.cardsWithin(bytes);
             if (showProgress && cards != whole)
-                std::fprintf(stderr, "\r%d / %d", cards, total);
+                std::fprintf(stderr, "\rhanlabel-batch: %d / %d", cards, total);
             whole = cards;
         });
         if (showProgress)
@@ -215,6 +219,10 @@ int RunBatch(const QStringList& arguments) {
     }
     if (options.command == BatchOptions::Command::Help) {
         std::fputs(qPrintable(BatchHelpText()), stdout);
+        return ExitSent;
+    }
+    if (options.command == BatchOptions::Command::Version) {
+        std::fputs(qPrintable(VersionText(QStringLiteral("hanlabel-batch"))), stdout);
         return ExitSent;
     }
     try {

@@ -16,24 +16,36 @@ FolderPlaces SystemFolderPlaces() {
     FolderPlaces places;
     places.variable = qEnvironmentVariable("HANLABEL_HOME");
     places.executableFolder = QCoreApplication::applicationDirPath();
+    places.defaultsFolder = DefaultsFolder(places.executableFolder, QStringLiteral(HANLABEL_SHARE_FROM_BIN));
     places.userFolder = QStandardPaths::writableLocation(QStandardPaths::AppDataLocation);
     places.settingsFiles = SettingsFiles::All;
     places.writable = [](const QString& path) { return QFileInfo(path).isWritable(); };
     return places;
 }
 
+QString DefaultsFolder(const QString& executableFolder, const QString& shareFromExecutable) {
+    if (!shareFromExecutable.isEmpty()) {
+        const QString share = QDir::cleanPath(ApplicationFile(executableFolder, shareFromExecutable));
+        if (QFileInfo(share).isDir())
+            return share;
+    }
+    return executableFolder;
+}
+
 FolderChoice ChooseApplicationFolder(const FolderPlaces& places) {
     if (!places.variable.isEmpty())
-        return {FolderSource::Variable, places.variable, places.executableFolder};
+        return {FolderSource::Variable, places.variable, places.defaultsFolder};
     const QString& executable = places.executableFolder;
+    // An installed program's folder (/usr/bin) is no place for settings, even for root.
+    const bool selfContained = places.defaultsFolder == executable;
     // A shared desk whose files IT made writable keeps sharing them, even in a locked folder.
     const bool rewritable =
         places.writable(executable) ||
         std::all_of(places.settingsFiles.begin(), places.settingsFiles.end(),
                     [&](const QString& name) { return places.writable(ApplicationFile(executable, name)); });
-    if (rewritable)
+    if (selfContained && rewritable)
         return {FolderSource::Executable, executable, executable};
-    return {FolderSource::PerUser, places.userFolder, executable};
+    return {FolderSource::PerUser, places.userFolder, places.defaultsFolder};
 }
 
 void FillUserFolder(const FolderChoice& choice, const QStringList& settingsFiles) {
@@ -45,7 +57,7 @@ void FillUserFolder(const FolderChoice& choice, const QStringList& settingsFiles
         throw Failure(QStringLiteral("개인 설정 폴더를 만들 수 없습니다: %1").arg(choice.folder));
     for (const QString& name : settingsFiles) {
         const QString target = ApplicationFile(choice.folder, name);
-        const QString source = ApplicationFile(choice.executableFolder, name);
+        const QString source = ApplicationFile(choice.defaultsFolder, name);
         // A file of the operator's is never replaced; a default that is missing is reported
         // by the window that reads it.
         if (QFileInfo::exists(target) || !QFileInfo::exists(source))
@@ -77,7 +89,7 @@ QString ShippedFile(const FolderChoice& choice, const QString& fileName) {
     const QString own = ApplicationFile(choice.folder, fileName);
     if (choice.source != FolderSource::PerUser || QFileInfo::exists(own))
         return own;
-    return ApplicationFile(choice.executableFolder, fileName);
+    return ApplicationFile(choice.defaultsFolder, fileName);
 }
 
 QString ShippedFile(const QString& fileName) {

@@ -332,6 +332,9 @@ void TestBatch::usageErrors() {
     const Run r = run(arguments);
     QCOMPARE(r.status, 2);
     QVERIFY2(r.errors.contains(named), qPrintable(r.errors));
+    // Each line names the command, as the platform's commands do.
+    for (const QString& line : r.errors.split(u'\n', Qt::SkipEmptyParts))
+        QVERIFY2(line.startsWith(QStringLiteral("hanlabel-batch: ")), qPrintable(line));
     QVERIFY(!QFile::exists(m_lpt));
     QCOMPARE(m_app->readBytes("OH.ini"), before);
 }

@@ -16,19 +16,26 @@ using hanlabel::test::ReadFileBytes;
 
 namespace {
 
-// An executable's folder with the six settings files, an empty home for the per-user folder and
-// a set of paths that count as read-only (the tests run as root, who can write anywhere).
+// An executable's folder and the defaults it finds (the six settings files), an empty home for the
+// per-user folder and a set of paths that count as read-only (the tests run as root, who can write
+// anywhere). Self-contained, the defaults lie beside the executable (usr/lib/hanlabel); installed,
+// the executable is in usr/bin and the defaults in usr/share/hanlabel.
 struct Desk {
     QTemporaryDir dir;
     QSet<QString> readOnly;
+    bool installed = false;
 
-    Desk() {
-        QDir(dir.path()).mkpath(QStringLiteral("usr/lib/hanlabel"));
+    explicit Desk(bool installedProgram = false) : installed(installedProgram) {
+        QDir(dir.path()).mkpath(QStringLiteral("usr/bin"));
         for (const QString& name : SettingsFiles::All)
-            write(executable(name), "default " + name.toUtf8() + "\r\n2\r\n");
+            write(defaults(name), "default " + name.toUtf8() + "\r\n2\r\n");
     }
-    QString executable(const QString& name = {}) const {
-        return dir.filePath(QStringLiteral("usr/lib/hanlabel")) + (name.isEmpty() ? QString() : "/" + name);
+    QString bin() const {
+        return dir.filePath(installed ? QStringLiteral("usr/bin") : QStringLiteral("usr/lib/hanlabel"));
+    }
+    QString defaults(const QString& name = {}) const {
+        return dir.filePath(installed ? QStringLiteral("usr/share/hanlabel") : QStringLiteral("usr/lib/hanlabel")) +
+               (name.isEmpty() ? QString() : "/" + name);
     }
     QString user(const QString& name = {}) const {
         return dir.filePath(QStringLiteral("home/.local/share/hanlabel")) +
@@ -43,7 +50,8 @@ struct Desk {
     FolderPlaces places(const QString& variable = {}) const {
         FolderPlaces p;
         p.variable = variable;
-        p.executableFolder = executable();
+        p.executableFolder = bin();
+        p.defaultsFolder = DefaultsFolder(bin(), QStringLiteral("../share/hanlabel"));
         p.userFolder = user();
         p.settingsFiles = SettingsFiles::All;
         p.writable = [this](const QString& path) {
@@ -53,9 +61,9 @@ struct Desk {
     }
     // A folder that cannot be written, and files of it as given.
     void lockExecutableFolder(const QStringList& lockedFiles) {
-        readOnly << executable();
+        readOnly << bin();
         for (const QString& name : lockedFiles)
-            readOnly << executable(name);
+            readOnly << bin() + "/" + name;
     }
 };
 
@@ -65,8 +73,11 @@ struct Desk {
 class TestAppFolder : public QObject {
     Q_OBJECT
   private slots:
+    void defaultsFolder_data();
+    void defaultsFolder();
     void choice_data();
     void choice();
+    void perUserFolderIsFilled_data();
     void perUserFolderIsFilled();
     void existingFilesAreKept();
     void failedFirstCopy_data();
@@ -75,59 +86,99 @@ class TestAppFolder : public QObject {
     void glyphDatabaseLocation();
 };
 
+void TestAppFolder::defaultsFolder_data() {
+    QTest::addColumn<QString>("share");    // made below the temporary root, empty for none
+    QTest::addColumn<bool>("shareIsFile"); // a file where the share folder belongs
+    QTest::addColumn<QString>("relative"); // the compiled path from the executable's folder
+    QTest::addColumn<QString>("expected"); // below the temporary root
+    QTest::newRow("installed") << "usr/share/hanlabel" << false << "../share/hanlabel" << "usr/share/hanlabel";
+    QTest::newRow("build tree, no share folder") << "" << false << "../share/hanlabel" << "usr/bin";
+    QTest::newRow("share path is a file") << "usr/share/hanlabel" << true << "../share/hanlabel" << "usr/bin";
+    QTest::newRow("no compiled path") << "usr/share/hanlabel" << false << "" << "usr/bin";
+}
+
+void TestAppFolder::defaultsFolder() {
+    QFETCH(QString, share);
+    QFETCH(bool, shareIsFile);
+    QFETCH(QString, relative);
+    QFETCH(QString, expected);
+    QTemporaryDir root;
+    QVERIFY(QDir(root.path()).mkpath(QStringLiteral("usr/bin")));
+    if (shareIsFile)
+        Desk::write(root.filePath(share), "not a folder");
+    else if (!share.isEmpty())
+        QVERIFY(QDir(root.path()).mkpath(share));
+    QCOMPARE(DefaultsFolder(root.filePath(QStringLiteral("usr/bin")), relative), root.filePath(expected));
+}
+
 void TestAppFolder::choice_data() {
+    QTest::addColumn<bool>("installed");
     QTest::addColumn<QString>("variable");
     QTest::addColumn<bool>("folderLocked");
     QTest::addColumn<QStringList>("lockedFiles");
     QTest::addColumn<QStringList>("missingFiles");
     QTest::addColumn<int>("source");
-    QTest::newRow("variable set") << "/srv/desk" << true << SettingsFiles::All << QStringList()
+    QTest::newRow("variable set") << false << "/srv/desk" << true << SettingsFiles::All << QStringList()
                                   << int(FolderSource::Variable);
     QTest::newRow("writable executable folder")
-        << "" << false << QStringList() << QStringList() << int(FolderSource::Executable);
+        << false << "" << false << QStringList() << QStringList() << int(FolderSource::Executable);
     QTest::newRow("locked folder, every file writable")
-        << "" << true << QStringList() << QStringList() << int(FolderSource::Executable);
+        << false << "" << true << QStringList() << QStringList() << int(FolderSource::Executable);
     QTest::newRow("locked folder, one file read-only")
-        << "" << true << QStringList{"DPOS1.ini"} << QStringList() << int(FolderSource::PerUser);
+        << false << "" << true << QStringList{"DPOS1.ini"} << QStringList() << int(FolderSource::PerUser);
     QTest::newRow("locked folder, a file missing")
-        << "" << true << QStringList() << QStringList{"OH.ini"} << int(FolderSource::PerUser);
+        << false << "" << true << QStringList() << QStringList{"OH.ini"} << int(FolderSource::PerUser);
     QTest::newRow("read-only install")
-        << "" << true << SettingsFiles::All << QStringList() << int(FolderSource::PerUser);
+        << false << "" << true << SettingsFiles::All << QStringList() << int(FolderSource::PerUser);
+    QTest::newRow("installed program, variable set")
+        << true << "/srv/desk" << false << QStringList() << QStringList() << int(FolderSource::Variable);
+    QTest::newRow("installed program, bin folder writable (root)")
+        << true << "" << false << QStringList() << QStringList() << int(FolderSource::PerUser);
+    QTest::newRow("installed program, operator")
+        << true << "" << true << SettingsFiles::All << QStringList() << int(FolderSource::PerUser);
 }
 
 void TestAppFolder::choice() {
+    QFETCH(bool, installed);
     QFETCH(QString, variable);
     QFETCH(bool, folderLocked);
     QFETCH(QStringList, lockedFiles);
     QFETCH(QStringList, missingFiles);
     QFETCH(int, source);
-    Desk desk;
+    Desk desk(installed);
     if (folderLocked)
         desk.lockExecutableFolder(lockedFiles);
     for (const QString& name : missingFiles)
-        QVERIFY(QFile::remove(desk.executable(name)));
+        QVERIFY(QFile::remove(desk.defaults(name)));
     const FolderChoice choice = ChooseApplicationFolder(desk.places(variable));
     QCOMPARE(int(choice.source), source);
     const QString expected = source == int(FolderSource::Variable)     ? variable
-                             : source == int(FolderSource::Executable) ? desk.executable()
+                             : source == int(FolderSource::Executable) ? desk.bin()
                                                                        : desk.user();
     QCOMPARE(choice.folder, expected);
-    QCOMPARE(choice.executableFolder, desk.executable());
+    QCOMPARE(choice.defaultsFolder, desk.defaults());
+}
+
+void TestAppFolder::perUserFolderIsFilled_data() {
+    QTest::addColumn<bool>("installed");
+    QTest::newRow("from beside the executable") << false;
+    QTest::newRow("from the installed share folder") << true;
 }
 
 void TestAppFolder::perUserFolderIsFilled() {
-    Desk desk;
+    QFETCH(bool, installed);
+    Desk desk(installed);
     desk.lockExecutableFolder(SettingsFiles::All);
     // A default shipped read-only must still become the operator's to rewrite.
-    QFile::setPermissions(desk.executable("OH.ini"), QFileDevice::ReadOwner | QFileDevice::ReadOther);
+    QFile::setPermissions(desk.defaults("OH.ini"), QFileDevice::ReadOwner | QFileDevice::ReadOther);
     const FolderChoice choice = ChooseApplicationFolder(desk.places());
     QCOMPARE(choice.source, FolderSource::PerUser);
     FillUserFolder(choice, SettingsFiles::All);
     for (const QString& name : SettingsFiles::All) {
-        QCOMPARE(ReadFileBytes(desk.user(name)), ReadFileBytes(desk.executable(name)));
+        QCOMPARE(ReadFileBytes(desk.user(name)), QByteArray("default " + name.toUtf8() + "\r\n2\r\n"));
         QVERIFY2(QFile::permissions(desk.user(name)) & QFileDevice::WriteOwner, qPrintable(name));
     }
-    // The glyph database is not copied: it is read from beside the executable.
+    // The glyph database is not copied: it is read from the defaults.
     QCOMPARE(QDir(desk.user()).entryList(QDir::Files).size(), SettingsFiles::All.size());
 }
 
@@ -140,7 +191,7 @@ void TestAppFolder::existingFilesAreKept() {
     FillUserFolder(choice, SettingsFiles::All);
     QCOMPARE(ReadFileBytes(desk.user("OH.ini")), QByteArray("COM1\r\n1\r\n"));
     QCOMPARE(ReadFileBytes(desk.user("DPOS.ini")), QByteArray("operator's layout\r\n"));
-    QCOMPARE(ReadFileBytes(desk.user("position.ini")), ReadFileBytes(desk.executable("position.ini")));
+    QCOMPARE(ReadFileBytes(desk.user("position.ini")), ReadFileBytes(desk.defaults("position.ini")));
     // A second start changes nothing.
     Desk::write(desk.user("position.ini"), "7\r\n8\r\n");
     FillUserFolder(choice, SettingsFiles::All);
@@ -162,8 +213,8 @@ void TestAppFolder::failedFirstCopy() {
     if (folderBelowAFile) {
         Desk::write(desk.dir.filePath("home/.local"), "a file where a folder belongs");
     } else {
-        QVERIFY(QFile::remove(desk.executable("position1.ini")));
-        QVERIFY(QDir().mkpath(desk.executable("position1.ini")));
+        QVERIFY(QFile::remove(desk.defaults("position1.ini")));
+        QVERIFY(QDir().mkpath(desk.defaults("position1.ini")));
     }
     const FolderChoice choice = ChooseApplicationFolder(desk.places());
     QCOMPARE(choice.source, FolderSource::PerUser);
@@ -180,7 +231,7 @@ void TestAppFolder::failedFirstCopy() {
 void TestAppFolder::glyphDatabaseLocation_data() {
     QTest::addColumn<int>("source");
     QTest::addColumn<bool>("ownCopy");
-    QTest::addColumn<bool>("fromExecutable");
+    QTest::addColumn<bool>("fromDefaults");
     QTest::newRow("per-user folder without a copy") << int(FolderSource::PerUser) << false << true;
     QTest::newRow("per-user folder with its own copy") << int(FolderSource::PerUser) << true << false;
     QTest::newRow("executable folder") << int(FolderSource::Executable) << false << true;
@@ -190,17 +241,17 @@ void TestAppFolder::glyphDatabaseLocation_data() {
 void TestAppFolder::glyphDatabaseLocation() {
     QFETCH(int, source);
     QFETCH(bool, ownCopy);
-    QFETCH(bool, fromExecutable);
+    QFETCH(bool, fromDefaults);
     Desk desk;
     const QString name = QStringLiteral("견고딕24X24.mdb");
-    Desk::write(desk.executable(name), "shipped");
+    Desk::write(desk.defaults(name), "shipped");
     const QString own = source == int(FolderSource::Variable) ? desk.dir.filePath("desk") : desk.user();
     if (ownCopy)
         Desk::write(own + "/" + name, "own");
-    FolderChoice choice{FolderSource(source), own, desk.executable()};
+    FolderChoice choice{FolderSource(source), own, desk.defaults()};
     if (source == int(FolderSource::Executable))
-        choice.folder = desk.executable();
-    QCOMPARE(ShippedFile(choice, name), fromExecutable ? desk.executable(name) : own + "/" + name);
+        choice.folder = desk.defaults();
+    QCOMPARE(ShippedFile(choice, name), fromDefaults ? desk.defaults(name) : own + "/" + name);
 }
 
 QTEST_MAIN(TestAppFolder)

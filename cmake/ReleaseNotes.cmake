@@ -1,0 +1,75 @@
+# Reads docs/RELEASE-NOTES.md into the package's changelog (Debian format, a native package) and
+# the AppStream releases, so both say the same. Sets in the caller's scope:
+#   HANLABEL_CHANGELOG       the changelog's text
+#   HANLABEL_RELEASES_XML    <release> elements, newest first
+#   HANLABEL_RELEASE_EPOCH   the newest release's date in seconds (SOURCE_DATE_EPOCH of the build)
+function(hanlabel_read_release_notes notes maintainer)
+    file(READ "${notes}" text)
+    # The file's lines as a list, which a semicolon would split.
+    if(text MATCHES ";")
+        message(FATAL_ERROR "${notes}: write the notes without semicolons")
+    endif()
+    string(REPLACE "\n" ";" lines "${text}")
+    set(changelog "")
+    set(releases "")
+    set(version "")
+    set(items "")     # the current entry's items for the changelog
+    set(xml_items "") # and for AppStream
+    set(item "")
+    # Closes the item being read and the entry being read (a macro: it sets the function's variables).
+    macro(close_item)
+        if(NOT item STREQUAL "")
+            string(REPLACE "&" "&amp;" item "${item}")
+            string(REPLACE "<" "&lt;" item "${item}")
+            string(REPLACE ">" "&gt;" item "${item}")
+            string(APPEND xml_items "          <li>${item}</li>\n")
+            set(item "")
+        endif()
+    endmacro()
+    macro(close_entry)
+        close_item()
+        if(NOT version STREQUAL "")
+            execute_process(COMMAND date -u -R -d "${date}" OUTPUT_VARIABLE stamp
+                OUTPUT_STRIP_TRAILING_WHITESPACE COMMAND_ERROR_IS_FATAL ANY)
+            string(APPEND changelog "hanlabel (${version}) unstable; urgency=medium\n\n${items}\n"
+                " -- ${maintainer}  ${stamp}\n\n")
+            string(APPEND releases "    <release version=\"${version}\" date=\"${date}\">\n"
+                "      <description>\n        <ul>\n${xml_items}        </ul>\n      </description>\n"
+                "    </release>\n")
+            if(NOT DEFINED newest_date)
+                set(newest_date "${date}")
+                set(newest_version "${version}")
+            endif()
+        endif()
+        set(items "")
+        set(xml_items "")
+    endmacro()
+    foreach(line IN LISTS lines)
+        if(line MATCHES "^## ([0-9][0-9A-Za-z.+~]*) \\(([0-9][0-9][0-9][0-9]-[0-9][0-9]-[0-9][0-9])\\)$")
+            close_entry()
+            set(version "${CMAKE_MATCH_1}")
+            set(date "${CMAKE_MATCH_2}")
+        elseif(version STREQUAL "")
+            # The file's own introduction.
+        elseif(line MATCHES "^- (.*)$")
+            close_item()
+            set(item "${CMAKE_MATCH_1}")
+            string(APPEND items "  * ${CMAKE_MATCH_1}\n")
+        elseif(line MATCHES "^  ([^ ].*)$")
+            string(APPEND item " ${CMAKE_MATCH_1}")
+            string(APPEND items "    ${CMAKE_MATCH_1}\n")
+        elseif(NOT line STREQUAL "")
+            message(FATAL_ERROR "${notes}: a release entry holds \"- \" items and their indented lines: ${line}")
+        endif()
+    endforeach()
+    close_entry()
+    if(NOT newest_version STREQUAL PROJECT_VERSION)
+        message(FATAL_ERROR "${notes}: the newest entry is ${newest_version}, the project is ${PROJECT_VERSION}")
+    endif()
+    execute_process(COMMAND date -u -d "${newest_date}" +%s OUTPUT_VARIABLE epoch
+        OUTPUT_STRIP_TRAILING_WHITESPACE COMMAND_ERROR_IS_FATAL ANY)
+    string(STRIP "${changelog}" changelog)
+    set(HANLABEL_CHANGELOG "${changelog}\n" PARENT_SCOPE)
+    set(HANLABEL_RELEASES_XML "${releases}" PARENT_SCOPE)
+    set(HANLABEL_RELEASE_EPOCH "${epoch}" PARENT_SCOPE)
+endfunction()
