@@ -9,6 +9,7 @@ packages=(
     fonts-nanum fontconfig fonts-urw-base35
     libzint-dev zint zbar-tools
     libcups2-dev cups cups-client cups-bsd
+    libquazip1-qt6-dev
     xvfb xauth xfonts-base xdotool x11-utils imagemagick
     dpkg-dev file desktop-file-utils appstream
     scdoc lintian man-db bash-completion

@@ -4,6 +4,8 @@
 
 #include <QCommandLineParser>
 
+#include <cmath>
+
 namespace hanlabel {
 
 namespace {
@@ -65,8 +67,9 @@ BatchOptions ParseBatchOptions(const QStringList& arguments) {
     const QCommandLineOption affiliation("affiliation", {}, "TEXT");
     const QCommandLineOption unmasked("unmasked");
     const QCommandLineOption again("again");
+    const QCommandLineOption skipUncertain("skip-uncertain");
     parser.addOptions({help, version, port, framing, to, stallLimit, text, serial, quantity, descending, from, columns,
-                       affiliation, unmasked, again});
+                       affiliation, unmasked, again, skipUncertain});
     if (!parser.parse(arguments))
         throw Failure(ParserError(parser));
 
@@ -99,7 +102,7 @@ BatchOptions ParseBatchOptions(const QStringList& arguments) {
         options.command = BatchOptions::Command::Members;
         if (positional.size() != 2)
             throw Failure(QStringLiteral("members에는 명단 파일 하나를 주십시오."));
-        allowed << &from << &columns << &affiliation << &unmasked << &again;
+        allowed << &from << &columns << &affiliation << &unmasked << &again << &skipUncertain;
         options.listPath = positional[1];
         if (parser.isSet(from))
             options.fromLine = ParseLine(QStringLiteral("from"), parser.value(from));
@@ -107,6 +110,7 @@ BatchOptions ParseBatchOptions(const QStringList& arguments) {
         options.affiliation = parser.value(affiliation);
         options.unmasked = parser.isSet(unmasked);
         options.again = parser.isSet(again);
+        options.skipUncertain = parser.isSet(skipUncertain);
     } else {
         throw Failure(QStringLiteral("알 수 없는 명령입니다: %1 (book 또는 members)").arg(command));
     }
@@ -130,7 +134,7 @@ BatchOptions ParseBatchOptions(const QStringList& arguments) {
     if (parser.isSet(stallLimit)) {
         bool ok = false;
         const double seconds = parser.value(stallLimit).toDouble(&ok);
-        if (!ok || seconds <= 0)
+        if (!ok || !std::isfinite(seconds) || seconds <= 0)
             throw Failure(
                 QStringLiteral("--stall-limit %1: 0보다 큰 초 수여야 합니다.").arg(parser.value(stallLimit)));
         options.stallLimit = seconds;
@@ -142,7 +146,7 @@ QString BatchHelpText() {
     return QStringLiteral(
         "사용법:\n"
         "  hanlabel-batch members 명단.csv [--from 줄] [--columns 열] [--affiliation 소속] [--unmasked] "
-        "[--again]\n"
+        "[--again] [--skip-uncertain]\n"
         "  hanlabel-batch book --text 글자 --serial 일련번호 --quantity 수량 [--descending]\n"
         "  hanlabel-batch --help | --version\n"
         "\n"
@@ -150,12 +154,16 @@ QString BatchHelpText() {
         "창의 인쇄와 똑같이 설정 파일을 다시 씁니다.\n"
         "\n"
         "members: 명단의 회원증을 한 작업으로 인쇄합니다 (회원증 창의 OH1.ini, position1.ini, DPOS1.ini).\n"
-        "  --from 줄          명단의 이 줄부터 인쇄합니다\n"
+        "  명단은 CSV 파일(UTF-8 또는 코드 페이지 949)이나 .xlsx, .ods 파일의 첫 시트입니다.\n"
+        "  --from 줄          명단의 이 줄(시트의 행 번호)부터 인쇄합니다\n"
         "  --columns 열       열 지정: \"name,number\", \"-,성명,학번\", \"name=2,number=3\"\n"
         "  --affiliation 소속 소속 열이 없는 명단의 소속\n"
         "  --unmasked         회원번호 뒷부분을 별표 없이 인쇄합니다\n"
         "  --again            이미 보낸 것으로 표시된 행도 다시 인쇄합니다\n"
-        "  보낸 카드는 명단 옆의 파일(명단.csv.sent)에 표시되고, 다음 실행에서 건너뜁니다.\n"
+        "  --skip-uncertain   보냈는지 알 수 없는 카드(지난 실행이 그 카드를 보내다 끝남)를 건너뜁니다;\n"
+        "                     주지 않으면 그 카드를 다시 인쇄하고 알립니다\n"
+        "  보낸 카드는 한 장마다 명단 옆의 파일(명단.csv.sent)에 표시되고, 다음 실행에서 건너뜁니다.\n"
+        "  한 명단은 한 번에 한 곳에서만 인쇄합니다 (명단.csv.lock).\n"
         "\n"
         "book: 도서 바코드 라벨을 인쇄합니다 (도서 창의 OH.ini, position.ini, DPOS.ini).\n"
         "  --text 글자        라벨의 글자\n"
@@ -171,7 +179,8 @@ QString BatchHelpText() {
         "  --stall-limit 초   프린터가 멈췄다는 알림 뒤 이만큼 기다리다 취소합니다\n"
         "\n"
         "끝 상태: 0 모두 보냄, 1 오류 행이 있음 (나머지는 보냄), 2 사용법 또는 채널 오류.\n"
-        "Ctrl+C나 SIGTERM은 인쇄를 취소하고 보낸 만큼 알립니다.\n"
+        "Ctrl+C, SIGTERM, SIGHUP: 처음에는 보내고 있는 카드를 마저 보낸 뒤 멈추고, 두 번째에는 바로 취소합니다.\n"
+        "명단을 읽거나 카드를 만드는 동안에는 아무것도 보내지 않고 끝납니다.\n"
         "자세한 내용: man hanlabel-batch\n");
 }
 

@@ -33,6 +33,7 @@ struct BatchOptions {
     QString affiliation;
     bool unmasked = false;
     bool again = false;
+    bool skipUncertain = false; // leave out the cards a run that ended unseen may have printed
 };
 
 // Reads the command line (the program's name first). Throws Failure with a Korean message naming

@@ -2,6 +2,7 @@
 
 #include "batch/BatchOptions.h"
 #include "channels/SendJob.h"
+#include "channels/TargetFactory.h"
 #include "core/AppFolder.h"
 #include "core/CommandLine.h"
 #include "core/Failure.h"
@@ -9,13 +10,18 @@
 #include "jobs/BookLabelJob.h"
 #include "jobs/JobSteps.h"
 #include "lists/ListJob.h"
+#include "lists/ListSend.h"
 #include "lists/SentMarks.h"
 #include "printers/PrinterMapping.h"
 #include "printers/PrinterTarget.h"
 #include "settings/SettingsFile.h"
 
 #include <QCoreApplication>
+#include <QEventLoop>
+#include <QSocketNotifier>
+#include <QTimer>
 
+#include <algorithm>
 #include <csignal>
 #include <cstdio>
 #include <fcntl.h>
@@ -34,15 +40,23 @@ void Report(const QString& text) {
     std::fflush(stderr);
 }
 
-// SIGINT and SIGTERM reach the event loop through a pipe, so that they cancel the send.
+// Until the list's cards start to go, a signal ends the command with nothing sent; from then on
+// SIGINT, SIGTERM and SIGHUP reach the event loop through a pipe: the first stops after the card
+// on its way, a second cancels at once.
 int g_signalPipe[2] = {-1, -1};
+volatile sig_atomic_t g_sending = 0;
 
 void OnSignal(int) {
+    if (!g_sending) {
+        static const char kEnded[] = "신호를 받아 끝냅니다. 아무것도 보내지 않았습니다.\n";
+        [[maybe_unused]] const ssize_t n = ::write(STDERR_FILENO, kEnded, sizeof kEnded - 1);
+        ::_exit(ExitFailed);
+    }
     const char byte = 1;
     [[maybe_unused]] const ssize_t n = ::write(g_signalPipe[1], &byte, 1);
 }
 
-// Makes SIGINT and SIGTERM write to the pipe instead of ending the process.
+// Makes SIGINT, SIGTERM and SIGHUP go through OnSignal instead of ending the process.
 void CatchInterrupts() {
     if (::pipe2(g_signalPipe, O_CLOEXEC | O_NONBLOCK) != 0)
         throw Failure(QStringLiteral("신호를 받을 파이프를 만들 수 없습니다."));
@@ -52,6 +66,7 @@ void CatchInterrupts() {
     action.sa_flags = SA_RESTART;
     ::sigaction(SIGINT, &action, nullptr);
     ::sigaction(SIGTERM, &action, nullptr);
+    ::sigaction(SIGHUP, &action, nullptr);
 }
 
 // Sends a composed order as the windows do and waits for it: stalls reported on stderr, given up
@@ -69,6 +84,7 @@ SendResult Send(const SendOrder& order, const BatchOptions& options, ProgressFn 
         Report(QStringLiteral("%1초를 기다렸지만 프린터가 받지 않아 인쇄를 취소합니다.").arg(*options.stallLimit));
     };
     watch.cancelDescriptor = g_signalPipe[0];
+    g_sending = 1;
     return SendAndWait(order, watch);
 }
 
@@ -139,21 +155,101 @@ int RunBook(const BatchOptions& options, BatchEnvironment& env) {
     return ExitSent;
 }
 
+// How a list's send ended.
+struct CardsResult {
+    bool ok = false;
+    QString message; // the failure, cancel report or stop report
+    int delivered = 0;
+};
+
+// Sends the cards on the worker and waits for it: each card marked as it arrives, stalls reported
+// on stderr and given up after the stall limit, the first signal stops after the card on its way
+// and a second cancels. Progress ("12 / 250") on stderr when it is a terminal.
+CardsResult SendCards(CardSendJob& job, ListRun& run, const BatchOptions& options) {
+    job.setStallAfter(StallNoticeTime());
+    const bool showProgress = ::isatty(STDERR_FILENO);
+    QEventLoop loop;
+    CardsResult result;
+    QObject::connect(&job, &CardSendJob::cardDelivered, &loop, [&](int card) {
+        run.delivered(card);
+        if (showProgress)
+            std::fprintf(stderr, "\rhanlabel-batch: %d / %d", card + 1, job.cardCount());
+    });
+    QTimer giveUp;
+    giveUp.setSingleShot(true);
+    QObject::connect(&giveUp, &QTimer::timeout, &job, [&] {
+        Report(QStringLiteral("%1초를 기다렸지만 프린터가 받지 않아 인쇄를 취소합니다.").arg(*options.stallLimit));
+        job.cancel();
+    });
+    QObject::connect(&job, &CardSendJob::stallChanged, &loop, [&](bool stalled, const QString& notice) {
+        if (stalled) {
+            Report(notice + QStringLiteral(" (기다립니다. Ctrl+C로 멈춤)"));
+            if (options.stallLimit)
+                giveUp.start(std::chrono::milliseconds(qint64(*options.stallLimit * 1000)));
+        } else {
+            Report(QStringLiteral("프린터가 다시 받습니다."));
+            giveUp.stop();
+        }
+    });
+    int received = 0;
+    QSocketNotifier interrupt(g_signalPipe[0], QSocketNotifier::Read);
+    QObject::connect(&interrupt, &QSocketNotifier::activated, &job, [&] {
+        char byte;
+        while (::read(g_signalPipe[0], &byte, 1) > 0)
+            ++received;
+        if (received == 1) {
+            Report(QStringLiteral("\n신호를 받았습니다: 보내고 있는 카드를 마저 보내고 멈춥니다 (바로 취소하려면 한 번 더)."));
+            job.stopAfterCard();
+        } else {
+            job.cancel();
+        }
+    });
+    QObject::connect(&job, &CardSendJob::finished, &loop, [&](bool ok, const QString& message) {
+        result.ok = ok;
+        result.message = message;
+        loop.quit();
+    });
+    g_sending = 1;
+    job.start();
+    loop.exec();
+    if (showProgress)
+        std::fputs("\n", stderr);
+    result.delivered = job.delivered();
+    return result;
+}
+
+// The last line of the list that holds a row.
+int LastLine(const MemberList& list) {
+    int last = list.headerLine;
+    for (const ListRow& row : list.rows)
+        last = std::max(last, row.line);
+    return last;
+}
+
 int RunMembers(const BatchOptions& options, BatchEnvironment& env) {
     ListReadOptions read{options.affiliation, std::nullopt};
     if (!options.columns.isEmpty())
         read.columns = ParseColumnMap(options.columns);
     MemberList list = ReadMemberList(options.listPath, read);
-    const QString marksPath = SentMarks::PathFor(options.listPath);
-    SentMarks marks = SentMarks::Load(marksPath);
-    ApplySentMarks(list, marks);
+    if (options.fromLine > LastLine(list)) {
+        Report(QStringLiteral("--from %1: 명단의 마지막 행은 %2행입니다.").arg(options.fromLine).arg(LastLine(list)));
+        Report(QStringLiteral("도움말: hanlabel-batch --help"));
+        return ExitFailed;
+    }
+    SentMarks marks;
+    ListRun run(options.listPath, QStringLiteral("hanlabel-batch"), list, marks);
 
     MemberCardInputs window;
     StartAsWindow(env.folder, LabelKind::Member, window);
     ApplyOverrides(options, window);
     window.maskSecondPart = !options.unmasked;
 
-    const QList<int> rows = RowsToPrint(list, {options.fromLine, options.again});
+    const QList<int> rows = RowsToPrint(list, {options.fromLine, options.again, options.skipUncertain});
+    for (const ListRow& row : list.rows)
+        if (row.uncertain && row.status == RowStatus::Ready && row.line >= options.fromLine)
+            Report(UncertainText(row) + (options.skipUncertain
+                                             ? QStringLiteral(". 건너뜁니다 (--skip-uncertain).")
+                                             : QStringLiteral(". 다시 인쇄합니다 (건너뛰려면 --skip-uncertain).")));
     ListPrintOutcome out = PrepareListPrint(list, rows, window, JobEnvironment{env.folder, &env.glyphs});
     if (out.status != JobStatus::Composed)
         return JobStopped(out);
@@ -174,30 +270,24 @@ int RunMembers(const BatchOptions& options, BatchEnvironment& env) {
     if (skipped)
         Report(QStringLiteral("이미 보낸 %1행은 건너뜁니다 (다시 인쇄하려면 --again).").arg(skipped));
 
-    const ComposedList& composed = out.composed;
-    const int total = int(composed.cards.size());
-    int whole = 0;
-    SendResult sent = SendResult::delivered(0);
+    const int total = int(out.composed.cards.size());
+    CardsResult sent{true, {}, 0};
+    int inDoubt = -1;
     if (total > 0) {
-        const bool showProgress = ::isatty(STDERR_FILENO);
-        sent = Send(out.order, options, [&](qint64 bytes, qint64) {
-            const int cards = composed.cardsWithin(bytes);
-            if (showProgress && cards != whole)
-                std::fprintf(stderr, "\rhanlabel-batch: %d / %d", cards, total);
-            whole = cards;
-        });
-        if (showProgress)
-            std::fputs("\n", stderr);
-        const ListSendEnd end = FinishListSend(list, marks, composed, sent.sent, options.listPath);
-        if (!end.saveFailure.isEmpty())
-            throw Failure(end.saveFailure);
-        whole = end.whole;
+        CardSendJob job(OpenTransport(out.order.kind, out.order.framing),
+                        std::make_unique<PlainCardSource>(out.composed));
+        run.watch(job.watch(), list, CardRows(out.composed));
+        sent = SendCards(job, run, options);
+        inDoubt = job.cardInDoubt();
     }
+    run.finish(inDoubt);
     if (!sent.ok) {
         Report(sent.message);
         Report(QStringLiteral("카드 %1 / %2장을 온전히 보냈습니다. 이어서 인쇄하면 나머지만 보냅니다.")
-                   .arg(whole)
+                   .arg(sent.delivered)
                    .arg(total));
+        if (inDoubt >= 0)
+            Report(UncertainText(list.rows[CardRows(out.composed)[inDoubt]]));
         return ExitFailed;
     }
     Report((total > 0 ? QStringLiteral("카드 %1장을 보냈습니다. ").arg(total)

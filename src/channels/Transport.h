@@ -10,7 +10,9 @@
 
 namespace hanlabel {
 
+class CardSource;
 class Link;
+struct CardWatch;
 enum class StallAdvice;
 
 // Where a composed job goes. send() opens, writes every byte and closes; it returns only once
@@ -28,6 +30,9 @@ class Transport {
     void send(const QByteArray& stream, SendControl& control);
     // Sends with the default stall time, progress reports only and no way to cancel.
     void send(const QByteArray& stream, const ProgressFn& progress);
+    // Sends a list job card by card on one connection (channels/CardSend.h); returns how many
+    // cards reached the receiver. Throws as send().
+    int sendCards(CardSource& cards, SendControl& control, CardWatch& watch);
 
   protected:
     // A fresh link for one job.

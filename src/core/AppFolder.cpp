@@ -17,7 +17,9 @@ FolderPlaces SystemFolderPlaces() {
     places.variable = qEnvironmentVariable("HANLABEL_HOME");
     places.executableFolder = QCoreApplication::applicationDirPath();
     places.defaultsFolder = DefaultsFolder(places.executableFolder, QStringLiteral(HANLABEL_SHARE_FROM_BIN));
-    places.userFolder = QStandardPaths::writableLocation(QStandardPaths::AppDataLocation);
+    // Without HOME the system would put the operator's folder under "/": say so instead.
+    if (!qEnvironmentVariableIsEmpty("HOME"))
+        places.userFolder = QStandardPaths::writableLocation(QStandardPaths::AppDataLocation);
     places.settingsFiles = SettingsFiles::All;
     places.writable = [](const QString& path) { return QFileInfo(path).isWritable(); };
     return places;
@@ -52,7 +54,7 @@ void FillUserFolder(const FolderChoice& choice, const QStringList& settingsFiles
     if (choice.source != FolderSource::PerUser)
         return;
     if (choice.folder.isEmpty())
-        throw Failure(QStringLiteral("개인 설정 폴더를 정할 수 없습니다 (HOME이 없습니다)."));
+        throw Failure(QStringLiteral("사용자 폴더를 알 수 없습니다 (환경 변수 HOME이 설정되어 있지 않습니다)."));
     if (!QDir().mkpath(choice.folder))
         throw Failure(QStringLiteral("개인 설정 폴더를 만들 수 없습니다: %1").arg(choice.folder));
     for (const QString& name : settingsFiles) {

@@ -34,9 +34,9 @@ class CsvReader {
         while (m_pos < m_text.size()) {
             m_record = CsvRecord{m_line, {}, false};
             readRecord();
-            m_records.append(m_record);
+            m_records.append(std::move(m_record));
         }
-        return m_records;
+        return std::move(m_records);
     }
 
   private:
@@ -114,7 +114,7 @@ ListText DecodeListText(const QByteArray& bytes) {
     QString text = utf8.decode(body);
     if (!utf8.hasError())
         return {text, ListEncoding::Utf8};
-    return {DecodeCp949(bytes), ListEncoding::Cp949};
+    return {DecodeCp949(body), ListEncoding::Cp949};
 }
 
 CsvTable ParseCsv(const QString& text) {

@@ -3,6 +3,7 @@
 #include <QByteArray>
 #include <QChar>
 #include <QList>
+#include <QMap>
 #include <QString>
 #include <QStringList>
 
@@ -11,7 +12,8 @@ namespace hanlabel {
 // The encoding a list file was read in.
 enum class ListEncoding { Utf8, Cp949 };
 
-// A list file's text: valid UTF-8 (a byte-order mark is dropped) is UTF-8, anything else code page 949.
+// A list file's text, decoded once after a UTF-8 byte-order mark (some programs put one before code
+// page 949 text too): a valid UTF-8 body is UTF-8, anything else code page 949.
 struct ListText {
     QString text;
     ListEncoding encoding = ListEncoding::Utf8;
@@ -23,6 +25,8 @@ struct CsvRecord {
     int line = 0;          // the physical line (from 1) where the record starts
     QStringList fields;    // as written, quotes resolved
     bool unclosed = false; // a quoted field runs to the end of the file
+    // Cells whose shown text could not be told (a spreadsheet's), by column: the reason, naming the cell.
+    QMap<int, QString> cellProblems = {};
 };
 
 // A CSV file split into records.

@@ -11,7 +11,7 @@ QList<int> RowsToPrint(const MemberList& list, const RowSelection& selection) {
     for (int i = 0; i < list.rows.size(); ++i) {
         const ListRow& row = list.rows[i];
         if (row.status == RowStatus::Ready && row.line >= selection.fromLine &&
-            (selection.includeSent || !row.sent))
+            (selection.includeSent || !row.sent) && !(selection.skipUncertain && row.uncertain))
             rows.append(i);
     }
     return rows;

@@ -17,6 +17,7 @@ namespace hanlabel {
 struct RowSelection {
     int fromLine = 0;         // the first physical line to take; 0 for the whole list
     bool includeSent = false; // also rows marked sent (only when the operator asks to print again)
+    bool skipUncertain = false; // leave out the rows whose card may have printed in a run that ended unseen
 };
 
 // The indexes (into list.rows) of the ready rows a print takes, in list order.

@@ -32,17 +32,4 @@ ListPrintOutcome PrepareListPrint(const MemberList& list, const QList<int>& rows
     return job.compose();
 }
 
-ListSendEnd FinishListSend(MemberList& list, SentMarks& marks, const ComposedList& composed, qint64 sentBytes,
-                           const QString& listPath) {
-    ListSendEnd end;
-    end.whole = composed.cardsWithin(sentBytes);
-    MarkCardsSent(list, marks, composed, end.whole);
-    try {
-        marks.save(SentMarks::PathFor(listPath));
-    } catch (const Failure& failure) {
-        end.saveFailure = failure.message();
-    }
-    return end;
-}
-
 } // namespace hanlabel

@@ -1,13 +1,20 @@
 #include "lists/MemberList.h"
 
 #include "core/Failure.h"
+#include "lists/Spreadsheet.h"
 
 #include <QCryptographicHash>
 #include <QFile>
 #include <QFileInfo>
 
 #include <algorithm>
+#include <cerrno>
+#include <cstring>
 #include <tuple>
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 namespace hanlabel {
 
@@ -136,8 +143,10 @@ void Assign(ColumnMap& map, ListField field, int column) {
 }
 
 bool IsEmptyRecord(const CsvRecord& record) {
-    return std::all_of(record.fields.begin(), record.fields.end(),
-                       [](const QString& f) { return f.trimmed().isEmpty(); });
+    return record.cellProblems.isEmpty() &&
+           std::all_of(record.fields.begin(), record.fields.end(), [](const QString& f) {
+               return std::all_of(f.begin(), f.end(), [](QChar c) { return c.isSpace(); });
+           });
 }
 
 // The row's own values, hashed: the default affiliation is not part of it.
@@ -146,8 +155,10 @@ QByteArray Fingerprint(const QString& affiliation, const QString& name, const QS
     return QCryptographicHash::hash(joined.toUtf8(), QCryptographicHash::Sha256).left(8).toHex();
 }
 
-// The number of characters (code points) of a text.
-int CodePoints(const QString& text) { return int(text.toUcs4().size()); }
+// The number of characters (code points) of a text: a surrogate pair counts once.
+int CodePoints(const QString& text) {
+    return int(text.size() - std::count_if(text.begin(), text.end(), [](QChar c) { return c.isLowSurrogate(); }));
+}
 
 // The first `n` code points of a text and the rest.
 std::pair<QString, QString> SplitAtCodePoint(const QString& text, int n) {
@@ -189,19 +200,25 @@ class RowBuilder {
         const int column = m_columns.*ColumnOf(field);
         if (column < 0)
             return {};
-        const QString where = QStringLiteral("%1열(%2):").arg(column + 1).arg(FieldName(field));
+        // Made only for a row with something to say: most rows have nothing.
+        const auto where = [&] { return QStringLiteral("%1열(%2):").arg(column + 1).arg(FieldName(field)); };
+        if (const auto problem = record.cellProblems.constFind(column);
+            problem != record.cellProblems.cend()) {
+            m_reasons << *problem;
+            return {};
+        }
         if (column >= record.fields.size()) {
-            m_reasons << where + QStringLiteral(" 이 줄에는 이 열이 없습니다.");
+            m_reasons << where() + QStringLiteral(" 이 줄에는 이 열이 없습니다.");
             return {};
         }
         const QString text = record.fields[column].trimmed();
         if (text.isEmpty() && field != ListField::Affiliation)
-            m_reasons << where + QStringLiteral(" 값이 비어 있습니다.");
+            m_reasons << where() + QStringLiteral(" 값이 비어 있습니다.");
         if (text.contains(QChar::ReplacementCharacter))
-            m_reasons << where + QStringLiteral(" 코드 페이지 949로 읽을 수 없는 바이트가 있습니다.");
+            m_reasons << where() + QStringLiteral(" 코드 페이지 949로 읽을 수 없는 바이트가 있습니다.");
         if (std::any_of(text.begin(), text.end(),
                         [](QChar c) { return c.category() == QChar::Other_Control; }))
-            m_reasons << where + QStringLiteral(" 줄바꿈이나 제어 문자가 있습니다.");
+            m_reasons << where() + QStringLiteral(" 줄바꿈이나 제어 문자가 있습니다.");
         return text;
     }
 
@@ -214,15 +231,15 @@ class RowBuilder {
         } else {
             std::tie(row.numberFirst, row.numberSecond) = SplitAtCodePoint(row.memberNumber, kFirstPartMost);
         }
-        const QString where = QStringLiteral("%1열(%2):")
-                                  .arg(m_columns.memberNumber + 1)
-                                  .arg(FieldName(ListField::MemberNumber));
+        const auto where = [&] {
+            return QStringLiteral("%1열(%2):").arg(m_columns.memberNumber + 1).arg(FieldName(ListField::MemberNumber));
+        };
         if (const int n = CodePoints(row.numberFirst); n > kFirstPartMost)
-            m_reasons << where +
+            m_reasons << where() +
                              QStringLiteral(" 앞부분 \"%1\"이(가) %2자입니다(%3자까지).")
                                  .arg(row.numberFirst, QString::number(n), QString::number(kFirstPartMost));
         if (const int n = CodePoints(row.numberSecond); n > kSecondPartMost)
-            m_reasons << where +
+            m_reasons << where() +
                              QStringLiteral(" 뒷부분 \"%1\"이(가) %2자입니다(%3자까지).")
                                  .arg(row.numberSecond, QString::number(n), QString::number(kSecondPartMost));
     }
@@ -231,6 +248,58 @@ class RowBuilder {
     const QString m_defaultAffiliation;
     QStringList m_reasons;
 };
+
+// The physical line (from 1) of a byte: line ends are LF, CR LF and a lone CR.
+int LineOfByte(const QByteArray& bytes, qsizetype at) {
+    int line = 1;
+    for (qsizetype i = 0; i < at; ++i)
+        if (bytes[i] == '\n' || (bytes[i] == '\r' && (i + 1 >= bytes.size() || bytes[i + 1] != '\n')))
+            ++line;
+    return line;
+}
+
+// A NUL is never part of a list: a file saved as UTF-16, or a damaged one.
+void RefuseNul(const QByteArray& bytes) {
+    const qsizetype at = bytes.indexOf('\0');
+    if (at >= 0)
+        throw Failure(QStringLiteral("명단 파일 %1행에 NUL 문자(0 바이트)가 있습니다. UTF-16(유니코드 텍스트)으로 "
+                                     "저장된 파일이거나 손상된 파일입니다. CSV(쉼표로 분리)로 다시 저장하십시오.")
+                          .arg(LineOfByte(bytes, at)));
+}
+
+bool HoldsDigit(const CsvRecord& record) {
+    return std::any_of(record.fields.begin(), record.fields.end(), [](const QString& f) {
+        const QList<uint> points = f.toUcs4();
+        return std::any_of(points.begin(), points.end(), [](uint c) { return QChar::isDigit(char32_t(c)); });
+    });
+}
+
+// The refusal of a first row that is neither a header the program knows nor a member's row.
+[[noreturn]] void RefuseUnknownHeader(const CsvRecord& record) {
+    QStringList cells, known;
+    for (int column = 0; column < record.fields.size(); ++column) {
+        cells << QStringLiteral("\"%1\"").arg(record.fields[column].trimmed());
+        if (const HeaderWord* w = FindHeaderWord(record.fields[column]))
+            known << QStringLiteral("%1열 %2").arg(column + 1).arg(FieldName(w->field));
+    }
+    throw Failure(QStringLiteral("명단의 첫 줄(%1행)이 머리글인지 회원인지 알 수 없습니다: %2\n"
+                                 "알아본 열: %3. 머리글에는 소속, 성명, 회원번호 중 두 열 이상이 있어야 합니다.\n"
+                                 "머리글을 고치거나 열을 지정하십시오: 명단 인쇄 창의 \"열 지정\" 또는 "
+                                 "hanlabel-batch --columns (예: name=2,number=3; 열 번호는 1부터).")
+                      .arg(record.line)
+                      .arg(cells.join(QStringLiteral(", ")),
+                           known.isEmpty() ? QStringLiteral("없음") : known.join(QStringLiteral(", "))));
+}
+
+QString FileKind(mode_t mode) {
+    if (S_ISDIR(mode))
+        return QStringLiteral("폴더");
+    if (S_ISFIFO(mode))
+        return QStringLiteral("이름 있는 파이프");
+    if (S_ISSOCK(mode))
+        return QStringLiteral("소켓");
+    return QStringLiteral("장치");
+}
 
 } // namespace
 
@@ -274,11 +343,15 @@ int MemberList::sentCount() const {
     return int(std::count_if(rows.begin(), rows.end(), [](const ListRow& r) { return r.sent; }));
 }
 
-MemberList ParseMemberList(const QByteArray& bytes, const ListReadOptions& options) {
-    const ListText decoded = DecodeListText(bytes);
-    const CsvTable table = ParseCsv(decoded.text);
+int MemberList::uncertainCount() const {
+    return int(std::count_if(rows.begin(), rows.end(), [](const ListRow& r) { return r.uncertain; }));
+}
+
+namespace {
+
+// The list in the records of a CSV file or of a spreadsheet's sheet.
+MemberList ListFromRecords(const CsvTable& table, const ListReadOptions& options) {
     MemberList list;
-    list.encoding = decoded.encoding;
     list.separator = table.separator;
 
     // The first record with a value is a header when it names at least two different fields.
@@ -288,6 +361,14 @@ MemberList ParseMemberList(const QByteArray& bytes, const ListReadOptions& optio
         const auto [headerColumns, named] = HeaderColumns(first->fields);
         list.hasHeader = named >= 2;
         list.columns = headerColumns;
+        // A row without a single digit holds no member number: it names columns, or is no list.
+        if (!list.hasHeader && !HoldsDigit(*first)) {
+            if (!options.columns)
+                RefuseUnknownHeader(*first);
+            list.hasHeader = true; // the given mapping says what its columns are
+        }
+        if (list.hasHeader)
+            list.headerLine = first->line;
         if (list.hasHeader && !options.columns)
             for (const ListField required : {ListField::Name, ListField::MemberNumber})
                 if (headerColumns.*ColumnOf(required) < 0)
@@ -301,6 +382,7 @@ MemberList ParseMemberList(const QByteArray& bytes, const ListReadOptions& optio
         list.columns = ColumnMap{0, 1, 2};
 
     RowBuilder builder(list.columns, options.defaultAffiliation);
+    list.rows.reserve(table.records.size());
     for (auto it = table.records.begin(); it != table.records.end(); ++it) {
         if (IsEmptyRecord(*it))
             ++list.emptyRows;
@@ -310,12 +392,52 @@ MemberList ParseMemberList(const QByteArray& bytes, const ListReadOptions& optio
     return list;
 }
 
+} // namespace
+
+MemberList ParseMemberList(const QByteArray& bytes, const ListReadOptions& options) {
+    RefuseNul(bytes);
+    const ListText decoded = DecodeListText(bytes);
+    MemberList list = ListFromRecords(ParseCsv(decoded.text), options);
+    list.encoding = decoded.encoding;
+    return list;
+}
+
 MemberList ReadMemberList(const QString& path, const ListReadOptions& options) {
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
-        throw Failure(QStringLiteral("명단 파일을 읽을 수 없습니다: %1\n(%2)")
-                          .arg(QFileInfo(path).fileName(), file.errorString()));
-    return ParseMemberList(file.readAll(), options);
+    const QString name = QFileInfo(path).fileName();
+    const auto unreadable = [&](const QString& reason) {
+        return Failure(QStringLiteral("명단 파일을 읽을 수 없습니다: %1\n(%2)").arg(name, reason));
+    };
+    // Opened without blocking so that a named pipe is refused, never waited on.
+    const int fd = ::open(QFile::encodeName(path).constData(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
+    if (fd < 0)
+        throw unreadable(QString::fromLocal8Bit(std::strerror(errno)));
+    QFile file;
+    file.open(fd, QIODevice::ReadOnly, QFileDevice::AutoCloseHandle);
+    struct stat st {};
+    if (::fstat(fd, &st) != 0)
+        throw unreadable(QString::fromLocal8Bit(std::strerror(errno)));
+    if (!S_ISREG(st.st_mode))
+        throw Failure(QStringLiteral("명단은 보통 파일이어야 합니다: %1은(는) %2입니다.").arg(name, FileKind(st.st_mode)));
+    const auto tooLarge = [&] {
+        return Failure(QStringLiteral("명단 파일이 너무 큽니다: %1 (%2 MB까지 읽습니다). 명단을 나누어 저장하십시오.")
+                           .arg(name)
+                           .arg(kMostListBytes / (1024 * 1024)));
+    };
+    if (st.st_size > kMostListBytes)
+        throw tooLarge();
+    const QByteArray bytes = file.read(kMostListBytes + 1);
+    if (bytes.size() > kMostListBytes)
+        throw tooLarge();
+    if (file.error() != QFileDevice::NoError)
+        throw unreadable(file.errorString());
+    // The content decides: a spreadsheet saved under another name is still one.
+    if (IsSpreadsheetFile(bytes, name))
+        return ListFromRecords(ReadSpreadsheet(bytes, name), options);
+    return ParseMemberList(bytes, options);
+}
+
+QString UncertainText(const ListRow& row) {
+    return QStringLiteral("%1행 %2: 보냈는지 알 수 없습니다").arg(row.line).arg(row.name);
 }
 
 QString RowErrorText(const ListRow& row) { return QStringLiteral("%1행: %2").arg(row.line).arg(row.error); }
@@ -326,6 +448,8 @@ QString ListSummary(const MemberList& list) {
                           .arg(list.count(RowStatus::Error));
     if (const int sent = list.sentCount())
         summary += QStringLiteral(", 보냄 %1행").arg(sent);
+    if (const int uncertain = list.uncertainCount())
+        summary += QStringLiteral(", 보냈는지 모름 %1행").arg(uncertain);
     if (list.emptyRows)
         summary += QStringLiteral(", 빈 줄 %1개 건너뜀").arg(list.emptyRows);
     return summary;

@@ -10,8 +10,8 @@
 
 namespace hanlabel {
 
-// A list of members read from a CSV file, one member card a row, for the list print dialog and
-// the batch command. Reading a list:
+// A list of members read from a CSV file or a spreadsheet's first sheet, one member card a row,
+// for the list print dialog and the batch command. Reading a list:
 //
 //     MemberList list = ReadMemberList(path, {window.affiliation, columnsOption});
 //     ApplySentMarks(list, SentMarks::Load(SentMarks::PathFor(path)));   // lists/SentMarks.h
@@ -65,6 +65,7 @@ struct ListRow {
     QString error;          // the reasons, in Korean, naming the column: "3열(회원번호): ..."
     QByteArray fingerprint; // of the row's own values, to recognise the row in the marks file
     bool sent = false;      // marked as handed whole to the channel (ApplySentMarks, MarkCardsSent)
+    bool uncertain = false; // its card was on its way when a run ended unseen: it may have printed
 };
 
 // A list as read.
@@ -72,19 +73,33 @@ struct MemberList {
     ListEncoding encoding = ListEncoding::Utf8;
     QChar separator = u',';
     bool hasHeader = false; // the first record named the columns and is no card
+    int headerLine = 0;     // the header's line when there is one
     ColumnMap columns;
     QList<ListRow> rows; // every record that is a card, ready or not, in file order
     int emptyRows = 0;   // records without any value (",,,", blank lines), skipped
 
     int count(RowStatus status) const;
     int sentCount() const;
+    int uncertainCount() const;
 };
 
-// The list in a file's bytes. Throws Failure when a header lacks the name or member number column.
+// The largest list file read: a million rows of a registrar's export take about 60 MB.
+inline constexpr qint64 kMostListBytes = 100 * 1024 * 1024;
+
+// The list in a file's bytes. Throws Failure when the bytes hold a NUL (naming its line), when a
+// header lacks the name or member number column, and, without a given mapping, when the first row
+// with a value names fewer than two known columns and holds no member number (a header the
+// program does not know: it names the cells and how to map them).
 MemberList ParseMemberList(const QByteArray& bytes, const ListReadOptions& options);
 
-// The list in a file. Throws Failure when the file cannot be read, or as ParseMemberList.
+// The list in a file: a spreadsheet (.xlsx, .ods; lists/Spreadsheet.h) when its bytes or its name
+// say so, else CSV. Throws Failure when the path is no regular file (a named pipe or a device is
+// never read), is larger than kMostListBytes, cannot be read or is a spreadsheet that cannot be
+// opened, or as ParseMemberList.
 MemberList ReadMemberList(const QString& path, const ListReadOptions& options);
+
+// "12행 홍길동: 보냈는지 알 수 없습니다" for a row whose card may or may not have printed.
+QString UncertainText(const ListRow& row);
 
 // "12행: 3열(회원번호): ..." for a message or the batch command's error output.
 QString RowErrorText(const ListRow& row);

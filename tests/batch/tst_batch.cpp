@@ -1,3 +1,4 @@
+#include "core/Cp949.h"
 #include "glyphs/GlyphSource.h"
 #include "jobs/BookLabelJob.h"
 #include "lists/SentMarks.h"
@@ -12,7 +13,11 @@
 #include <QTemporaryDir>
 #include <QTest>
 
+#include <QElapsedTimer>
+
+#include <csignal>
 #include <fcntl.h>
+#include <grp.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -65,6 +70,8 @@ class TestBatch : public QObject {
     void settingsWrittenAsTheWindowJobs();
     void overridesAreNotSaved();
     void listToAFileIsOneJob();
+    void spreadsheetListAsTheCsvList_data();
+    void spreadsheetListAsTheCsvList();
     void errorRowInTheMiddle();
     void failureAfterTheSecondCard();
     void previewWritesOnePictureACard();
@@ -74,6 +81,15 @@ class TestBatch : public QObject {
     void usageErrors();
     void barcodeValueRefused();
     void channelFailure();
+    void fromPastTheLastLine();
+    void endedMidListThenResumed_data();
+    void endedMidListThenResumed();
+    void twoRunsOfOneList();
+    void readOnlyListFolderSendsNothing();
+    void codePage949WithByteOrderMark();
+    void refusedLists_data();
+    void refusedLists();
+    void namedPipeAsTheList();
 
   private:
     Run run(const QStringList& arguments, const QStringList& environment = {});
@@ -200,6 +216,30 @@ void TestBatch::listToAFileIsOneJob() {
     QCOMPARE(test::ReadFileBytes(m_lpt).count("^XA"), 2);
 }
 
+void TestBatch::spreadsheetListAsTheCsvList_data() {
+    QTest::addColumn<QString>("sheet");
+    QTest::newRow("xlsx") << "three.xlsx";
+    QTest::newRow("ods") << "three.ods";
+}
+
+void TestBatch::spreadsheetListAsTheCsvList() {
+    QFETCH(QString, sheet);
+    const QString list = writeList(sheet, test::ReadFileBytes(test::TestDataPath("lists/" + sheet)));
+    const Run r = run({"members", list});
+    QVERIFY2(r.status == 0, qPrintable(r.errors));
+    const QByteArray sent = test::ReadFileBytes(m_lpt);
+    QCOMPARE(sent, test::ReadFileBytes(test::TestDataPath("golden/list-three.lpt.zpl")));
+    QVERIFY(QFile::remove(m_lpt));
+    QVERIFY(run({"members", writeList("three.csv", kThree)}).status == 0);
+    QCOMPARE(test::ReadFileBytes(m_lpt), sent);
+
+    // The marks lie beside the spreadsheet: a second run sends nothing.
+    QCOMPARE(SentMarks::Load(list + ".sent").marks().size(), 3);
+    QVERIFY(QFile::remove(m_lpt));
+    QCOMPARE(run({"members", list}).status, 0);
+    QVERIFY(!QFile::exists(m_lpt));
+}
+
 void TestBatch::errorRowInTheMiddle() {
     const QString list = writeList("errors.csv", QByteArray(kThree).replace("200401-0123", "12345678901234"));
     const Run r = run({"members", list, "--unmasked"});
@@ -258,7 +298,7 @@ void TestBatch::previewWritesOnePictureACard() {
 void TestBatch::stallGivesUp_data() {
     QTest::addColumn<bool>("terminate");
     QTest::addColumn<QString>("reported");
-    QTest::newRow("SIGTERM") << true << QStringLiteral("취소");
+    QTest::newRow("SIGTERM twice") << true << QStringLiteral("취소");
     QTest::newRow("--stall-limit") << false << QStringLiteral("기다렸지만");
 }
 
@@ -288,8 +328,14 @@ void TestBatch::stallGivesUp() {
     while (!errors.contains(QStringLiteral("기다립니다")) && process.waitForReadyRead(30000))
         errors += QString::fromUtf8(process.readAllStandardError());
     QVERIFY2(errors.contains(QStringLiteral("기다립니다")), qPrintable(errors));
-    if (terminate)
+    if (terminate) {
+        // The first stops after the card on its way, which never gets there; the second cancels.
         process.terminate();
+        while (!errors.contains(QStringLiteral("멈춥니다")) && process.waitForReadyRead(30000))
+            errors += QString::fromUtf8(process.readAllStandardError());
+        QVERIFY2(errors.contains(QStringLiteral("멈춥니다")), qPrintable(errors));
+        process.terminate();
+    }
     QVERIFY(process.waitForFinished(30000));
     ::close(reader);
     errors += QString::fromUtf8(process.readAllStandardError());
@@ -320,7 +366,13 @@ void TestBatch::usageErrors_data() {
         << QStringList{"book", "--quantity", "1", "--unmasked"} << "unmasked";
     QTest::newRow("stall limit") << QStringList{"book", "--quantity", "1", "--stall-limit", "-1"}
                                  << "--stall-limit";
+    QTest::newRow("stall limit without end") << QStringList{"book", "--quantity", "1", "--stall-limit", "inf"}
+                                             << "--stall-limit";
+    QTest::newRow("stall limit not a number")
+        << QStringList{"book", "--quantity", "1", "--stall-limit", "nan"} << "--stall-limit";
     QTest::newRow("missing list file") << QStringList{"members", "/nonexistent/list.csv"} << "list.csv";
+    QTest::newRow("protected spreadsheet")
+        << QStringList{"members", test::TestDataPath("lists/protected.xlsx")} << "protected.xlsx";
     QTest::newRow("network target on serial port")
         << QStringList{"book", "--quantity", "1", "--port", "COM1", "--to", "tcp://127.0.0.1:9"} << "--to";
 }
@@ -361,6 +413,219 @@ void TestBatch::channelFailure() {
     QVERIFY2(r.errors.contains("/nonexistent/folder/printer") && r.errors.contains("0 / 3"),
              qPrintable(r.errors));
     QVERIFY(SentMarks::Load(SentMarks::PathFor(list)).marks().isEmpty());
+}
+
+void TestBatch::fromPastTheLastLine() {
+    const Run r = run({"members", writeList("three.csv", kThree), "--from", "5"});
+    QCOMPARE(r.status, 2);
+    QVERIFY2(r.errors.contains(QStringLiteral("--from 5: 명단의 마지막 행은 4행입니다")), qPrintable(r.errors));
+    QVERIFY(!QFile::exists(m_lpt));
+}
+
+void TestBatch::endedMidListThenResumed_data() {
+    QTest::addColumn<int>("signal");
+    QTest::addColumn<QStringList>("resume"); // options of the run after
+    QTest::newRow("SIGKILL, the card in doubt printed again") << int(SIGKILL) << QStringList{};
+    QTest::newRow("SIGKILL, the card in doubt left out") << int(SIGKILL) << QStringList{"--skip-uncertain"};
+    QTest::newRow("SIGHUP: a closed terminal stops after the card") << int(SIGHUP) << QStringList{};
+}
+
+// A run ended while card 3 of 6 is on its way to a slow printer, then run again: every card
+// arrives once, except at most the one named as in doubt.
+void TestBatch::endedMidListThenResumed() {
+    QFETCH(int, signal);
+    QFETCH(QStringList, resume);
+    const QByteArray csv = BigCards(6);
+    const QString list = writeList("six.csv", csv);
+    QVERIFY(run({"members", writeList("copy.csv", csv), "--to", m_out->filePath("whole.zpl")}).status == 0);
+    const QByteArray all = test::ReadFileBytes(m_out->filePath("whole.zpl"));
+    const QList<qsizetype> starts = CardStarts(all);
+    QCOMPARE(starts.size(), 6);
+
+    // The printer: a FIFO read a little at a time by this thread.
+    const QString fifoPath = m_out->filePath("slow.fifo");
+    QCOMPARE(::mkfifo(QFile::encodeName(fifoPath).constData(), 0600), 0);
+    const int reader = ::open(QFile::encodeName(fifoPath).constData(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+    QVERIFY(reader >= 0);
+    ::fcntl(reader, F_SETPIPE_SZ, 4096);
+    QByteArray received;
+    const auto readSome = [&](qsizetype most) {
+        char buffer[4096];
+        const ssize_t n = ::read(reader, buffer, size_t(std::min<qsizetype>(most, sizeof buffer)));
+        if (n > 0)
+            received.append(buffer, n);
+        return n;
+    };
+    QProcess process;
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert("HANLABEL_HOME", m_app->path());
+    process.setProcessEnvironment(env);
+    process.start(QStringLiteral(HANLABEL_BATCH), {"members", list, "--to", fifoPath});
+    // Card 3 (line 4) is on its way once its "sending" mark is in the journal.
+    const QString marksPath = SentMarks::PathFor(list);
+    bool signalled = false;
+    QElapsedTimer clock;
+    clock.start();
+    while (process.state() != QProcess::NotRunning && clock.elapsed() < 8000) {
+        readSome(256);
+        if (!signalled && test::ReadFileBytes(marksPath).contains("?\t4\t")) {
+            if (signal == SIGKILL)
+                readSome(1000); // part of card 3
+            ::kill(pid_t(process.processId()), signal);
+            signalled = true;
+        }
+        process.waitForFinished(10);
+    }
+    QVERIFY(signalled);
+    QVERIFY(process.state() == QProcess::NotRunning || process.waitForFinished(2000));
+    while (readSome(4096) > 0) {
+    }
+    ::close(reader);
+    QVERIFY2(all.startsWith(received), "the printer got other bytes than the list's");
+
+    const Run after = run(QStringList{"members", list, "--to", m_out->filePath("rest.zpl")} + resume);
+    QVERIFY2(after.status == 0, qPrintable(after.errors));
+    const QByteArray rest = test::ReadFileBytes(m_out->filePath("rest.zpl"));
+    if (signal == SIGHUP) {
+        // Stopped after card 3 with its mark: nothing in doubt.
+        QCOMPARE(received, all.left(starts[3]));
+        QCOMPARE(rest, all.mid(starts[3]));
+        QVERIFY2(!after.errors.contains(QStringLiteral("보냈는지")), qPrintable(after.errors));
+    } else {
+        // Killed with card 3 on its way: cards 1 and 2 whole, card 3 at most whole, and card 3 named.
+        QVERIFY(received.size() >= starts[2] && received.size() <= starts[3]);
+        QVERIFY2(after.errors.contains(QStringLiteral("4행 ")) &&
+                     after.errors.contains(QStringLiteral("보냈는지 알 수 없습니다")),
+                 qPrintable(after.errors));
+        QCOMPARE(rest, all.mid(resume.isEmpty() ? starts[2] : starts[3]));
+    }
+    const SentMarks marks = SentMarks::Load(marksPath);
+    QCOMPARE(marks.marks().size(), resume.isEmpty() ? 6 : 5);
+    QCOMPARE(marks.uncertain().size(), resume.isEmpty() ? 0 : 1);
+}
+
+// One run of a list at a time: the second is refused at once and sends nothing.
+void TestBatch::twoRunsOfOneList() {
+    const QString list = writeList("three.csv", kThree);
+    const QString fifoPath = m_out->filePath("held.fifo");
+    QCOMPARE(::mkfifo(QFile::encodeName(fifoPath).constData(), 0600), 0);
+    QProcess first;
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert("HANLABEL_HOME", m_app->path());
+    env.insert("HANLABEL_STALL_NOTICE_MS", "200");
+    first.setProcessEnvironment(env);
+    first.setReadChannel(QProcess::StandardError);
+    first.start(QStringLiteral(HANLABEL_BATCH), {"members", list, "--to", fifoPath});
+    QString errors;
+    while (!errors.contains(QStringLiteral("기다립니다")) && first.waitForReadyRead(10000))
+        errors += QString::fromUtf8(first.readAllStandardError());
+    QVERIFY2(errors.contains(QStringLiteral("기다립니다")), qPrintable(errors));
+
+    const Run second = run({"members", list});
+    QCOMPARE(second.status, 2);
+    QVERIFY2(second.errors.contains(QStringLiteral("이 명단은 지금 다른 곳에서 인쇄 중입니다 (hanlabel-batch, 사용자 ")),
+             qPrintable(second.errors));
+    QVERIFY(!QFile::exists(m_lpt));
+
+    test::FifoReader printer(fifoPath);
+    printer.start({1 << 20});
+    QVERIFY(first.waitForFinished(10000));
+    QCOMPARE(first.exitCode(), 0);
+    QCOMPARE(printer.stop().count("^XA"), 3);
+    QCOMPARE(SentMarks::Load(SentMarks::PathFor(list)).marks().size(), 3);
+}
+
+// The list's folder is read-only for the operator: nothing is sent, and the message says why and
+// where a copy of the list can go.
+void TestBatch::readOnlyListFolderSendsNothing() {
+    QTemporaryDir shared;
+    const QString list = shared.filePath("three.csv");
+    {
+        QFile file(list);
+        QVERIFY(file.open(QIODevice::WriteOnly));
+        file.write(kThree);
+    }
+    for (const QString& path : {shared.path(), m_app->path(), m_out->path()})
+        QVERIFY(::chmod(QFile::encodeName(path).constData(), 0755) == 0);
+    for (const QString& name : QDir(m_app->path()).entryList(QDir::Files))
+        ::chmod(QFile::encodeName(m_app->file(name)).constData(), 0666);
+    QProcess process;
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert("HANLABEL_HOME", m_app->path());
+    env.insert("HANLABEL_LPT1", m_lpt);
+    env.insert("HOME", m_out->path());
+    process.setProcessEnvironment(env);
+    process.setChildProcessModifier([] {
+        if (::setgroups(0, nullptr) != 0 || ::setgid(65534) != 0 || ::setuid(65534) != 0)
+            ::_exit(99);
+    });
+    process.start(QStringLiteral(HANLABEL_BATCH), {"members", list});
+    QVERIFY(process.waitForFinished(30000));
+    const QString errors = QString::fromUtf8(process.readAllStandardError());
+    QCOMPARE(process.exitCode(), 2);
+    QVERIFY2(errors.contains(list + QStringLiteral(".lock")) && errors.contains(QStringLiteral("아무것도 보내지 않았습니다")) &&
+                 errors.contains(QStringLiteral("복사")) && errors.contains(m_out->path()),
+             qPrintable(errors));
+    QVERIFY(!QFile::exists(m_lpt));
+    QVERIFY(!QFile::exists(SentMarks::PathFor(list)));
+}
+
+// A code page 949 list saved with a byte-order mark prints as its UTF-8 twin, affiliation and all.
+void TestBatch::codePage949WithByteOrderMark() {
+    const QByteArray bom("\xEF\xBB\xBF");
+    const QString utf8 = writeList("utf8.csv", kThree);
+    const QString cp949 = writeList("cp949.csv", bom + EncodeCp949(QString::fromUtf8(kThree)));
+    QCOMPARE(run({"members", utf8, "--to", m_out->filePath("utf8.zpl")}).status, 0);
+    const Run r = run({"members", cp949, "--to", m_out->filePath("cp949.zpl")});
+    QVERIFY2(r.status == 0, qPrintable(r.errors));
+    const QByteArray expected = test::ReadFileBytes(m_out->filePath("utf8.zpl"));
+    QCOMPARE(expected.count("^XA"), 3);
+    QCOMPARE(test::ReadFileBytes(m_out->filePath("cp949.zpl")), expected);
+}
+
+void TestBatch::refusedLists_data() {
+    QTest::addColumn<QByteArray>("csv");
+    QTest::addColumn<QStringList>("named");
+    QTest::newRow("NUL before the header")
+        << QByteArray("\0" "소속,성명,회원번호\n본관,홍길동,1-2\n", 34) << QStringList{"1행", "NUL"};
+    QTest::newRow("one known column in the header")
+        << QByteArray("성명,연락처,카드\n홍길동,010-1234-5678,2004-12\n")
+        << QStringList{"알아본 열: 1열 성명", "--columns"};
+}
+
+void TestBatch::refusedLists() {
+    QFETCH(QByteArray, csv);
+    QFETCH(QStringList, named);
+    const QString list = writeList("refused.csv", csv);
+    const Run r = run({"members", list});
+    QCOMPARE(r.status, 2);
+    for (const QString& part : named)
+        QVERIFY2(r.errors.contains(part), qPrintable(r.errors));
+    QVERIFY(!QFile::exists(m_lpt));
+    QVERIFY(!QFile::exists(SentMarks::PathFor(list)));
+}
+
+// A named pipe nobody writes is refused at once; a SIGINT meanwhile ends the command all the same,
+// with nothing sent.
+void TestBatch::namedPipeAsTheList() {
+    const QString fifoPath = m_out->filePath("list.fifo");
+    QCOMPARE(::mkfifo(QFile::encodeName(fifoPath).constData(), 0600), 0);
+    QProcess process;
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert("HANLABEL_HOME", m_app->path());
+    env.insert("HANLABEL_LPT1", m_lpt);
+    process.setProcessEnvironment(env);
+    process.start(QStringLiteral(HANLABEL_BATCH), {"members", fifoPath});
+    QVERIFY(process.waitForStarted());
+    if (!process.waitForFinished(2000)) {
+        ::kill(pid_t(process.processId()), SIGINT);
+        QVERIFY(process.waitForFinished(5000));
+    }
+    const QString errors = QString::fromUtf8(process.readAllStandardError());
+    QCOMPARE(process.exitStatus(), QProcess::NormalExit);
+    QCOMPARE(process.exitCode(), 2);
+    QVERIFY2(errors.contains(QStringLiteral("이름 있는 파이프")), qPrintable(errors));
+    QVERIFY(!QFile::exists(m_lpt));
 }
 
 QTEST_MAIN(TestBatch)

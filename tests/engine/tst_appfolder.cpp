@@ -199,24 +199,33 @@ void TestAppFolder::existingFilesAreKept() {
 }
 
 void TestAppFolder::failedFirstCopy_data() {
-    QTest::addColumn<bool>("folderBelowAFile");
-    QTest::addColumn<QString>("named");
-    QTest::newRow("per-user folder cannot be made") << true << "home/.local";
-    QTest::newRow("a default cannot be read") << false << "position1.ini";
+    QTest::addColumn<QString>("trouble");
+    QTest::addColumn<QStringList>("named");
+    QTest::newRow("per-user folder cannot be made")
+        << "folder below a file" << QStringList{"개인 설정 폴더", "home/.local"};
+    QTest::newRow("a default cannot be read") << "unreadable default" << QStringList{"개인 설정 폴더", "position1.ini"};
+    QTest::newRow("HOME unset") << "no home" << QStringList{"사용자 폴더를 알 수 없습니다", "HOME"};
 }
 
 void TestAppFolder::failedFirstCopy() {
-    QFETCH(bool, folderBelowAFile);
-    QFETCH(QString, named);
+    QFETCH(QString, trouble);
+    QFETCH(QStringList, named);
     Desk desk;
     desk.lockExecutableFolder(SettingsFiles::All);
-    if (folderBelowAFile) {
+    FolderPlaces places = desk.places();
+    if (trouble == "folder below a file") {
         Desk::write(desk.dir.filePath("home/.local"), "a file where a folder belongs");
-    } else {
+    } else if (trouble == "unreadable default") {
         QVERIFY(QFile::remove(desk.defaults("position1.ini")));
         QVERIFY(QDir().mkpath(desk.defaults("position1.ini")));
+    } else {
+        const QByteArray home = qgetenv("HOME");
+        qunsetenv("HOME");
+        places.userFolder = SystemFolderPlaces().userFolder;
+        qputenv("HOME", home);
+        QCOMPARE(places.userFolder, QString());
     }
-    const FolderChoice choice = ChooseApplicationFolder(desk.places());
+    const FolderChoice choice = ChooseApplicationFolder(places);
     QCOMPARE(choice.source, FolderSource::PerUser);
     QString message;
     try {
@@ -224,8 +233,8 @@ void TestAppFolder::failedFirstCopy() {
     } catch (const Failure& failure) {
         message = failure.message();
     }
-    QVERIFY2(message.contains(named), qPrintable(message));
-    QVERIFY2(message.contains(QStringLiteral("개인 설정 폴더")), qPrintable(message));
+    for (const QString& part : named)
+        QVERIFY2(message.contains(part), qPrintable(message));
 }
 
 void TestAppFolder::glyphDatabaseLocation_data() {

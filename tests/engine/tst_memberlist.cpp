@@ -2,9 +2,13 @@
 #include "core/Failure.h"
 #include "lists/MemberList.h"
 
+#include <QFile>
+#include <QTemporaryDir>
 #include <QTest>
 
 #include <optional>
+
+#include <sys/stat.h>
 
 using namespace hanlabel;
 
@@ -48,6 +52,10 @@ class TestMemberList : public QObject {
     void rows_data();
     void rows();
     void headerWithoutNameColumn();
+    void refusedLists_data();
+    void refusedLists();
+    void onlyRegularFiles_data();
+    void onlyRegularFiles();
     void columnMaps_data();
     void columnMaps();
     void badColumnMaps_data();
@@ -69,6 +77,8 @@ void TestMemberList::rows_data() {
     QTest::newRow("UTF-8 with byte-order mark") << kBom + kHeaded << "" << true << false << 0 << one;
     QTest::newRow("code page 949") << EncodeCp949(QString::fromUtf8(kHeaded)) << "" << true << true << 0
                                    << one;
+    QTest::newRow("code page 949 after a byte-order mark")
+        << kBom + EncodeCp949(QString::fromUtf8(kHeaded)) << "" << true << true << 0 << one;
     QTest::newRow("CR LF") << QByteArray(kHeaded).replace("\n", "\r\n") << "" << true << false << 0 << one;
     QTest::newRow("code page 949, CR LF, no line end at the end")
         << EncodeCp949(QStringLiteral("소속,성명,회원번호\r\n본관,김철수,1-2\r\n별관,이영희,3-4")) << ""
@@ -93,11 +103,11 @@ void TestMemberList::rows_data() {
     QTest::newRow("no header: affiliation, name, number")
         << QByteArray("A1,BC,2004010123\n") << "" << false << false << 0
         << QStringList{"1: A1 / BC / 200401 / 0123"};
-    QTest::newRow("one header word is no header")
-        << QByteArray("성명,x,y\n") << "" << false << false << 0 << QStringList{"1: 성명 / x / y / "};
+    QTest::newRow("one header word beside a member number is a row")
+        << QByteArray("성명,x,2004\n") << "" << false << false << 0 << QStringList{"1: 성명 / x / 2004 / "};
     QTest::newRow("extra columns are ignored")
         << QByteArray("A,B,200401,x,y\n") << "" << false << false << 0 << QStringList{"1: A / B / 200401 / "};
-    QTest::newRow("missing columns") << QByteArray("A,B\nC\n") << "" << false << false << 0
+    QTest::newRow("missing columns") << QByteArray("A,1\nC\n") << "" << false << false << 0
                                      << QStringList{"1! 3열(회원번호): 이 줄에는 이 열이 없습니다",
                                                     "2! 2열(성명): 이 줄에는 이 열이 없습니다"};
     QTest::newRow("empty rows are skipped and counted")
@@ -108,8 +118,8 @@ void TestMemberList::rows_data() {
     QTest::newRow("values are trimmed") << QByteArray(" A , B , 2004-01 \n") << "" << false << false << 0
                                         << QStringList{"1: A / B / 2004 / 01"};
     QTest::newRow("empty name and number")
-        << QByteArray("A,,\n") << "" << false << false << 0
-        << QStringList{"1! 2열(성명): 값이 비어 있습니다. 3열(회원번호): 값이 비어 있습니다."};
+        << QByteArray("B,C,1\nA,,\n") << "" << false << false << 0
+        << QStringList{"1: B / C / 1 / ", "2! 2열(성명): 값이 비어 있습니다. 3열(회원번호): 값이 비어 있습니다."};
     QTest::newRow("quote left open") << QByteArray("A,\"B,1\n") << "" << false << false << 0
                                      << QStringList{"1! 닫히지 않았습니다"};
     QTest::newRow("bytes neither UTF-8 nor code page 949")
@@ -131,8 +141,8 @@ void TestMemberList::rows_data() {
         << QByteArray("A,B,1-12345678\n") << "" << false << false << 0
         << QStringList{"1! 뒷부분 \"12345678\""};
     QTest::newRow("Hangul counts as characters")
-        << QByteArray("A,B,가나다라마바-사아자차카타파\n") << "" << false << false << 0
-        << QStringList{"1: A / B / 가나다라마바 / 사아자차카타파"};
+        << QByteArray("소속,성명,회원번호\nA,B,가나다라마바-사아자차카타파\n") << "" << true << false << 0
+        << QStringList{"2: A / B / 가나다라마바 / 사아자차카타파"};
     QTest::newRow("characters beyond 16 bits count once")
         << QByteArray("A,B,\xF0\x9D\x9F\x98\xF0\x9D\x9F\x99\xF0\x9D\x9F\x9A\xF0\x9D\x9F\x9B\xF0\x9D\x9F\x9C"
                       "\xF0\x9D\x9F\x9D\xF0\x9D\x9F\x9E\n")
@@ -147,6 +157,9 @@ void TestMemberList::rows_data() {
     QTest::newRow("mapping by column numbers")
         << QByteArray("2004010123,x,홍길동,본관\n") << "number=1,성명=3,affiliation=4" << false << false << 0
         << QStringList{"1: 본관 / 홍길동 / 200401 / 0123"};
+    QTest::newRow("mapping over a header the program does not know")
+        << QByteArray("이름,전화\n홍길동,2004010123\n") << "name,number" << true << false << 0
+        << QStringList{"2: 기본 소속 / 홍길동 / 200401 / 0123"};
     QTest::newRow("mapping over a header row")
         << QByteArray("소속,성명,회원번호\n본관,홍길동,1-2\n") << "-,number,name" << true << false << 0
         << QStringList{"2: 기본 소속 / 1-2 / 홍길동 / "};
@@ -186,6 +199,68 @@ void TestMemberList::headerWithoutNameColumn() {
         ParseMemberList("소속,회원번호,x\nA,1,B\n", {{}, ParseColumnMap("-,number,name")});
     QCOMPARE(list.rows.size(), 1);
     QCOMPARE(list.rows[0].name, QStringLiteral("B"));
+}
+
+void TestMemberList::refusedLists_data() {
+    QTest::addColumn<QByteArray>("bytes");
+    QTest::addColumn<QStringList>("mentions");
+    QTest::newRow("NUL before the header")
+        << QByteArray("\0소속,성명,회원번호\nA,B,1\n", 34) << QStringList{"1행", "NUL"};
+    QTest::newRow("NUL in the third line after CR LF and a lone CR")
+        << QByteArray("소속,성명,회원번호\r\nA,B,1\rC,D\0,2\n", 41) << QStringList{"3행", "NUL"};
+    QTest::newRow("UTF-16") << QByteArray("\xFF\xFE\x8C\xC1,\0", 6) << QStringList{"1행", "UTF-16"};
+    QTest::newRow("one known column")
+        << QByteArray("성명,연락처,비고\n홍길동,2004010123,x\n")
+        << QStringList{"1행", "\"성명\", \"연락처\", \"비고\"", "알아본 열: 1열 성명", "--columns", "열 지정"};
+    QTest::newRow("no known column")
+        << QByteArray("\n\nfoo,bar\nA,B,1\n") << QStringList{"3행", "\"foo\", \"bar\"", "알아본 열: 없음"};
+}
+
+// A list that cannot be read as it stands is refused whole, never printed without a field.
+void TestMemberList::refusedLists() {
+    QFETCH(QByteArray, bytes);
+    QFETCH(QStringList, mentions);
+    try {
+        ParseMemberList(bytes, {});
+        QFAIL("the list was read");
+    } catch (const Failure& failure) {
+        for (const QString& part : mentions)
+            QVERIFY2(failure.message().contains(part), qPrintable(failure.message()));
+    }
+}
+
+void TestMemberList::onlyRegularFiles_data() {
+    QTest::addColumn<QString>("kind");
+    QTest::addColumn<QString>("mentions");
+    QTest::newRow("named pipe") << "fifo" << QStringLiteral("이름 있는 파이프입니다");
+    QTest::newRow("device") << "device" << QStringLiteral("장치입니다");
+    QTest::newRow("folder") << "folder" << QStringLiteral("폴더입니다");
+    QTest::newRow("larger than the limit") << "large" << QStringLiteral("너무 큽니다: big.csv (100 MB까지");
+}
+
+// A pipe or a device is refused at once, never waited on or read without end.
+void TestMemberList::onlyRegularFiles() {
+    QFETCH(QString, kind);
+    QFETCH(QString, mentions);
+    QTemporaryDir dir;
+    QString path = dir.filePath("list.fifo");
+    if (kind == "fifo")
+        QCOMPARE(::mkfifo(QFile::encodeName(path).constData(), 0600), 0);
+    else if (kind == "device")
+        path = QStringLiteral("/dev/zero");
+    else if (kind == "folder")
+        path = dir.path();
+    else {
+        path = dir.filePath("big.csv");
+        QFile big(path);
+        QVERIFY(big.open(QIODevice::WriteOnly) && big.resize(kMostListBytes + 1));
+    }
+    try {
+        ReadMemberList(path, {});
+        QFAIL("read");
+    } catch (const Failure& failure) {
+        QVERIFY2(failure.message().contains(mentions), qPrintable(failure.message()));
+    }
 }
 
 void TestMemberList::columnMaps_data() {

@@ -27,11 +27,7 @@ constexpr gid_t kOwnGroupB = 65533;
 constexpr gid_t kDeskGroup = 65532;
 constexpr gid_t kOtherGroup = 65531;
 
-struct Operator {
-    uid_t uid;
-    gid_t gid;
-    QList<gid_t> groups; // supplementary
-};
+using test::Operator;
 
 const Operator kA{kOperatorA, kOwnGroupA, {}};
 const Operator kAAtDesk{kOperatorA, kOwnGroupA, {kDeskGroup}};
@@ -47,35 +43,10 @@ template <typename Call> QString failureOf(Call&& call) {
     return {};
 }
 
-// Runs WriteSettingsFile in a child process that first becomes the operator (umask 022); returns
-// the Failure message, or an empty string when the file was written.
+// Runs WriteSettingsFile as the operator; returns the Failure message, or an empty string when the
+// file was written.
 QString writeAs(const Operator& who, const QString& path, const QStringList& lines) {
-    int channel[2];
-    if (pipe(channel) != 0)
-        return QStringLiteral("no pipe");
-    const pid_t child = fork();
-    if (child == 0) {
-        close(channel[0]);
-        const std::vector<gid_t> groups(who.groups.cbegin(), who.groups.cend());
-        QByteArray message = "could not become the operator";
-        if (setgroups(groups.size(), groups.data()) == 0 && setgid(who.gid) == 0 && setuid(who.uid) == 0) {
-            umask(022);
-            message = failureOf([&] { WriteSettingsFile(path, lines); }).toUtf8();
-        }
-        const ssize_t written = write(channel[1], message.constData(), size_t(message.size()));
-        _exit(written == message.size() ? 0 : 1);
-    }
-    close(channel[1]);
-    QByteArray message;
-    char buffer[512];
-    for (ssize_t n; (n = read(channel[0], buffer, sizeof buffer)) > 0;)
-        message.append(buffer, n);
-    close(channel[0]);
-    int status = 0;
-    waitpid(child, &status, 0);
-    if (!WIFEXITED(status) || WEXITSTATUS(status) != 0)
-        return QStringLiteral("the child process failed");
-    return QString::fromUtf8(message);
+    return test::FailureAsOperator(who, [&] { WriteSettingsFile(path, lines); });
 }
 
 struct stat statOf(const QString& path) {

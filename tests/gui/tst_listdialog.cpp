@@ -9,6 +9,7 @@
 #include "core/Signals.h"
 #include "glyphs/GlyphSource.h"
 #include "lists/ListCompose.h"
+#include "lists/ListLock.h"
 #include "lists/SentMarks.h"
 #include "preview/ZplRenderer.h"
 #include "settings/SettingsFile.h"
@@ -18,12 +19,13 @@
 
 #include <QAction>
 #include <QComboBox>
+#include <QFileDialog>
 #include <QFontDatabase>
 #include <QLabel>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QSignalSpy>
-#include <QTableWidget>
+#include <QTableView>
 #include <QTest>
 
 #include <sys/stat.h>
@@ -70,10 +72,10 @@ PreviewWindow* ShownPreview(const QWidget* owner) {
 
 // One column of the dialog's table, top to bottom.
 QStringList Column(const MemberListDialog* dialog, int column) {
-    const auto* table = dialog->findChild<QTableWidget*>(QStringLiteral("rowTable"));
+    const auto* model = dialog->findChild<QTableView*>(QStringLiteral("rowTable"))->model();
     QStringList cells;
-    for (int row = 0; row < table->rowCount(); ++row)
-        cells << table->item(row, column)->text();
+    for (int row = 0; row < model->rowCount(); ++row)
+        cells << model->index(row, column).data().toString();
     return cells;
 }
 
@@ -114,8 +116,15 @@ class TestListDialog : public QObject {
     void previewWritesAndSendsNothing();
     void previewRefusesAsPrintDoes();
     void rowsAndStatusesShown();
+    void spreadsheetChosenAndShown();
     void errorRowInTheMiddleIsNotSent();
     void failureAfterTwoCardsThenContinue();
+    void stopAfterCardMidCardThree();
+    void columnChoiceMapsAnUnknownHeader();
+    void cardInDoubtIsAsked_data();
+    void cardInDoubtIsAsked();
+    void printedElsewhereMeanwhile();
+    void listPrintingElsewhereIsRefused();
     void screenshot();
 };
 
@@ -253,7 +262,7 @@ void TestListDialog::rowsAndStatusesShown() {
     QCOMPARE(status[2], QStringLiteral("준비"));
     QVERIFY(Child<QLabel>(dialog, "summaryLabel")->text().contains(QStringLiteral("빈 줄 1개")));
 
-    auto* table = Child<QTableWidget>(dialog, "rowTable");
+    auto* table = Child<QTableView>(dialog, "rowTable");
     auto* picture = Child<QLabel>(dialog, "cardPicture");
     table->selectRow(0);
     QVERIFY(!picture->pixmap().isNull());
@@ -264,6 +273,44 @@ void TestListDialog::rowsAndStatusesShown() {
     QVERIFY(Child<QPushButton>(dialog, "printButton")->isEnabled());
     Child<QPushButton>(dialog, "closeButton")->click();
     QVERIFY(!dialog->isVisible());
+}
+
+// The chooser offers spreadsheets; the first sheet of one shows as its CSV would.
+void TestListDialog::spreadsheetChosenAndShown() {
+    const auto window = this->window();
+    QVERIFY(window);
+    const QString path = m_dir.filePath(QStringLiteral("신입생.xlsx"));
+    QFile::remove(path);
+    QFile::remove(SentMarks::PathFor(path));
+    QVERIFY(QFile::copy(test::TestDataPath(QStringLiteral("lists/three.xlsx")), path));
+    ModalBoxes boxes;
+    window->listPrint->trigger();
+    auto* dialog = window->findChild<MemberListDialog*>(QStringLiteral("listDialog"));
+    QVERIFY(dialog);
+
+    QStringList filters;
+    QTimer chooser;
+    chooser.setInterval(10);
+    connect(&chooser, &QTimer::timeout, [&] {
+        auto* files = qobject_cast<QFileDialog*>(QApplication::activeModalWidget());
+        if (!files || !filters.isEmpty())
+            return;
+        filters = files->nameFilters();
+        files->selectFile(path);
+        QMetaObject::invokeMethod(files, "accept", Qt::QueuedConnection);
+    });
+    chooser.start();
+    Child<QPushButton>(dialog, "chooseButton")->click();
+    chooser.stop();
+    QCOMPARE(filters, (QStringList{"명단 (*.csv *.txt *.xlsx *.ods)", "CSV 명단 (*.csv *.txt)",
+                                   "스프레드시트 (*.xlsx *.ods)", "모든 파일 (*)"}));
+    QCOMPARE(boxes.seen.size(), 0);
+    QCOMPARE(Child<QLineEdit>(dialog, "listPath")->text(), path);
+    QCOMPARE(Column(dialog, 0), (QStringList{"2", "3", "4"}));
+    QCOMPARE(Column(dialog, 1), (QStringList{"국립중앙도서관", "A1", "본관"}));
+    QCOMPARE(Column(dialog, 2), (QStringList{"홍길동", "BC", "김철수"}));
+    QCOMPARE(Column(dialog, 3), (QStringList{"2004010123", "200401-0123", "1-2"}));
+    QCOMPARE(Column(dialog, 4), (QStringList{"준비", "준비", "준비"}));
 }
 
 // A row that cannot be composed is an error row and never sent; the others go in one job whose
@@ -356,6 +403,141 @@ void TestListDialog::failureAfterTwoCardsThenContinue() {
     QVERIFY(!Child<QPushButton>(dialog, "continueButton")->isEnabled());
 }
 
+// "이 카드 다음에 멈춤" while card 3 of 5 goes to a slow printer: cards 1-3 arrive whole and are
+// marked, 4 and 5 are not sent; "이어서 인쇄" sends them.
+void TestListDialog::stopAfterCardMidCardThree() {
+    QByteArray csv = "소속,성명,회원번호\n";
+    for (int i = 0; i < 5; ++i)
+        csv += (kSyllables.mid(i, 30) + "," + kSyllables.mid(30 + i, 10) + QStringLiteral(",20040%1-01%1\n").arg(i))
+                   .toUtf8();
+    const QString path = writeList(csv);
+    const QString fifo = m_dir.filePath(QStringLiteral("slow.fifo"));
+    QFile::remove(fifo);
+    qputenv("HANLABEL_LPT1", fifo.toLocal8Bit());
+    test::FifoReader printer(fifo);
+    const auto window = this->window();
+    QVERIFY(window);
+    ModalBoxes boxes;
+    MemberListDialog* dialog = openDialog(*window, path);
+    QVERIFY(dialog);
+    const QByteArray firstThree = cardJobs(*window, dialog->list(), {2, 3, 4});
+    printer.start({.expected = firstThree.size(), .delayPerKbMs = 60});
+
+    QSignalSpy finished(dialog, &MemberListDialog::printFinished);
+    Child<QPushButton>(dialog, "printButton")->click();
+    auto* box = dialog->findChild<QDialog*>(QStringLiteral("listProgress"));
+    QVERIFY(box && box->isVisible());
+    auto* stop = Child<QPushButton>(box, "stopAfterCardButton");
+    QVERIFY(stop->isDefault() && stop->isVisible() && Child<QPushButton>(box, "cancelButton")->isVisible());
+    // Card 3 (line 4) is on its way once its "sending" mark is on the disk.
+    QVERIFY(QTest::qWaitFor(
+        [&] { return test::ReadFileBytes(SentMarks::PathFor(path)).contains("?\t4\t"); }, kPatienceMs));
+    stop->click();
+    QVERIFY(QTest::qWaitFor([&] { return finished.size() == 1; }, kPatienceMs));
+    QCOMPARE(printer.finish(), firstThree);
+    QCOMPARE(boxes.seen.size(), 1);
+    QVERIFY2(boxes.seen[0].text.contains(QStringLiteral("3 / 5장")), qPrintable(boxes.seen[0].text));
+    QCOMPARE(Column(dialog, 4), (QStringList{"보냄", "보냄", "보냄", "준비", "준비"}));
+    QCOMPARE(SentMarks::Load(SentMarks::PathFor(path)).marks().size(), 3);
+
+    qputenv("HANLABEL_LPT1", m_fixture.lptPath().toLocal8Bit());
+    QVERIFY(pressAndWait(dialog, "continueButton"));
+    QCOMPARE(m_fixture.printed(), cardJobs(*window, dialog->list(), {5, 6}));
+    QCOMPARE(SentMarks::Load(SentMarks::PathFor(path)).marks().size(), 5);
+}
+
+// A header the program does not know refuses the list and says how to map it; the column choice
+// takes the mapping --columns takes.
+void TestListDialog::columnChoiceMapsAnUnknownHeader() {
+    const auto window = this->window();
+    QVERIFY(window);
+    const QString path = writeList("이름,연락처,카드\n홍길동,010-1234-5678,2004-12\n");
+    ModalBoxes boxes;
+    window->listPrint->trigger();
+    auto* dialog = window->findChild<MemberListDialog*>(QStringLiteral("listDialog"));
+    QVERIFY(dialog);
+    QVERIFY(!dialog->openList(path));
+    QCOMPARE(boxes.seen.size(), 1);
+    QVERIFY2(boxes.seen[0].text.contains(QStringLiteral("알아본 열: 1열 성명")) &&
+                 boxes.seen[0].text.contains(QStringLiteral("열 지정")),
+             qPrintable(boxes.seen[0].text));
+    QVERIFY(!Child<QPushButton>(dialog, "printButton")->isEnabled());
+    QVERIFY(dialog->setColumns(QStringLiteral("name=1,number=3")));
+    QCOMPARE(Column(dialog, 0), QStringList{"2"});
+    QCOMPARE(Column(dialog, 2), QStringList{"홍길동"});
+    QCOMPARE(Column(dialog, 3), QStringList{"2004-12"});
+    QCOMPARE(Child<QPushButton>(dialog, "columnsButton")->text(), QStringLiteral("열: name=1,number=3"));
+    QVERIFY(!dialog->setColumns(QStringLiteral("name,phone")));
+    QVERIFY2(boxes.seen.last().text.contains(QStringLiteral("phone")), qPrintable(boxes.seen.last().text));
+}
+
+void TestListDialog::cardInDoubtIsAsked_data() {
+    QTest::addColumn<int>("answer");
+    QTest::addColumn<QList<int>>("printed");
+    QTest::newRow("printed again") << int(QMessageBox::Yes) << QList<int>{2, 3, 4};
+    QTest::newRow("left out") << int(QMessageBox::No) << QList<int>{2, 4};
+}
+
+// A card a run was sending when it ended unseen is named, and printed again only when the operator
+// says so; the question's default is to leave it out.
+void TestListDialog::cardInDoubtIsAsked() {
+    QFETCH(int, answer);
+    QFETCH(QList<int>, printed);
+    const auto window = this->window();
+    QVERIFY(window);
+    const QString path = writeList("소속,성명,회원번호\n본관,김철수,1-1\n본관,홍길동,2004-12\n본관,이영희,1-3\n");
+    const MemberList list = ReadMemberList(path, {});
+    QFile marks(SentMarks::PathFor(path));
+    QVERIFY(marks.open(QIODevice::WriteOnly));
+    marks.write("hanlabel sent 1\n?\t3\t" + list.rows[1].fingerprint + "\n");
+    marks.close();
+    ModalBoxes boxes{QMessageBox::StandardButton(answer)};
+    MemberListDialog* dialog = openDialog(*window, path);
+    QVERIFY(dialog);
+    QCOMPARE(Column(dialog, 4), (QStringList{"준비", "보냈는지 모름", "준비"}));
+    QVERIFY(pressAndWait(dialog, "printButton"));
+    QCOMPARE(boxes.seen.size(), 1);
+    QVERIFY2(boxes.seen[0].text.contains(QStringLiteral("3행 홍길동: 보냈는지 알 수 없습니다")),
+             qPrintable(boxes.seen[0].text));
+    QCOMPARE(m_fixture.printed(), cardJobs(*window, dialog->list(), printed));
+    QCOMPARE(Column(dialog, 4)[1], answer == QMessageBox::Yes ? QStringLiteral("보냄") : QStringLiteral("보냈는지 모름"));
+}
+
+// Desk B opened the list before desk A printed its first two cards: B's print sends only the
+// third and says so.
+void TestListDialog::printedElsewhereMeanwhile() {
+    const auto window = this->window();
+    QVERIFY(window);
+    const QString path = writeList("소속,성명,회원번호\n본관,김철수,1-1\n본관,홍길동,1-2\n본관,이영희,1-3\n");
+    ModalBoxes boxes;
+    MemberListDialog* dialog = openDialog(*window, path);
+    QVERIFY(dialog);
+    SentMarks deskA;
+    deskA.add(dialog->list().rows[0]);
+    deskA.add(dialog->list().rows[1]);
+    deskA.save(SentMarks::PathFor(path));
+    QVERIFY(pressAndWait(dialog, "printButton"));
+    QCOMPARE(boxes.seen.size(), 1);
+    QVERIFY2(boxes.seen[0].text.contains(QStringLiteral("다른 곳에서 2장을 인쇄했습니다")), qPrintable(boxes.seen[0].text));
+    QCOMPARE(m_fixture.printed(), cardJobs(*window, dialog->list(), {4}));
+    QCOMPARE(Column(dialog, 4), (QStringList{"보냄", "보냄", "보냄"}));
+}
+
+void TestListDialog::listPrintingElsewhereIsRefused() {
+    const auto window = this->window();
+    QVERIFY(window);
+    const QString path = writeList("소속,성명,회원번호\n본관,김철수,1-1\n");
+    ModalBoxes boxes;
+    MemberListDialog* dialog = openDialog(*window, path);
+    QVERIFY(dialog);
+    const ListLock elsewhere(path, QStringLiteral("hanlabel-batch"));
+    Child<QPushButton>(dialog, "printButton")->click();
+    QCOMPARE(boxes.seen.size(), 1);
+    QVERIFY2(boxes.seen[0].text.contains(QStringLiteral("이 명단은 지금 다른 곳에서 인쇄 중입니다 (hanlabel-batch")),
+             qPrintable(boxes.seen[0].text));
+    QVERIFY(!QFile::exists(m_fixture.lptPath()));
+}
+
 // docs/member-list-dialog.png when HANLABEL_SCREENSHOT_DIR names a folder.
 void TestListDialog::screenshot() {
     InstallKoreanTranslation(*qApp);
@@ -371,7 +553,7 @@ void TestListDialog::screenshot() {
     marks.save(SentMarks::PathFor(path));
     MemberListDialog* dialog = openDialog(*window, path);
     QVERIFY(dialog);
-    Child<QTableWidget>(dialog, "rowTable")->selectRow(3);
+    Child<QTableView>(dialog, "rowTable")->selectRow(3);
     Child<QLineEdit>(dialog, "listPath")->setText(QStringLiteral("/home/desk/문서/2026학년도 신입생.csv"));
     QVERIFY(QTest::qWaitForWindowExposed(dialog));
     const QString family = QFontInfo(Child<QLabel>(dialog, "summaryLabel")->font()).family();

@@ -1,6 +1,7 @@
 #include "TestSupport.h"
 
 #include "core/Cp949.h"
+#include "core/Failure.h"
 
 #include <QDir>
 #include <QFile>
@@ -13,9 +14,12 @@
 #include <thread>
 
 #include <fcntl.h>
+#include <grp.h>
 #include <poll.h>
 #include <pty.h>
 #include <termios.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 namespace hanlabel::test {
@@ -204,6 +208,40 @@ QByteArray PtyCapture::waitFor(qsizetype byteCount, int timeoutMs) {
         std::this_thread::sleep_for(std::chrono::milliseconds(10));
     }
     return received();
+}
+
+QString FailureAsOperator(const Operator& who, const std::function<void()>& call) {
+    int channel[2];
+    if (pipe(channel) != 0)
+        return QStringLiteral("no pipe");
+    const pid_t child = fork();
+    if (child == 0) {
+        close(channel[0]);
+        const std::vector<gid_t> groups(who.groups.cbegin(), who.groups.cend());
+        QByteArray message = "could not become the operator";
+        if (setgroups(groups.size(), groups.data()) == 0 && setgid(who.gid) == 0 && setuid(who.uid) == 0) {
+            umask(022);
+            message.clear();
+            try {
+                call();
+            } catch (const Failure& failure) {
+                message = failure.message().toUtf8();
+            }
+        }
+        const ssize_t written = write(channel[1], message.constData(), size_t(message.size()));
+        _exit(written == message.size() ? 0 : 1);
+    }
+    close(channel[1]);
+    QByteArray message;
+    char buffer[512];
+    for (ssize_t n; (n = read(channel[0], buffer, sizeof buffer)) > 0;)
+        message.append(buffer, n);
+    close(channel[0]);
+    int status = 0;
+    waitpid(child, &status, 0);
+    if (!WIFEXITED(status) || WEXITSTATUS(status) != 0)
+        return QStringLiteral("the child process failed");
+    return QString::fromUtf8(message);
 }
 
 } // namespace hanlabel::test

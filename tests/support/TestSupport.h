@@ -8,8 +8,13 @@
 #include <QTemporaryDir>
 #include <QTest>
 
+#include <QList>
+
+#include <functional>
 #include <memory>
 #include <type_traits>
+
+#include <sys/types.h>
 
 namespace hanlabel::test {
 
@@ -87,5 +92,16 @@ class PtyCapture {
     std::unique_ptr<State> m_state;
     QString m_slavePath;
 };
+
+// A desk operator that no account needs to exist for: the tests run as root and act as one in a
+// child process.
+struct Operator {
+    uid_t uid;
+    gid_t gid;
+    QList<gid_t> groups; // supplementary
+};
+// Runs `call` in a child process that first becomes the operator (umask 022). Returns the message
+// of the Failure it throws, an empty string when it throws none, or says that the child failed.
+QString FailureAsOperator(const Operator& who, const std::function<void()>& call);
 
 } // namespace hanlabel::test

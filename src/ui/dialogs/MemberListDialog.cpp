@@ -1,20 +1,26 @@
 #include "ui/dialogs/MemberListDialog.h"
 
+#include "channels/TargetFactory.h"
 #include "core/Failure.h"
 #include "lists/ListJob.h"
+#include "lists/ListSend.h"
 #include "preview/ZplRenderer.h"
+#include "ui/dialogs/ListProgress.h"
 #include "ui/kit/FormKit.h"
-#include "ui/kit/SendWithProgress.h"
 #include "ui/windows/PreviewWindow.h"
 
+#include <QAbstractTableModel>
+#include <QEventLoop>
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QHBoxLayout>
 #include <QHeaderView>
+#include <QInputDialog>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
-#include <QTableWidget>
+#include <QTableView>
+#include <QThread>
 #include <QVBoxLayout>
 
 namespace hanlabel {
@@ -25,10 +31,12 @@ const QString Title = QStringLiteral("명단 인쇄");
 constexpr int kPictureWidth = 320;
 constexpr int kPictureHeight = 220;
 
-// The status column of a row: ready, sent, or the error with its reason.
+// The status column of a row: ready, sent, in doubt, or the error with its reason.
 QString StatusText(const ListRow& row) {
     if (row.status == RowStatus::Error)
         return QStringLiteral("오류: ") + row.error;
+    if (row.uncertain)
+        return QStringLiteral("보냈는지 모름");
     return row.sent ? QStringLiteral("보냄") : QStringLiteral("준비");
 }
 
@@ -40,7 +48,68 @@ QPushButton* MakeButton(QWidget* parent, const QString& name, const QString& tex
     return button;
 }
 
+// What reading a list on the worker gives back.
+struct ReadResult {
+    MemberList list;
+    SentMarks marks;
+    QString failure;
+};
+
 } // namespace
+
+// The rows of the open list as the table shows them, made on demand: a list of 200,000 rows
+// costs no item objects.
+class ListRowsModel final : public QAbstractTableModel {
+  public:
+    ListRowsModel(const MemberList& list, QObject* parent) : QAbstractTableModel(parent), m_list(list) {}
+
+    int rowCount(const QModelIndex& parent = {}) const override {
+        return parent.isValid() ? 0 : int(m_list.rows.size());
+    }
+    int columnCount(const QModelIndex& parent = {}) const override { return parent.isValid() ? 0 : 5; }
+
+    QVariant data(const QModelIndex& index, int role) const override {
+        if (!index.isValid() || index.row() >= m_list.rows.size())
+            return {};
+        const ListRow& row = m_list.rows[index.row()];
+        if (role == Qt::ToolTipRole)
+            return row.status == RowStatus::Error ? RowErrorText(row) : row.uncertain ? UncertainText(row) : QString();
+        if (role != Qt::DisplayRole)
+            return {};
+        switch (index.column()) {
+        case 0:
+            return QString::number(row.line);
+        case 1:
+            return row.affiliation;
+        case 2:
+            return row.name;
+        case 3:
+            return row.memberNumber;
+        default:
+            return StatusText(row);
+        }
+    }
+
+    QVariant headerData(int section, Qt::Orientation orientation, int role) const override {
+        static const QStringList names = {QStringLiteral("행"), QStringLiteral("소속"), QStringLiteral("성명"),
+                                          QStringLiteral("회원번호"), QStringLiteral("상태")};
+        if (orientation == Qt::Horizontal && role == Qt::DisplayRole)
+            return names.value(section);
+        return {};
+    }
+
+    void reset() {
+        beginResetModel();
+        endResetModel();
+    }
+    void rowsChanged() {
+        if (!m_list.rows.isEmpty())
+            emit dataChanged(index(0, 0), index(int(m_list.rows.size()) - 1, 4));
+    }
+
+  private:
+    const MemberList& m_list;
+};
 
 MemberListDialog::MemberListDialog(MemberCardInputs window, JobEnvironment env, QWidget* parent)
     : QDialog(parent), m_window(std::move(window)), m_env(std::move(env)) {
@@ -53,12 +122,15 @@ MemberListDialog::MemberListDialog(MemberCardInputs window, JobEnvironment env, 
     m_pathBox->setReadOnly(true);
     m_pathBox->setPlaceholderText(QStringLiteral("CSV 명단 파일을 여세요"));
     m_choose = MakeButton(this, QStringLiteral("chooseButton"), QStringLiteral("명단 열기..."));
+    m_columnsButton = MakeButton(this, QStringLiteral("columnsButton"), QStringLiteral("열 지정..."));
+    m_columnsButton->setToolTip(QStringLiteral("머리글이 없거나 알 수 없는 명단의 열: 예) name=2,number=3"));
 
-    m_table = new QTableWidget(0, 5, this);
+    m_model = new ListRowsModel(m_list, this);
+    m_table = new QTableView(this);
     m_table->setObjectName(QStringLiteral("rowTable"));
-    m_table->setHorizontalHeaderLabels({QStringLiteral("행"), QStringLiteral("소속"), QStringLiteral("성명"),
-                                        QStringLiteral("회원번호"), QStringLiteral("상태")});
+    m_table->setModel(m_model);
     m_table->verticalHeader()->hide();
+    m_table->verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
     m_table->setEditTriggers(QAbstractItemView::NoEditTriggers);
     m_table->setSelectionBehavior(QAbstractItemView::SelectRows);
     m_table->setSelectionMode(QAbstractItemView::SingleSelection);
@@ -86,6 +158,7 @@ MemberListDialog::MemberListDialog(MemberCardInputs window, JobEnvironment env, 
     auto* top = new QHBoxLayout;
     top->addWidget(m_pathBox, 1);
     top->addWidget(m_choose);
+    top->addWidget(m_columnsButton);
     auto* middle = new QHBoxLayout;
     middle->addWidget(m_table, 1);
     middle->addWidget(m_picture, 0, Qt::AlignTop);
@@ -101,44 +174,101 @@ MemberListDialog::MemberListDialog(MemberCardInputs window, JobEnvironment env, 
     resize(900, 420);
 
     connect(m_choose, &QPushButton::clicked, this, &MemberListDialog::chooseList);
+    connect(m_columnsButton, &QPushButton::clicked, this, &MemberListDialog::chooseColumns);
     connect(m_print, &QPushButton::clicked, this, &MemberListDialog::printReady);
     connect(m_continue, &QPushButton::clicked, this, &MemberListDialog::printRest);
     connect(m_close, &QPushButton::clicked, this, &MemberListDialog::reject);
-    connect(m_table, &QTableWidget::itemSelectionChanged, this, &MemberListDialog::showSelectedCard);
+    connect(m_table->selectionModel(), &QItemSelectionModel::selectionChanged, this,
+            &MemberListDialog::showSelectedCard);
     showSelectedCard();
     updateButtons();
 }
 
-// A send still running is cancelled; its result has no dialog to go to.
-MemberListDialog::~MemberListDialog() = default;
+// A send still running is cancelled and waited for; its result has no dialog to go to.
+MemberListDialog::~MemberListDialog() {
+    m_progress.reset();
+    if (m_job)
+        m_job->disconnect();
+    m_job.reset();
+}
 
 bool MemberListDialog::openList(const QString& path) {
+    if (m_reading || m_job)
+        return false;
     m_path = path;
     m_pathBox->setText(path);
     m_open = false;
     m_list = {};
     m_marks = {};
-    try {
-        m_list = ReadMemberList(path, {m_window.affiliation, std::nullopt});
-        m_marks = SentMarks::Load(SentMarks::PathFor(path));
-        ApplySentMarks(m_list, m_marks);
+    showRows();
+    m_reading = true;
+    m_summary->setText(QStringLiteral("명단을 읽는 중입니다..."));
+    updateButtons();
+
+    // Read and matched on a worker; the window keeps painting and answering meanwhile.
+    ReadResult result;
+    const ListReadOptions options{m_window.affiliation, m_columns};
+    QEventLoop loop;
+    QThread* reader = QThread::create([&result, path, options] {
+        try {
+            result.list = ReadMemberList(path, options);
+            result.marks = SentMarks::Load(SentMarks::PathFor(path));
+            ApplySentMarks(result.list, result.marks);
+        } catch (const Failure& failure) {
+            result.failure = failure.message();
+        }
+    });
+    connect(reader, &QThread::finished, &loop, &QEventLoop::quit);
+    reader->start();
+    loop.exec(QEventLoop::ExcludeUserInputEvents);
+    reader->wait();
+    delete reader;
+    m_reading = false;
+
+    if (result.failure.isEmpty()) {
+        m_list = std::move(result.list);
+        m_marks = std::move(result.marks);
         m_open = true;
-    } catch (const Failure& failure) {
-        m_list = {};
-        ShowFailure(this, failure.message());
     }
     showRows();
-    if (m_table->rowCount() > 0)
+    if (!m_open)
+        ShowFailure(this, result.failure);
+    if (m_model->rowCount() > 0)
         m_table->selectRow(0);
     return m_open;
 }
 
 void MemberListDialog::chooseList() {
-    const QString path =
-        QFileDialog::getOpenFileName(this, QStringLiteral("명단 열기"), QFileInfo(m_path).path(),
-                                     QStringLiteral("CSV 명단 (*.csv *.txt);;모든 파일 (*)"));
+    const QString path = QFileDialog::getOpenFileName(
+        this, QStringLiteral("명단 열기"), QFileInfo(m_path).path(),
+        QStringLiteral("명단 (*.csv *.txt *.xlsx *.ods);;CSV 명단 (*.csv *.txt);;"
+                       "스프레드시트 (*.xlsx *.ods);;모든 파일 (*)"));
     if (!path.isEmpty())
         openList(path);
+}
+
+void MemberListDialog::chooseColumns() {
+    bool ok = false;
+    const QString text = QInputDialog::getText(
+        this, QStringLiteral("열 지정"),
+        QStringLiteral("성명, 회원번호(와 소속)가 있는 열을 적으십시오. 비워 두면 머리글을 따릅니다.\n"
+                       "예) name=2,number=3   또는   -,성명,학번   (열 번호는 1부터)"),
+        QLineEdit::Normal, m_columnsText, &ok);
+    if (ok)
+        setColumns(text);
+}
+
+bool MemberListDialog::setColumns(const QString& mapping) {
+    try {
+        m_columns = mapping.trimmed().isEmpty() ? std::nullopt : std::optional<ColumnMap>(ParseColumnMap(mapping));
+    } catch (const Failure& failure) {
+        ShowMessage(this, failure.message(), QStringLiteral("입력오류"), QMessageBox::Critical);
+        return false;
+    }
+    m_columnsText = mapping.trimmed();
+    m_columnsButton->setText(m_columnsText.isEmpty() ? QStringLiteral("열 지정...")
+                                                     : QStringLiteral("열: %1").arg(m_columnsText));
+    return m_path.isEmpty() || openList(m_path);
 }
 
 void MemberListDialog::printReady() {
@@ -164,13 +294,51 @@ void MemberListDialog::printRest() {
         printRows({m_list.rows[first].line, false});
 }
 
-// The settings steps and every card composed first; rows that cannot be composed become error
-// rows, and the others go to the channel as one job.
-void MemberListDialog::printRows(const RowSelection& selection) {
-    if (m_send || !m_open)
+// Under the list's lock: the marks read again (another desk may have printed meanwhile), the
+// settings steps and every card composed, then the cards sent one by one, each marked as it
+// arrives.
+void MemberListDialog::printRows(RowSelection selection) {
+    if (m_job || !m_open || m_reading)
         return;
+    QStringList doubts;
+    for (const int index : RowsToPrint(m_list, selection))
+        if (m_list.rows[index].uncertain)
+            doubts << UncertainText(m_list.rows[index]);
+    if (!doubts.isEmpty()) {
+        const auto answer = ShowMessage(
+            this,
+            QStringLiteral("지난 인쇄가 이 카드를 보내다 끝났습니다. 프린터에서 나왔는지 확인하십시오.\n%1\n\n"
+                           "다시 인쇄할까요? (아니요: 이 카드는 빼고 인쇄합니다)")
+                .arg(doubts.join(u'\n')),
+            Title, QMessageBox::Question, QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel,
+            QMessageBox::No);
+        if (answer == QMessageBox::Cancel)
+            return;
+        selection.skipUncertain = answer == QMessageBox::No;
+    }
+    const QList<int> before = RowsToPrint(m_list, selection);
+    if (before.isEmpty()) {
+        ShowMessage(this, QStringLiteral("인쇄할 행이 없습니다."), Title, QMessageBox::Information);
+        return;
+    }
+    std::unique_ptr<ListRun> run;
+    try {
+        run = std::make_unique<ListRun>(m_path, QStringLiteral("hanlabel"), m_list, m_marks);
+    } catch (const Failure& failure) {
+        showRows();
+        ShowFailure(this, failure.message());
+        return;
+    }
     const QList<int> rows = RowsToPrint(m_list, selection);
+    const int elsewhere = SentMeanwhile(m_list, before);
+    showRows();
+    if (elsewhere > 0)
+        ShowMessage(this,
+                    QStringLiteral("이 명단을 연 뒤 다른 곳에서 %1장을 인쇄했습니다. 그 카드는 빼고 인쇄합니다.")
+                        .arg(elsewhere),
+                    Title, QMessageBox::Information);
     if (rows.isEmpty()) {
+        run->finish(-1);
         ShowMessage(this, QStringLiteral("인쇄할 행이 없습니다."), Title, QMessageBox::Information);
         return;
     }
@@ -186,66 +354,84 @@ void MemberListDialog::printRows(const RowSelection& selection) {
     MarkComposeErrors(m_list, out.composed);
     showRows();
     if (out.composed.cards.isEmpty()) {
+        run->finish(-1);
         ShowFailure(this, QStringLiteral("보낼 카드가 없습니다: 고른 행을 모두 인쇄할 수 없습니다."));
         return;
     }
-    m_composed = std::move(out.composed);
-    const auto cardsText = [this](qint64 sent, qint64) {
-        return QStringLiteral("회원증을 보내는 중입니다... (%1 / %2)")
-            .arg(m_composed.cardsWithin(sent))
-            .arg(m_composed.cards.size());
-    };
     try {
-        m_send = std::make_unique<SendWithProgress>(
-            out.order, this, [this](const SendResult& result) { sendFinished(result); }, cardsText);
+        m_job = std::make_unique<CardSendJob>(OpenTransport(out.order.kind, out.order.framing),
+                                              std::make_unique<PlainCardSource>(out.composed));
     } catch (const Failure& failure) {
+        run->finish(-1);
         ShowFailure(this, failure.message());
         return;
     }
+    m_run = std::move(run);
+    m_cardRows = CardRows(out.composed);
+    m_run->watch(m_job->watch(), m_list, m_cardRows);
+    m_job->setStallAfter(StallNoticeTime());
+    m_job->keepPicture();
+    connect(m_job.get(), &CardSendJob::cardDelivered, this, [this](int card) {
+        m_run->delivered(card);
+        m_model->rowsChanged();
+        m_summary->setText(ListSummary(m_list));
+    });
+    connect(m_job.get(), &CardSendJob::finished, this, &MemberListDialog::sendFinished);
+    m_progress = std::make_unique<ListProgress>(this, m_job.get());
+    m_job->start();
     updateButtons();
 }
 
-// Marks exactly the cards that reached the channel whole, saves the marks and reports.
-void MemberListDialog::sendFinished(const SendResult& result) {
-    m_send.reset();
-    if (result.picture)
-        ShowPreview(parentWidget() ? parentWidget() : this, *result.picture, PreviewShows::Print);
-    const bool ok = result.ok;
-    const QString& message = result.message;
-    const int total = int(m_composed.cards.size());
-    const ListSendEnd end = FinishListSend(m_list, m_marks, m_composed, result.sent, m_path);
-    const int whole = end.whole;
-    m_composed = {};
+// Every card that arrived is marked already; the one in doubt is marked so, the compact marks
+// written, the lock released, and the outcome reported.
+void MemberListDialog::sendFinished(bool ok, const QString& message) {
+    m_progress.reset();
+    if (m_job->picture())
+        ShowPreview(parentWidget() ? parentWidget() : this, *m_job->picture(), PreviewShows::Print);
+    const int total = m_job->cardCount();
+    const int whole = m_job->delivered();
+    const int inDoubt = m_job->cardInDoubt();
+    const bool stopped = m_job->wasStopped();
+    m_job.release()->deleteLater();
+    QString marksFailure;
+    try {
+        m_run->finish(inDoubt);
+    } catch (const Failure& failure) {
+        marksFailure = failure.message();
+    }
+    m_run.reset();
     showRows();
-    if (!end.saveFailure.isEmpty())
-        ShowFailure(this, end.saveFailure);
-    if (!ok)
-        ShowFailure(this, message + QStringLiteral("\n\n회원증 %1 / %2장을 온전히 보냈습니다. "
-                                                   "\"이어서 인쇄\"는 나머지만 보냅니다.")
-                                        .arg(whole)
-                                        .arg(total));
+    if (!marksFailure.isEmpty())
+        ShowFailure(this, marksFailure);
+    if (stopped) {
+        ShowMessage(this,
+                    QStringLiteral("이 카드 다음에 멈췄습니다. 회원증 %1 / %2장을 보냈고 모두 보냄으로 표시했습니다.\n"
+                                   "\"이어서 인쇄\"는 다음 카드부터 보냅니다.")
+                        .arg(whole)
+                        .arg(total),
+                    Title, QMessageBox::Information);
+    } else if (!ok) {
+        QString report = message + QStringLiteral("\n\n회원증 %1 / %2장을 온전히 보냈습니다. "
+                                                  "\"이어서 인쇄\"는 나머지만 보냅니다.")
+                                       .arg(whole)
+                                       .arg(total);
+        if (inDoubt >= 0)
+            report += u'\n' + UncertainText(m_list.rows[m_cardRows.value(inDoubt)]);
+        ShowFailure(this, report);
+    }
+    m_cardRows.clear();
     emit printFinished();
 }
 
 void MemberListDialog::reject() {
-    if (!m_send)
+    if (!m_job && !m_reading)
         QDialog::reject();
 }
 
 void MemberListDialog::showRows() {
-    const int selected = m_table->currentRow();
-    m_table->setRowCount(int(m_list.rows.size()));
-    for (int i = 0; i < m_list.rows.size(); ++i) {
-        const ListRow& row = m_list.rows[i];
-        const QStringList cells{QString::number(row.line), row.affiliation, row.name, row.memberNumber,
-                                StatusText(row)};
-        for (int column = 0; column < cells.size(); ++column) {
-            auto* item = new QTableWidgetItem(cells[column]);
-            item->setToolTip(row.status == RowStatus::Error ? RowErrorText(row) : QString());
-            m_table->setItem(i, column, item);
-        }
-    }
-    if (selected >= 0 && selected < m_table->rowCount())
+    const int selected = m_table->currentIndex().row();
+    m_model->reset();
+    if (selected >= 0 && selected < m_model->rowCount())
         m_table->selectRow(selected);
     m_summary->setText(m_open ? ListSummary(m_list) : QString());
     updateButtons();
@@ -254,7 +440,7 @@ void MemberListDialog::showRows() {
 // The selected row's card as the print would compose it, drawn by the virtual printer; writes
 // nothing. A row that cannot be printed shows why.
 void MemberListDialog::showSelectedCard() {
-    const int index = m_table->currentRow();
+    const int index = m_table->currentIndex().row();
     m_picture->setPixmap({});
     if (index < 0 || index >= m_list.rows.size()) {
         m_picture->setText(QStringLiteral("행을 고르면 회원증이 보입니다."));
@@ -279,8 +465,9 @@ void MemberListDialog::showSelectedCard() {
 }
 
 void MemberListDialog::updateButtons() {
-    const bool idle = !m_send;
+    const bool idle = !m_job && !m_reading;
     m_choose->setEnabled(idle);
+    m_columnsButton->setEnabled(idle);
     m_print->setEnabled(idle && m_open && m_list.count(RowStatus::Ready) > 0);
     m_continue->setEnabled(idle && m_open && m_list.sentCount() > 0 && FirstUnsentRow(m_list) >= 0);
     m_close->setEnabled(idle);

@@ -54,9 +54,12 @@ void SetTextColour(QWidget* widget, const QColor& colour) {
 }
 
 QMessageBox::StandardButton ShowMessage(QWidget* parent, const QString& text, const QString& title,
-                                        QMessageBox::Icon icon, QMessageBox::StandardButtons buttons) {
+                                        QMessageBox::Icon icon, QMessageBox::StandardButtons buttons,
+                                        QMessageBox::StandardButton defaultButton) {
     QMessageBox box(icon, title, text, buttons, parent);
     box.setObjectName(QStringLiteral("messageBox"));
+    if (defaultButton != QMessageBox::NoButton)
+        box.setDefaultButton(defaultButton);
     box.setWindowModality(Qt::ApplicationModal);
     return QMessageBox::StandardButton(box.exec());
 }

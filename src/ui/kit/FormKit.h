@@ -34,7 +34,8 @@ void SetTextColour(QWidget* widget, const QColor& colour);
 // A modal message box with exactly the given text, title, icon and buttons; returns the button.
 QMessageBox::StandardButton ShowMessage(QWidget* parent, const QString& text, const QString& title,
                                         QMessageBox::Icon icon,
-                                        QMessageBox::StandardButtons buttons = QMessageBox::Ok);
+                                        QMessageBox::StandardButtons buttons = QMessageBox::Ok,
+                                        QMessageBox::StandardButton defaultButton = QMessageBox::NoButton);
 
 // The stop-icon box that reports a failed job, load or save.
 void ShowFailure(QWidget* parent, const QString& message);

@@ -40,6 +40,16 @@ constexpr int kNoticeWidth = 380;
 
 } // namespace
 
+QDialog* MakeSendingBox(QWidget* window, const QString& objectName, Qt::WindowModality modality) {
+    auto* dialog = new SendingDialog(window);
+    dialog->setObjectName(objectName);
+    dialog->setWindowTitle(QStringLiteral("인쇄 중"));
+    dialog->setWindowFlag(Qt::WindowCloseButtonHint, false);
+    dialog->setWindowFlag(Qt::WindowContextHelpButtonHint, false);
+    dialog->setWindowModality(modality);
+    return dialog;
+}
+
 // The delay runs from the start of the job: a channel that never reports still gets its box.
 JobProgress::JobProgress(QWidget* window, SendJob* job, qint64 total, int delayMs)
     : m_window(window), m_job(job), m_total(total), m_progressText(ByteProgressText) {
@@ -57,12 +67,7 @@ JobProgress::~JobProgress() { delete m_dialog.data(); }
 void JobProgress::show() {
     if (m_dialog || (m_sent >= m_total && !m_stalled))
         return;
-    auto* dialog = new SendingDialog(m_window);
-    dialog->setObjectName(QStringLiteral("progressDialog"));
-    dialog->setWindowTitle(QStringLiteral("인쇄 중"));
-    dialog->setWindowFlag(Qt::WindowCloseButtonHint, false);
-    dialog->setWindowFlag(Qt::WindowContextHelpButtonHint, false);
-    dialog->setWindowModality(Qt::ApplicationModal);
+    QDialog* dialog = MakeSendingBox(m_window, QStringLiteral("progressDialog"), Qt::ApplicationModal);
 
     m_text = new QLabel(dialog);
     m_text->setObjectName(QStringLiteral("progressText"));

@@ -16,6 +16,10 @@ namespace hanlabel {
 
 class SendJob;
 
+// The frame of an "인쇄 중" box over `window`, titled so and without a close box, that neither
+// Escape nor the close box dismisses while its send runs; its owner deletes it when the send ends.
+QDialog* MakeSendingBox(QWidget* window, const QString& objectName, Qt::WindowModality modality);
+
 // The "인쇄 중" box of one send. It comes up modal over the window once the send has taken longer
 // than the delay, and at once when the channel stalls; it shows the bytes sent of the total. While
 // the channel takes nothing it also shows the channel's notice and a "취소" button that cancels
