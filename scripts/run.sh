@@ -8,6 +8,10 @@
 # desktop session (or xvfb-run).
 set -euo pipefail
 cd "$(dirname "$0")/.."
+if [ "$(id -u)" -eq 0 ]; then
+    echo "hanlabel: warning: started as root. Run it as the operator: files root creates in the" >&2
+    echo "  application folder cannot be rewritten by the operator later, and every print rewrites them." >&2
+fi
 bash scripts/setup.sh
 cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo
 cmake --build build --target hanlabel -j "$(nproc)"
@@ -18,7 +22,8 @@ echo "hanlabel: application folder $PWD/build/app (or ~/.local/share/hanlabel wh
 echo "hanlabel: printer connection in build/app/printer.ini${HANLABEL_LPT1:+; LPT1 -> $HANLABEL_LPT1}${HANLABEL_COM1:+; COM1 -> $HANLABEL_COM1}"
 if [ -z "${DISPLAY:-}" ] && [ -z "${WAYLAND_DISPLAY:-}" ] && [ -z "${QT_QPA_PLATFORM:-}" ]; then
     echo "hanlabel: no display found; run it in a desktop session, or look at it on a virtual one:" >&2
-    echo "  xvfb-run -n 99 -s '-screen 0 1024x768x24' bash scripts/run.sh" >&2
+    echo "  xvfb-run -n 99 -f /tmp/hanlabel.xauth -s '-screen 0 1024x768x24' bash scripts/run.sh &" >&2
+    echo "  XAUTHORITY=/tmp/hanlabel.xauth DISPLAY=:99 import -window root shot.png" >&2
     exit 1
 fi
 exec build/app/hanlabel

@@ -30,6 +30,23 @@ int ParseLine(const QString& name, const QString& text) {
     return value;
 }
 
+// QCommandLineParser words its complaints in English; they are said again in Korean.
+QString ParserError(const QCommandLineParser& parser) {
+    QStringList unknown;
+    for (const QString& name : parser.unknownOptionNames())
+        unknown << (name.size() == 1 ? QStringLiteral("-") : QStringLiteral("--")) + name;
+    if (!unknown.isEmpty())
+        return QStringLiteral("알 수 없는 옵션입니다: %1").arg(unknown.join(QStringLiteral(", ")));
+    const QString text = parser.errorText();
+    const qsizetype open = text.indexOf(u'\'');
+    const QString option = open < 0 ? QString() : text.mid(open + 1, text.indexOf(u'\'', open + 1) - open - 1);
+    if (text.startsWith(QLatin1String("Missing value")))
+        return QStringLiteral("%1 뒤에 값이 없습니다.").arg(option);
+    if (text.startsWith(QLatin1String("Unexpected value")))
+        return QStringLiteral("%1은(는) 값을 받지 않습니다.").arg(option);
+    return QStringLiteral("명령줄을 읽을 수 없습니다 (%1)").arg(text);
+}
+
 } // namespace
 
 BatchOptions ParseBatchOptions(const QStringList& arguments) {
@@ -55,7 +72,7 @@ BatchOptions ParseBatchOptions(const QStringList& arguments) {
     parser.addOptions({help, version, port, framing, to, stallLimit, text, serial, quantity, descending, from,
                        columns, affiliation, unmasked, again, glyphsEveryCard, skipUncertain});
     if (!parser.parse(arguments))
-        throw Failure(parser.errorText());
+        throw Failure(ParserError(parser));
 
     BatchOptions options;
     const QStringList positional = parser.positionalArguments();

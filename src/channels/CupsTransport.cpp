@@ -1,6 +1,7 @@
 #include "channels/CupsTransport.h"
 
 #include "channels/Link.h"
+#include "printers/CupsQueues.h"
 #include "printers/PrinterTarget.h"
 
 #include <QDeadlineTimer>
@@ -26,7 +27,7 @@ constexpr int kConnectTimeoutMs = 5000;
 constexpr double kSliceSeconds = 0.05;
 constexpr int kCancelTimeMs = 150;
 
-QString LastError() { return QString::fromUtf8(cupsLastErrorString()); }
+QString LastError() { return CupsStatusReason(cupsLastError()); }
 
 // The server libcups talks to: a local socket path or host:port.
 QString Server() {
@@ -34,39 +35,14 @@ QString Server() {
     return server.startsWith(u'/') ? server : QStringLiteral("%1:%2").arg(server).arg(ippPort());
 }
 
-// Why the server cannot be reached: libcups closes its socket before the reason can be read, so
-// one more bare connection attempt asks the system, within the connect time and the send's cancel.
+// Why the server cannot be reached, asked within the connect time and the send's cancel.
 QString ConnectError(SendPump& pump) {
-    const QByteArray port = QByteArray::number(ippPort());
-    http_addrlist_t* list = httpAddrGetList(cupsServer(), AF_UNSPEC, port.constData());
-    if (!list)
-        return QStringLiteral("주소를 찾을 수 없습니다");
-    QString reason = QStringLiteral("응답이 없습니다");
-    QDeadlineTimer deadline(kConnectTimeoutMs);
-    for (http_addrlist_t* a = list; a && !pump.cancelled(); a = a->next) {
-        const int fd = ::socket(a->addr.addr.sa_family, SOCK_STREAM | SOCK_NONBLOCK | SOCK_CLOEXEC, 0);
-        if (fd < 0)
-            continue;
-        int error = 0;
-        if (::connect(fd, &a->addr.addr, socklen_t(httpAddrLength(&a->addr))) != 0) {
-            error = errno;
-            while (error == EINPROGRESS && !deadline.hasExpired() && !pump.cancelled()) {
-                if (pump.wait({fd, POLLOUT}, 50) == 0)
-                    continue;
-                socklen_t len = sizeof error;
-                ::getsockopt(fd, SOL_SOCKET, SO_ERROR, &error, &len);
-            }
-        }
-        ::close(fd);
-        if (error == 0) {
-            reason = QStringLiteral("연결이 끊어졌습니다");
-            break;
-        }
-        if (error != EINPROGRESS)
-            reason = SystemReason(error);
-    }
-    httpAddrFreeList(list);
-    return reason;
+    return CupsConnectReason(
+        cupsServer(), ippPort(), kConnectTimeoutMs,
+        [&pump](int fd, short events, int ms) {
+            return pump.wait({fd, events}, ms);
+        },
+        [&pump] { return pump.cancelled(); });
 }
 
 // Never ask for a password on a terminal the operator cannot see.
@@ -107,7 +83,8 @@ class CupsLink final : public Link {
                 return false;
             if (m_queue.isEmpty())
                 throw Failure(
-                    QStringLiteral("CUPS (서버 %1): 기본 프린터 큐가 없습니다. cups:큐이름으로 지정하세요.")
+                    QStringLiteral(
+                        "CUPS (서버 %1): 기본 프린터 큐가 없습니다. 프린터 연결 창에서 큐를 고르세요.")
                         .arg(Server()));
             m_name = QString::fromUtf8(m_queue);
         }
@@ -186,7 +163,7 @@ class CupsTransport final : public Transport {
   public:
     explicit CupsTransport(QString queue) : m_queue(std::move(queue)) {}
 
-    QString description() const override { return PrinterTarget::queue(m_queue).text(); }
+    QString description() const override { return PrinterTarget::queue(m_queue).spokenName(); }
 
   protected:
     std::unique_ptr<Link> link() const override { return std::make_unique<CupsLink>(m_queue); }

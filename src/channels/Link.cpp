@@ -32,8 +32,6 @@ QString CheckAdvice(StallAdvice advice) {
 
 } // namespace
 
-QString SystemReason(int error) { return QString::fromLocal8Bit(std::strerror(error)); }
-
 bool SendPump::showPicture(const PreviewResult& picture) {
     if (!m_control.picture)
         return false;

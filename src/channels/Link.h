@@ -1,6 +1,7 @@
 #pragma once
 
 #include "channels/SendControl.h"
+#include "core/SystemReason.h"
 
 #include <QElapsedTimer>
 #include <QString>
@@ -76,8 +77,5 @@ class Link {
     // The job was cancelled after reached() was read: drop whatever is still queued.
     virtual void abandon() {}
 };
-
-// The system's reason for an error number, as the channels name it in their messages.
-QString SystemReason(int error);
 
 } // namespace hanlabel

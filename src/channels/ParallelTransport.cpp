@@ -80,10 +80,7 @@ class FileLink final : public DescriptorLink {
         }
         if (error == ENOENT && device)
             fail(QStringLiteral("를 열 수 없습니다"),
-                 QStringLiteral(
-                     "그런 장치가 없습니다 (%1). 프린터가 켜져 연결되어 있는지 확인하거나, 환경 변수 "
-                     "HANLABEL_LPT1로 %2을(를) 있는 장치나 파일, tcp://, cups: 대상에 연결하세요.")
-                         .arg(SystemReason(error), kParallelPortName) +
+                 QStringLiteral("그런 장치가 없습니다. 프린터가 켜져 연결되어 있는지 확인하세요.") +
                      PrinterDialogHint());
         fail(QStringLiteral("를 열 수 없습니다"), SystemReason(error));
     }

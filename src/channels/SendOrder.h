@@ -24,7 +24,7 @@ struct SendResult {
     qint64 sent = 0; // bytes that reached the channel
     // What the virtual printer drew, when the send went to "preview:" and its sender asked for it.
     std::optional<PreviewResult> picture;
-    bool cancelled = false; // the send ended through a cancel (the operator, a signal, a stall limit)
+    bool cancelled = false; // the send was cancelled; message is the cancel report
 
     // A send that delivered all `bytes`.
     static SendResult delivered(qint64 bytes) {

@@ -26,14 +26,14 @@ constexpr qint64 kChunk = 4096;
 QString Seconds(std::chrono::milliseconds ms) { return QString::number(ms.count() / 1000.0, 'g', 3); }
 
 [[noreturn]] void Fail(const QString& target, const QString& what) {
-    throw Failure(QStringLiteral("프린터 %1%2").arg(target, what));
+    throw Failure(PrinterTarget::parse(target).spokenName() + what);
 }
 
 // Host and port of a network target.
 std::pair<QByteArray, QByteArray> Address(const QString& target) {
     const PrinterTarget printer = PrinterTarget::parse(target);
     if (!printer.valid())
-        Fail(target, QStringLiteral(": 주소가 틀립니다 (tcp://호스트:포트)"));
+        throw Failure(QStringLiteral("네트워크 프린터 주소가 틀립니다: %1").arg(target));
     return {printer.host().toUtf8(), QByteArray::number(printer.port())};
 }
 
@@ -151,8 +151,7 @@ class TcpLink final : public Link {
         hints.ai_socktype = SOCK_STREAM;
         addrinfo* found = nullptr;
         if (const int rc = ::getaddrinfo(host.constData(), port.constData(), &hints, &found); rc != 0)
-            Fail(m_target, QStringLiteral("의 주소를 찾을 수 없습니다: %1")
-                               .arg(QString::fromLocal8Bit(::gai_strerror(rc))));
+            Fail(m_target, QStringLiteral("의 주소를 찾을 수 없습니다: %1").arg(NameLookupReason(rc)));
         m_addresses.reset(found);
         m_next = found;
     }
@@ -185,7 +184,7 @@ class TcpTransport final : public Transport {
     TcpTransport(QString target, std::chrono::milliseconds connectLimit)
         : m_target(std::move(target)), m_connectLimit(connectLimit) {}
 
-    QString description() const override { return m_target; }
+    QString description() const override { return PrinterTarget::parse(m_target).spokenName(); }
 
   protected:
     std::unique_ptr<Link> link() const override {

@@ -70,6 +70,7 @@ struct LabelJobOutcome {
     SendOrder order;                         // what to send when status is Composed
     std::optional<QString> originX, originY; // the origin as saved and read back
     std::optional<QStringList> layoutLines;  // the layout file's lines, for the position dialog
+    bool cancelled = false;                  // Failed because the send was cancelled
 };
 
 } // namespace hanlabel

@@ -52,6 +52,7 @@ template <typename Inputs, typename Outcome> class LabelJob {
 inline void SendEnded(LabelJobOutcome& out, const SendResult& sent) {
     out.order = {};
     out.status = sent.ok ? JobStatus::Printed : JobStatus::Failed;
+    out.cancelled = sent.cancelled;
     if (!sent.ok)
         out.failure = sent.message;
 }

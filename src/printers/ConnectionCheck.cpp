@@ -1,6 +1,7 @@
 #include "printers/ConnectionCheck.h"
 
 #include "core/Failure.h"
+#include "core/SystemReason.h"
 #include "printers/PrinterTarget.h"
 #include "printers/SerialLine.h"
 
@@ -10,9 +11,11 @@
 #include <QTcpSocket>
 
 #include <cerrno>
-#include <cstring>
 
 #include <fcntl.h>
+#include <netdb.h>
+#include <poll.h>
+#include <sys/file.h>
 #include <unistd.h>
 
 namespace hanlabel {
@@ -41,7 +44,11 @@ QList<QByteArray> StatusStrings(const QByteArray& answer) {
 
 CheckResult Result(CheckResult::Verdict verdict, QStringList lines) { return {verdict, std::move(lines)}; }
 
-QString SystemReason(int error) { return QString::fromLocal8Bit(std::strerror(error)); }
+const QString kAnswered = QStringLiteral("프린터가 응답했습니다.");
+const QString kNoAnswer = QStringLiteral("장치는 열리지만 프린터의 응답은 확인하지 못했습니다.");
+const QString kWritable = QStringLiteral("파일에 쓸 수 있습니다.");
+
+QString Seconds(std::chrono::milliseconds time) { return QString::number(time.count() / 1000.0); }
 
 // The group an operator must belong to for a device, and how to join it.
 QString GroupHint(const QString& group) {
@@ -49,77 +56,16 @@ QString GroupHint(const QString& group) {
         .arg(group);
 }
 
-// A device node: it exists and opens for writing (without waiting for the printer).
-CheckResult CheckDevice(const QString& path) {
-    if (!QFileInfo::exists(path))
-        return Result(CheckResult::Failed,
-                      {QStringLiteral("장치가 없습니다: %1").arg(path),
-                       QStringLiteral("프린터가 켜져 있고 케이블이 꽂혀 있는지 확인하세요.")});
-    const int fd = ::open(QFile::encodeName(path).constData(), O_WRONLY | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
-    if (fd < 0) {
-        const int error = errno;
-        QStringList lines{
-            QStringLiteral("장치를 쓰기로 열 수 없습니다: %1 (%2)").arg(path, SystemReason(error))};
-        if (error == EACCES || error == EPERM)
-            lines << GroupHint(QStringLiteral("lp"));
-        return Result(CheckResult::Failed, lines);
-    }
-    ::close(fd);
-    return Result(CheckResult::Ready, {QStringLiteral("장치가 있고 쓰기로 열립니다: %1").arg(path)});
-}
-
-// A plain file: it, or the folder it would be made in, can be written. Nothing is written.
-CheckResult CheckFile(const QString& path) {
-    const QFileInfo file(path);
-    if (file.exists() && !file.isFile())
-        return CheckDevice(path);
-    if (file.exists())
-        return file.isWritable()
-                   ? Result(CheckResult::Ready,
-                            {QStringLiteral("파일에 씁니다 (작업마다 새로 씀): %1").arg(path)})
-                   : Result(CheckResult::Failed, {QStringLiteral("파일에 쓸 수 없습니다: %1").arg(path)});
-    const QFileInfo folder(file.absolutePath());
-    if (!folder.isDir())
-        return Result(CheckResult::Failed, {QStringLiteral("폴더가 없습니다: %1").arg(folder.filePath())});
-    if (!folder.isWritable())
-        return Result(CheckResult::Failed,
-                      {QStringLiteral("폴더에 파일을 만들 수 없습니다: %1").arg(folder.filePath())});
-    return Result(CheckResult::Ready, {QStringLiteral("첫 인쇄 때 파일을 만듭니다: %1").arg(path)});
-}
-
-// A network printer: the connection, then its answer to "~HS" within the status time.
-CheckResult CheckNetwork(const QString& target, const CheckOptions& options) {
-    const PrinterTarget printer = PrinterTarget::parse(target);
-    if (!printer.valid())
+// The outcome of asking "~HS": what was opened, then the answer, its absence or its state.
+CheckResult StatusOutcome(const QString& opened, const QByteArray& answer, std::chrono::milliseconds waited) {
+    if (answer.isEmpty())
         return Result(
-            CheckResult::Failed,
-            {QStringLiteral("네트워크 프린터 주소가 틀립니다: %1 (tcp://호스트:포트)").arg(target)});
-    QTcpSocket socket;
-    socket.connectToHost(printer.host(), quint16(printer.port()));
-    if (!socket.waitForConnected(int(options.connect.count())))
-        return Result(
-            CheckResult::Failed,
-            {QStringLiteral("프린터 %1에 연결할 수 없습니다: %2").arg(target, socket.errorString())});
-    QStringList lines{QStringLiteral("프린터 %1에 연결되었습니다.").arg(target)};
-    socket.write("~HS");
-    QByteArray answer;
-    QDeadlineTimer deadline(options.status);
-    while (StatusStrings(answer).size() < 3 && !deadline.hasExpired() &&
-           socket.state() == QAbstractSocket::ConnectedState) {
-        if (socket.bytesToWrite() > 0)
-            socket.waitForBytesWritten(int(deadline.remainingTime()));
-        else if (socket.waitForReadyRead(int(deadline.remainingTime())))
-            answer += socket.readAll();
-    }
-    answer += socket.readAll();
-    socket.abort();
-    if (answer.isEmpty()) {
-        lines << QStringLiteral("프린터가 %1초 안에 상태 요청(~HS)에 답하지 않았습니다.")
-                     .arg(QString::number(options.status.count() / 1000.0))
-              << QStringLiteral("상태를 알리지 않는 프린터이거나, 용지·리본이 없거나 헤드가 열려 있으면 "
-                                "답하지 않는 기종입니다.");
-        return Result(CheckResult::Attention, lines);
-    }
+            CheckResult::Attention,
+            {kNoAnswer,
+             QStringLiteral("%1: %2초 안에 상태 요청에 답이 없었습니다.").arg(opened, Seconds(waited)),
+             QStringLiteral("프린터가 꺼져 있거나, 상태를 알리지 않는 기종이거나, 용지·리본이 없거나 "
+                            "헤드가 열려 있으면 답하지 않습니다.")});
+    QStringList lines{kAnswered, opened};
     const std::optional<HostStatus> status = ParseHostStatus(answer);
     if (!status) {
         lines << QStringLiteral("상태 응답을 읽을 수 없습니다: %1")
@@ -136,6 +82,145 @@ CheckResult CheckNetwork(const QString& target, const CheckOptions& options) {
     return Result(CheckResult::Attention, lines);
 }
 
+// Writes "~HS" to a descriptor opened for reading and writing and reads the answer until its
+// three strings are in or the time is up. A descriptor that reports its end (/dev/null) has
+// nobody to answer.
+QByteArray AskStatus(int fd, std::chrono::milliseconds limit) {
+    QDeadlineTimer deadline(limit);
+    const QByteArray request("~HS");
+    qsizetype written = 0;
+    while (written < request.size() && !deadline.hasExpired()) {
+        pollfd p{fd, POLLOUT, 0};
+        if (::poll(&p, 1, int(deadline.remainingTime())) <= 0)
+            continue;
+        const ssize_t n = ::write(fd, request.constData() + written, size_t(request.size() - written));
+        if (n > 0)
+            written += n;
+        else if (n < 0 && errno != EAGAIN && errno != EINTR)
+            return {};
+    }
+    QByteArray answer;
+    while (written == request.size() && StatusStrings(answer).size() < 3 && !deadline.hasExpired()) {
+        pollfd p{fd, POLLIN, 0};
+        if (::poll(&p, 1, int(deadline.remainingTime())) <= 0)
+            continue;
+        char buffer[256];
+        const ssize_t n = ::read(fd, buffer, sizeof buffer);
+        if (n > 0)
+            answer.append(buffer, n);
+        else if (n == 0 || (errno != EAGAIN && errno != EINTR))
+            break;
+    }
+    return answer;
+}
+
+// A device node: it opens; when it also reads (a USB printer's back channel), the printer is
+// asked for its status. Another job's lock on the device is left alone.
+CheckResult CheckDevice(const QString& path, const CheckOptions& options) {
+    const QString name = PrinterTarget::path(path).spokenName();
+    if (!QFileInfo::exists(path))
+        return Result(CheckResult::Failed,
+                      {QStringLiteral("장치가 없습니다: %1").arg(path),
+                       QStringLiteral("프린터가 켜져 있고 케이블이 꽂혀 있는지 확인하세요.")});
+    const QByteArray native = QFile::encodeName(path);
+    const int flags = O_NOCTTY | O_NONBLOCK | O_CLOEXEC;
+    bool readable = true;
+    int fd = ::open(native.constData(), O_RDWR | flags);
+    if (fd < 0) {
+        readable = false;
+        fd = ::open(native.constData(), O_WRONLY | flags);
+    }
+    if (fd < 0) {
+        const int error = errno;
+        QStringList lines{QStringLiteral("장치를 열 수 없습니다: %1 (%2)").arg(path, SystemReason(error))};
+        if (error == EACCES || error == EPERM)
+            lines << GroupHint(QStringLiteral("lp"));
+        return Result(CheckResult::Failed, lines);
+    }
+    CheckResult result;
+    if (::flock(fd, LOCK_EX | LOCK_NB) != 0)
+        result = Result(
+            CheckResult::Attention,
+            {kNoAnswer, QStringLiteral("%1: 다른 인쇄 작업이 보내는 중이라 묻지 않았습니다.").arg(name)});
+    else if (!readable)
+        result = Result(
+            CheckResult::Attention,
+            {kNoAnswer, QStringLiteral("%1: 쓰기로만 열려 프린터의 답을 읽을 수 없습니다.").arg(name)});
+    else
+        result = StatusOutcome(name, AskStatus(fd, options.status), options.status);
+    ::close(fd);
+    return result;
+}
+
+// A plain file: it, or the folder it would be made in, can be written. Nothing is written.
+CheckResult CheckFile(const QString& path, const CheckOptions& options) {
+    const QFileInfo file(path);
+    if (file.exists() && !file.isFile())
+        return CheckDevice(path, options);
+    if (file.exists())
+        return file.isWritable()
+                   ? Result(CheckResult::Ready,
+                            {kWritable, QStringLiteral("%1 (인쇄할 때마다 새로 씁니다)").arg(path)})
+                   : Result(
+                         CheckResult::Failed,
+                         {QStringLiteral("파일에 쓸 수 없습니다: %1 (%2)").arg(path, SystemReason(EACCES))});
+    const QFileInfo folder(file.absolutePath());
+    if (!folder.isDir())
+        return Result(CheckResult::Failed, {QStringLiteral("폴더가 없습니다: %1").arg(folder.filePath())});
+    if (!folder.isWritable())
+        return Result(CheckResult::Failed, {QStringLiteral("폴더에 파일을 만들 수 없습니다: %1 (%2)")
+                                                .arg(folder.filePath(), SystemReason(EACCES))});
+    return Result(CheckResult::Ready, {kWritable, QStringLiteral("%1 (첫 인쇄 때 만듭니다)").arg(path)});
+}
+
+// Why a network printer could not be reached, in the program's words.
+QString SocketReason(const QTcpSocket& socket) {
+    switch (socket.error()) {
+    case QAbstractSocket::ConnectionRefusedError:
+        return SystemReason(ECONNREFUSED);
+    case QAbstractSocket::HostNotFoundError:
+        return NameLookupReason(EAI_NONAME);
+    case QAbstractSocket::SocketTimeoutError:
+        return SystemReason(ETIMEDOUT);
+    case QAbstractSocket::RemoteHostClosedError:
+        return SystemReason(ECONNRESET);
+    case QAbstractSocket::NetworkError:
+        return SystemReason(ENETUNREACH);
+    case QAbstractSocket::SocketAccessError:
+        return SystemReason(EACCES);
+    default:
+        break;
+    }
+    return QStringLiteral("연결 오류 (%1)").arg(socket.errorString());
+}
+
+// A network printer: the connection, then its answer to "~HS" within the status time.
+CheckResult CheckNetwork(const PrinterTarget& printer, const CheckOptions& options) {
+    const QString name = printer.spokenName();
+    if (!printer.valid())
+        return Result(
+            CheckResult::Failed,
+            {QStringLiteral("네트워크 프린터의 주소와 포트를 읽을 수 없습니다: %1").arg(printer.text())});
+    QTcpSocket socket;
+    socket.connectToHost(printer.host(), quint16(printer.port()));
+    if (!socket.waitForConnected(int(options.connect.count())))
+        return Result(CheckResult::Failed,
+                      {QStringLiteral("%1에 연결할 수 없습니다: %2").arg(name, SocketReason(socket))});
+    socket.write("~HS");
+    QByteArray answer;
+    QDeadlineTimer deadline(options.status);
+    while (StatusStrings(answer).size() < 3 && !deadline.hasExpired() &&
+           socket.state() == QAbstractSocket::ConnectedState) {
+        if (socket.bytesToWrite() > 0)
+            socket.waitForBytesWritten(int(deadline.remainingTime()));
+        else if (socket.waitForReadyRead(int(deadline.remainingTime())))
+            answer += socket.readAll();
+    }
+    answer += socket.readAll();
+    socket.abort();
+    return StatusOutcome(name, answer, options.status);
+}
+
 // A CUPS queue ("cups:" alone is the server's default queue): it exists; its state and reasons.
 CheckResult CheckQueue(const QString& wanted, const CheckOptions& options) {
     const CupsQueueList list = ListCupsQueues(options.cups, int(options.connect.count()));
@@ -147,7 +232,8 @@ CheckResult CheckQueue(const QString& wanted, const CheckOptions& options) {
             continue;
         const bool ready = queue.state != 5 && queue.accepting && queue.reasons.isEmpty();
         return Result(ready ? CheckResult::Ready : CheckResult::Attention,
-                      {QStringLiteral("CUPS 프린터 큐 %1 (서버 %2)").arg(queue.name, server),
+                      {QStringLiteral("CUPS 서버가 프린터 큐 %1을(를) 알려 주었습니다 (서버 %2).")
+                           .arg(queue.name, server),
                        QStringLiteral("상태: %1").arg(CupsQueueStateText(queue))});
     }
     return Result(CheckResult::Failed,
@@ -156,23 +242,27 @@ CheckResult CheckQueue(const QString& wanted, const CheckOptions& options) {
                        : QStringLiteral("CUPS 서버 %1에 프린터 큐 %2이(가) 없습니다.").arg(server, wanted)});
 }
 
-// Serial port 1: the device opens and keeps 9600 baud with the framing; no byte is sent.
-CheckResult CheckSerial(const QString& device, SerialFraming framing) {
+// Serial port 1: the device opens at 9600 baud with the framing and the printer is asked for its
+// status on the line.
+CheckResult CheckSerial(const QString& device, SerialFraming framing, const CheckOptions& options) {
     if (!QFileInfo::exists(device))
         return Result(CheckResult::Failed, {QStringLiteral("직렬 장치가 없습니다: %1").arg(device),
                                             QStringLiteral("USB 직렬 변환기라면 꽂혀 있는지 확인하세요.")});
+    QSerialPort port;
     try {
-        QSerialPort port;
-        OpenSerialLine(port, device, framing, QIODevice::WriteOnly);
+        OpenSerialLine(port, device, framing, QIODevice::ReadWrite);
     } catch (const Failure& failure) {
         QStringList lines{failure.message()};
         if (!QFileInfo(device).isWritable())
             lines << GroupHint(QStringLiteral("dialout"));
         return Result(CheckResult::Failed, lines);
     }
-    return Result(
-        CheckResult::Ready,
-        {QStringLiteral("직렬 장치 %1이(가) %2(으)로 열립니다.").arg(device, FramingText(framing))});
+    const int fd = int(port.handle());
+    ::fcntl(fd, F_SETFL, ::fcntl(fd, F_GETFL) | O_NONBLOCK);
+    const QByteArray answer = AskStatus(fd, options.status);
+    port.close();
+    return StatusOutcome(QStringLiteral("직렬 장치 %1 (%2)").arg(device, FramingText(framing)), answer,
+                         options.status);
 }
 
 } // namespace
@@ -224,23 +314,23 @@ QStringList HostStatusProblems(const HostStatus& status) {
 CheckResult CheckPortTarget(ChannelKind kind, const QString& target, SerialFraming framing,
                             const CheckOptions& options) {
     if (kind == ChannelKind::Serial)
-        return CheckSerial(target, framing);
+        return CheckSerial(target, framing, options);
     const PrinterTarget printer = PrinterTarget::parse(target);
     switch (printer.kind()) {
     case PrinterTarget::Kind::Device:
-        return CheckDevice(target);
+        return CheckDevice(target, options);
     case PrinterTarget::Kind::Queue:
         return CheckQueue(printer.queueName(), options);
     case PrinterTarget::Kind::Network:
-        return CheckNetwork(target, options);
+        return CheckNetwork(printer, options);
     case PrinterTarget::Kind::Preview:
         if (!printer.filePath().isEmpty())
-            return CheckFile(printer.filePath());
+            return CheckFile(printer.filePath(), options);
         return Result(CheckResult::Ready, {QStringLiteral("라벨을 화면의 미리보기 창에 보여 줍니다.")});
     case PrinterTarget::Kind::File:
         break;
     }
-    return CheckFile(target);
+    return CheckFile(target, options);
 }
 
 } // namespace hanlabel

@@ -33,11 +33,14 @@ std::optional<HostStatus> ParseHostStatus(const QByteArray& answer);
 // The conditions of a host status in Korean, one a line; empty when the printer is ready.
 QStringList HostStatusProblems(const HostStatus& status);
 
-// The outcome of checking a target without printing.
+// The outcome of checking a target without printing. The first line says what was found in one
+// of a few plain sentences: "프린터가 응답했습니다." only when a printer answered its status
+// request; "장치는 열리지만 프린터의 응답은 확인하지 못했습니다." when the device or connection
+// opened and nothing answered in time; "파일에 쓸 수 있습니다." for a file; what failed otherwise.
 struct CheckResult {
     enum Verdict {
         Ready,     // the target can take a job
-        Attention, // it is there, but something needs looking at (paper out, no status answer)
+        Attention, // it is there, but something needs looking at (paper out, no answer)
         Failed,    // it cannot be reached or opened
     };
     Verdict verdict = Failed;
@@ -50,10 +53,10 @@ struct CheckOptions {
     CupsServerAddress cups = CurrentCupsServer();
 };
 
-// Checks where a port prints, without printing a label: a device exists and opens for writing;
-// a file can be written; a network printer accepts a connection and, when it answers "~HS" in
-// time, reports its state; a CUPS queue exists, with its state and reasons; serial port 1 opens
-// at 9600 baud with the framing.
+// Checks where a port prints, without printing a label. "~HS" is asked of a network printer, of a
+// device that opens for reading too (a USB printer's back channel) and on serial port 1 at 9600
+// baud with the framing; a file or its folder must be writable; a CUPS queue must exist, with its
+// state and reasons.
 CheckResult CheckPortTarget(ChannelKind kind, const QString& target, SerialFraming framing,
                             const CheckOptions& options = {});
 

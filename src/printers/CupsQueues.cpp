@@ -1,6 +1,19 @@
 #include "printers/CupsQueues.h"
 
+#include "core/SystemReason.h"
+
+#include <QDeadlineTimer>
+
 #include <cups/cups.h>
+
+#include <cerrno>
+#include <cstring>
+
+#include <netdb.h>
+
+#include <poll.h>
+#include <sys/socket.h>
+#include <unistd.h>
 
 #include <memory>
 
@@ -45,6 +58,90 @@ QString CupsServerName(const CupsServerAddress& server) {
     return host.startsWith(u'/') ? host : QStringLiteral("%1:%2").arg(host).arg(server.port);
 }
 
+namespace {
+
+// libcups words a server it cannot reach with the C library's text of the error; the number is
+// found again by that text, so the reason can be told in the program's words.
+int ErrorOfText(const char* text) {
+    if (!text || !*text)
+        return 0;
+    for (int error = 1; error < 134; ++error)
+        if (std::strcmp(std::strerror(error), text) == 0)
+            return error;
+    return 0;
+}
+
+} // namespace
+
+QString CupsConnectReason(const QByteArray& host, int port, int timeoutMs, const DescriptorWait& wait,
+                          const std::function<bool()>& stop) {
+    const QByteArray service = QByteArray::number(port);
+    http_addrlist_t* list = httpAddrGetList(host.constData(), AF_UNSPEC, service.constData());
+    if (!list)
+        return NameLookupReason(EAI_NONAME);
+    QString reason = SystemReason(ETIMEDOUT);
+    QDeadlineTimer deadline(timeoutMs);
+    for (http_addrlist_t* a = list; a && !(stop && stop()); a = a->next) {
+        const int fd = ::socket(a->addr.addr.sa_family, SOCK_STREAM | SOCK_NONBLOCK | SOCK_CLOEXEC, 0);
+        if (fd < 0)
+            continue;
+        int error = 0;
+        if (::connect(fd, &a->addr.addr, socklen_t(httpAddrLength(&a->addr))) != 0) {
+            error = errno;
+            while (error == EINPROGRESS && !deadline.hasExpired() && !(stop && stop())) {
+                if (wait(fd, POLLOUT, 50) == 0)
+                    continue;
+                socklen_t len = sizeof error;
+                ::getsockopt(fd, SOL_SOCKET, SO_ERROR, &error, &len);
+            }
+        }
+        ::close(fd);
+        if (error == 0) {
+            reason = QStringLiteral("연결이 끊어졌습니다");
+            break;
+        }
+        if (error != EINPROGRESS)
+            reason = SystemReason(error);
+    }
+    httpAddrFreeList(list);
+    return reason;
+}
+
+QString CupsStatusReason(int status, int systemError) {
+    if (systemError == 0 && cupsLastError() == ipp_status_t(status))
+        systemError = ErrorOfText(cupsLastErrorString());
+    switch (ipp_status_t(status)) {
+    case IPP_STATUS_ERROR_NOT_FOUND:
+        return QStringLiteral("그런 프린터 큐가 없습니다");
+    case IPP_STATUS_ERROR_FORBIDDEN:
+    case IPP_STATUS_ERROR_NOT_AUTHORIZED:
+    case IPP_STATUS_ERROR_NOT_AUTHENTICATED:
+    case IPP_STATUS_ERROR_CUPS_AUTHENTICATION_CANCELED:
+        return QStringLiteral("CUPS 서버가 이 사용자의 인쇄를 허락하지 않습니다");
+    case IPP_STATUS_ERROR_NOT_ACCEPTING_JOBS:
+        return QStringLiteral("프린터 큐가 작업을 받지 않도록 멈춰 있습니다");
+    case IPP_STATUS_ERROR_DOCUMENT_FORMAT_NOT_SUPPORTED:
+        return QStringLiteral("프린터 큐가 프린터 명령을 그대로 받지 않습니다");
+    case IPP_STATUS_ERROR_BUSY:
+        return QStringLiteral("CUPS 서버가 바빠 지금은 받지 못합니다");
+    case IPP_STATUS_ERROR_TIMEOUT:
+        return QStringLiteral("정해진 시간 안에 응답이 없습니다");
+    case IPP_STATUS_ERROR_INTERNAL:
+        return QStringLiteral("CUPS 서버 안에서 오류가 났습니다");
+    case IPP_STATUS_ERROR_SERVICE_UNAVAILABLE:
+        if (systemError != 0)
+            return SystemReason(systemError);
+        return QStringLiteral("CUPS 서버에 연결할 수 없습니다");
+    default:
+        break;
+    }
+    // libcups' message when it is about this status, else the status's own name.
+    const char* text = cupsLastError() == ipp_status_t(status) && *cupsLastErrorString()
+                           ? cupsLastErrorString()
+                           : ippErrorString(ipp_status_t(status));
+    return QStringLiteral("CUPS 오류 0x%1 (%2)").arg(QString::number(status, 16), QString::fromUtf8(text));
+}
+
 CupsQueueList ListCupsQueues(const CupsServerAddress& server, int timeoutMs) {
     cupsSetPasswordCB2(NoPassword, nullptr);
     std::unique_ptr<http_t, void (*)(http_t*)> connection(httpConnect2(server.host.constData(), server.port,
@@ -53,8 +150,13 @@ CupsQueueList ListCupsQueues(const CupsServerAddress& server, int timeoutMs) {
                                                           httpClose);
     CupsQueueList list;
     if (!connection) {
-        list.failure = QStringLiteral("CUPS 서버 %1에 연결할 수 없습니다: %2")
-                           .arg(CupsServerName(server), QString::fromUtf8(cupsLastErrorString()));
+        const auto poll = [](int fd, short events, int ms) {
+            pollfd p{fd, events, 0};
+            return ::poll(&p, 1, ms) > 0 ? p.revents : short(0);
+        };
+        list.failure =
+            QStringLiteral("CUPS 서버 %1에 연결할 수 없습니다: %2")
+                .arg(CupsServerName(server), CupsConnectReason(server.host, server.port, timeoutMs, poll));
         return list;
     }
     http_t* http = connection.get();
@@ -70,7 +172,7 @@ CupsQueueList ListCupsQueues(const CupsServerAddress& server, int timeoutMs) {
         // A server without queues answers "not found".
         if (cupsLastError() != IPP_STATUS_ERROR_NOT_FOUND)
             list.failure = QStringLiteral("CUPS 서버 %1이(가) 프린터 큐 목록을 주지 않습니다: %2")
-                               .arg(CupsServerName(server), QString::fromUtf8(cupsLastErrorString()));
+                               .arg(CupsServerName(server), CupsStatusReason(cupsLastError()));
         return list;
     }
     CupsQueue queue;

@@ -3,15 +3,18 @@
 #include "core/AppFolder.h"
 #include "core/Failure.h"
 #include "core/LineBreak.h"
+#include "core/SystemReason.h"
 #include "printers/PrinterTarget.h"
 
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QMutex>
 #include <QSaveFile>
 #include <QStringDecoder>
 
 #include <algorithm>
+#include <cerrno>
 
 namespace hanlabel {
 
@@ -72,11 +75,11 @@ QString& Entry(PrinterMapping& mapping, ChannelKind kind) {
 QString SourceNote(const PortTarget& port) {
     switch (port.source) {
     case TargetSource::Environment:
-        return QStringLiteral(" (환경 변수 %1)").arg(port.origin);
+        return QStringLiteral(" (프로그램을 시작할 때 정해진 연결: 프린터 연결 창에 나옵니다)");
     case TargetSource::SystemFile:
-        return QStringLiteral(" (시스템 설정 %1)").arg(port.origin);
+        return QStringLiteral(" (이 컴퓨터 전체의 설정 %1)").arg(port.origin);
     case TargetSource::Default:
-        return QStringLiteral(" (기본값)");
+        return QStringLiteral(" (프린터를 아직 고르지 않아 기본 장치)");
     case TargetSource::OperatorFile:
         break;
     }
@@ -91,7 +94,7 @@ MappingFileContent ReadPrinterMappingFile(const QString& path) {
         return {};
     if (!file.open(QIODevice::ReadOnly))
         throw Failure(QStringLiteral("프린터 연결 설정 파일을 읽을 수 없습니다: %1\n(%2)")
-                          .arg(path, file.errorString()));
+                          .arg(path, errno != 0 ? SystemReason(errno) : file.errorString()));
     MappingFileContent content;
     int number = 0;
     for (QByteArray raw : file.readAll().split('\n')) {
@@ -147,7 +150,7 @@ PrinterMapping ReadPrinterMapping(const QString& path) {
 
 void WritePrinterMapping(const QString& path, const PrinterMapping& mapping) {
     const QByteArray content =
-        (QStringLiteral("# hanlabel 프린터 연결: 포트 상자의 LPT1과 COM1이 인쇄되는 곳\n"
+        (QStringLiteral("# hanlabel 프린터 연결: 라벨 창의 포트 선택 LPT1과 COM1이 인쇄되는 곳\n"
                         "LPT1=%1\nCOM1=%2\n")
              .arg(mapping.lpt1, mapping.com1) +
          (mapping.glyphsEveryCard() ? QStringLiteral("%1=%2\n").arg(kGlyphsKey, kGlyphsEveryCard)
@@ -240,18 +243,43 @@ QString PortDestinationText(const QString& portText, SerialFraming framing, cons
     const QString shown = portText.isEmpty() ? QStringLiteral("(빈 칸)") : portText;
     // Any other text than "LPT1" is serial port 1, which the tooltip says when it is not "COM1".
     const QString port = kind == ChannelKind::Serial && portText != PortName(kind)
-                             ? QStringLiteral("직렬 포트 1 ")
+                             ? QStringLiteral("직렬 포트 1: ")
                              : QString();
     try {
         const PortTarget target = ResolvePortTarget(kind, places);
-        const QString framingText =
-            kind == ChannelKind::Serial ? QStringLiteral(" (%1)").arg(FramingText(framing)) : QString();
-        return QStringLiteral("%1 → %2%3%4%5")
-            .arg(shown, port, target.target, framingText, SourceNote(target));
+        return QStringLiteral("%1 → %2%3%4")
+            .arg(shown, port, PortTargetName(kind, target.target, framing), SourceNote(target));
     } catch (const Failure& failure) {
         return QStringLiteral("%1 → %2?\n%3").arg(shown, port, failure.message());
     }
 }
+
+QString PortTargetName(ChannelKind kind, const QString& target, SerialFraming framing) {
+    if (kind == ChannelKind::Serial)
+        return QStringLiteral("직렬 장치 %1 (%2)").arg(target, FramingText(framing));
+    return PrinterTarget::parse(target).spokenName();
+}
+
+bool NoPrinterChosen(ChannelKind kind, const MappingPlaces& places) {
+    try {
+        const PortTarget target = ResolvePortTarget(kind, places);
+        return target.source == TargetSource::Default && !QFileInfo::exists(target.target);
+    } catch (const Failure&) {
+        return false; // the files say something, even if it cannot be read
+    }
+}
+
+bool PrintsToPreviewWindow(ChannelKind kind) {
+    if (kind != ChannelKind::Parallel)
+        return false;
+    try {
+        return PrinterTarget::parse(ResolvePortTarget(kind).target) == PrinterTarget::preview();
+    } catch (const Failure&) {
+        return false;
+    }
+}
+
+bool NoPrinterChosen(ChannelKind kind) { return NoPrinterChosen(kind, DefaultMappingPlaces()); }
 
 QString PortDestinationText(const QString& portText, SerialFraming framing) {
     return PortDestinationText(portText, framing, DefaultMappingPlaces());

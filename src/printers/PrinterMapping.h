@@ -94,8 +94,19 @@ PortTarget ResolvePortTarget(ChannelKind kind, const MappingPlaces& places);
 PortTarget ResolvePortTarget(ChannelKind kind, const MappingPlaces& places, QStringList* problems);
 PortTarget ResolvePortTarget(ChannelKind kind);
 
-// Where a port box text prints, for its tooltip: "LPT1 → cups:zebra",
-// "COM1 → /dev/ttyS0 (9600,N,8,1)", with a note when a variable or IT's file decides it.
+// A port's target in the operator's words: "CUPS 프린터 큐 zebra", "직렬 장치 /dev/ttyS0 (9600,N,8,1)".
+QString PortTargetName(ChannelKind kind, const QString& target, SerialFraming framing);
+
+// True when no printer has been chosen for the port anywhere (no variable, no mapping file entry)
+// and the platform's device it falls back to is not there: a fresh install's first print.
+bool NoPrinterChosen(ChannelKind kind, const MappingPlaces& places);
+bool NoPrinterChosen(ChannelKind kind);
+
+// True when the port prints to the preview window (not to a picture file).
+bool PrintsToPreviewWindow(ChannelKind kind);
+
+// Where a port box text prints, for its tooltip: "LPT1 → CUPS 프린터 큐 zebra",
+// "COM1 → 직렬 장치 /dev/ttyS0 (9600,N,8,1)", with a note when the start-up or IT's file decides it.
 QString PortDestinationText(const QString& portText, SerialFraming framing, const MappingPlaces& places);
 QString PortDestinationText(const QString& portText, SerialFraming framing);
 

@@ -136,4 +136,30 @@ QString PrinterTarget::text() const {
     return m_path;
 }
 
+QString PrinterTarget::spokenName() const {
+    switch (m_kind) {
+    case Kind::Device:
+        if (m_path.startsWith(QLatin1String("/dev/usb/lp")))
+            return QStringLiteral("USB 프린터 %1").arg(m_path);
+        if (m_path.startsWith(QLatin1String("/dev/lp")))
+            return QStringLiteral("병렬 포트 프린터 %1").arg(m_path);
+        return QStringLiteral("장치 %1").arg(m_path);
+    case Kind::File:
+        return QStringLiteral("파일 %1").arg(m_path);
+    case Kind::Network:
+        if (!m_valid)
+            return QStringLiteral("네트워크 프린터 %1").arg(m_host);
+        if (m_port == kRawPrinterPort)
+            return QStringLiteral("네트워크 프린터 %1").arg(m_host);
+        return QStringLiteral("네트워크 프린터 %1 (포트 %2)").arg(m_host).arg(m_port);
+    case Kind::Queue:
+        return m_queue.isEmpty() ? QStringLiteral("CUPS 기본 프린터 큐")
+                                 : QStringLiteral("CUPS 프린터 큐 %1").arg(m_queue);
+    case Kind::Preview:
+        return m_path.isEmpty() ? QStringLiteral("미리보기 창")
+                                : QStringLiteral("미리보기 그림 파일 %1").arg(m_path);
+    }
+    return m_path;
+}
+
 } // namespace hanlabel

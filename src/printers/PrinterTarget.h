@@ -37,6 +37,10 @@ class PrinterTarget {
     // always written with its port, an IPv6 address in brackets.
     QString text() const;
 
+    // The target in the operator's words, as the printer dialog offers it: "USB 프린터 /dev/usb/lp0",
+    // "파일 /srv/labels.zpl", "네트워크 프린터 192.168.0.50", "CUPS 프린터 큐 zebra", "미리보기 창".
+    QString spokenName() const;
+
     bool operator==(const PrinterTarget&) const = default;
 
   private:

@@ -1,12 +1,12 @@
 #include "printers/SerialLine.h"
 
 #include "core/Failure.h"
+#include "core/SystemReason.h"
 #include "printers/PrinterMapping.h"
 
 #include <QSerialPort>
 
 #include <cerrno>
-#include <cstring>
 
 #include <termios.h>
 
@@ -15,6 +15,25 @@ namespace hanlabel {
 namespace {
 
 const QString kSerialPortName = QStringLiteral("COM1");
+
+// QSerialPort's reasons are Qt's English texts: the common ones in the program's words.
+QString PortReason(const QSerialPort& port) {
+    switch (port.error()) {
+    case QSerialPort::DeviceNotFoundError:
+        return SystemReason(ENOENT);
+    case QSerialPort::PermissionError:
+        return SystemReason(EACCES);
+    case QSerialPort::ResourceError:
+        return SystemReason(EIO);
+    case QSerialPort::UnsupportedOperationError:
+        return QStringLiteral("장치가 이 설정을 지원하지 않습니다");
+    case QSerialPort::TimeoutError:
+        return SystemReason(ETIMEDOUT);
+    default:
+        break;
+    }
+    return QStringLiteral("직렬 포트 오류 (%1)").arg(port.errorString());
+}
 
 class LineSetup {
   public:
@@ -40,20 +59,20 @@ class LineSetup {
         const QString flowText = QStringLiteral("흐름 제어 없음");
 
         if (!port.setBaudRate(QSerialPort::Baud9600))
-            refuse(baudText, port.errorString());
+            refuse(baudText, PortReason(port));
         if (!port.setDataBits(even7 ? QSerialPort::Data7 : QSerialPort::Data8))
-            refuse(bitsText, port.errorString());
+            refuse(bitsText, PortReason(port));
         if (!port.setParity(even7 ? QSerialPort::EvenParity : QSerialPort::NoParity))
-            refuse(parityText, port.errorString());
+            refuse(parityText, PortReason(port));
         if (!port.setStopBits(QSerialPort::OneStop))
-            refuse(stopText, port.errorString());
+            refuse(stopText, PortReason(port));
         if (!port.setFlowControl(QSerialPort::NoFlowControl))
-            refuse(flowText, port.errorString());
+            refuse(flowText, PortReason(port));
 
         // A pseudo-terminal, for one, always holds 8 data bits without parity.
         termios tio{};
         if (::tcgetattr(static_cast<int>(port.handle()), &tio) != 0)
-            fail(QStringLiteral("를 설정할 수 없습니다"), QString::fromLocal8Bit(std::strerror(errno)));
+            fail(QStringLiteral("를 설정할 수 없습니다"), SystemReason(errno));
         const QString kept = QStringLiteral("장치가 이 값을 유지하지 않습니다");
         if (::cfgetospeed(&tio) != B9600)
             refuse(baudText, kept);
@@ -82,7 +101,7 @@ void OpenSerialLine(QSerialPort& port, const QString& device, SerialFraming fram
     port.setPortName(device);
     if (!port.open(mode))
         setup.fail(QStringLiteral("를 열 수 없습니다"),
-                   port.errorString() +
+                   PortReason(port) +
                        (port.error() == QSerialPort::DeviceNotFoundError ? PrinterDialogHint() : QString()));
     try {
         setup.apply();

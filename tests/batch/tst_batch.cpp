@@ -389,7 +389,12 @@ void TestBatch::usageErrors_data() {
     QTest::addColumn<QString>("named");
     QTest::newRow("no command") << QStringList{} << "명령";
     QTest::newRow("unknown command") << QStringList{"cards"} << "cards";
-    QTest::newRow("unknown option") << QStringList{"book", "--quantity", "1", "--colour"} << "colour";
+    QTest::newRow("unknown option") << QStringList{"book", "--quantity", "1", "--colour"}
+                                    << QStringLiteral("알 수 없는 옵션입니다: --colour");
+    QTest::newRow("unknown options") << QStringList{"--verbose", "-x", "book"}
+                                     << QStringLiteral("알 수 없는 옵션입니다: --verbose, -x");
+    QTest::newRow("option without its value") << QStringList{"book", "--quantity"}
+                                              << QStringLiteral("--quantity 뒤에 값이 없습니다.");
     QTest::newRow("members without a list") << QStringList{"members"} << "명단";
     QTest::newRow("book without a quantity") << QStringList{"book", "--text", "A"} << "--quantity";
     QTest::newRow("a quantity not a number") << QStringList{"book", "--quantity", "3x"} << "--quantity";

@@ -29,8 +29,9 @@ namespace {
 constexpr int StepTimeoutMs = 15000;
 // Window geometry is given in twips; a pixel is 15 twips.
 constexpr int TwipsToPixels(int twips) { return (twips + 7) / 15; }
-// The client height of both label windows; the menu bar lies above it.
+// The client height of both label windows; the menu bar lies above it, the status line below.
 const int ClientHeight = TwipsToPixels(hanlabel::test::ClientHeightTwips);
+const int StatusLineHeight = TwipsToPixels(300);
 
 struct Point {
     int x;
@@ -176,7 +177,7 @@ void TestEndToEnd::click(const QString& window, Point p) {
     if (m_menuBarHeight < 0) {
         const QString shell = xdotool({"getwindowgeometry", "--shell", window});
         const int height = shell.section("HEIGHT=", 1).section(QLatin1Char('\n'), 0, 0).toInt();
-        m_menuBarHeight = height - ClientHeight;
+        m_menuBarHeight = height - ClientHeight - StatusLineHeight;
     }
     xdotool({"windowfocus", "--sync", window});
     xdotool({"mousemove", "--window", window, QString::number(p.x), QString::number(p.y + m_menuBarHeight),
@@ -348,7 +349,8 @@ void TestEndToEnd::printToFifoNobodyReadsIsCancelled() {
     const int height = geometry.section("HEIGHT=", 1).section(QLatin1Char('\n'), 0, 0).toInt();
     xdotool({"mousemove", "--window", box, QString::number(width - 30), QString::number(height - 20), "click",
              "1"});
-    const QString report = waitForWindow(QStringLiteral("오류"));
+    // The operator's own cancel is reported as such, not as an error.
+    const QString report = waitForWindow(QStringLiteral("인쇄 취소"));
     QVERIFY2(!report.isEmpty(), "no cancel report came up");
     QVERIFY(xdotool({"search", "--onlyvisible", "--name", QStringLiteral("^인쇄 중$")}).isEmpty());
     xdotool({"windowfocus", "--sync", report});

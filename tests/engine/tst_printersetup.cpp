@@ -54,6 +54,8 @@ class TestPrinterSetup : public QObject {
     void lookupOrder_data();
     void lookupOrder();
     void printAfterAChangeGoesToTheNewTarget();
+    void noPrinterChosenYet_data();
+    void noPrinterChosenYet();
     void missingDevicePointsToTheDialog_data();
     void missingDevicePointsToTheDialog();
     void destinationText_data();
@@ -285,6 +287,44 @@ void TestPrinterSetup::printAfterAChangeGoesToTheNewTarget() {
     QCOMPARE(SerialPortTarget(), QStringLiteral("/dev/ttyS0"));
 }
 
+void TestPrinterSetup::noPrinterChosenYet_data() {
+    QTest::addColumn<QString>("variable");
+    QTest::addColumn<QString>("own");
+    QTest::addColumn<QString>("system");
+    QTest::addColumn<bool>("none");
+    // This machine has no /dev/lp0, as a USB desk has none.
+    QTest::newRow("fresh install") << ""
+                                   << ""
+                                   << "" << true;
+    QTest::newRow("chosen in the dialog") << ""
+                                          << "/dev/usb/lp0"
+                                          << "" << false;
+    QTest::newRow("chosen by IT") << ""
+                                  << ""
+                                  << "cups:desk" << false;
+    QTest::newRow("chosen at start-up") << "preview:"
+                                        << ""
+                                        << "" << false;
+    QTest::newRow("only the serial port chosen") << ""
+                                                 << ""
+                                                 << "" << true;
+}
+
+void TestPrinterSetup::noPrinterChosenYet() {
+    QFETCH(QString, variable);
+    QFETCH(QString, own);
+    QFETCH(QString, system);
+    QFETCH(bool, none);
+    if (QFileInfo::exists(DefaultPortTarget(ChannelKind::Parallel)))
+        QSKIP("this machine has the built-in parallel device");
+    if (!variable.isEmpty())
+        qputenv("HANLABEL_LPT1", variable.toUtf8());
+    QDir().mkpath(m_dir.filePath("etc"));
+    WritePrinterMapping(places().operatorFile, {own, QStringLiteral("/dev/ttyUSB0")});
+    WritePrinterMapping(places().systemFile, {system, {}});
+    QCOMPARE(NoPrinterChosen(ChannelKind::Parallel, places()), none);
+}
+
 void TestPrinterSetup::missingDevicePointsToTheDialog_data() {
     QTest::addColumn<int>("kind");
     QTest::addColumn<QString>("device");
@@ -316,16 +356,22 @@ void TestPrinterSetup::destinationText_data() {
     QTest::addColumn<QString>("expected");
     QTest::newRow("LPT1 on a queue") << "LPT1"
                                      << ""
-                                     << "LPT1 → cups:zebra";
+                                     << "LPT1 → CUPS 프린터 큐 zebra";
     QTest::newRow("COM1 with framing") << "COM1"
                                        << ""
-                                       << "COM1 → /dev/ttyUSB0 (9600,E,7,1)";
+                                       << "COM1 → 직렬 장치 /dev/ttyUSB0 (9600,E,7,1)";
     QTest::newRow("other text is serial port 1") << "lpt1"
                                                  << ""
-                                                 << "lpt1 → 직렬 포트 1 /dev/ttyUSB0 (9600,E,7,1)";
-    QTest::newRow("variable decides") << "LPT1"
-                                      << "preview:"
-                                      << "LPT1 → preview: (환경 변수 HANLABEL_LPT1)";
+                                                 << "lpt1 → 직렬 포트 1: 직렬 장치 /dev/ttyUSB0 (9600,E,7,1)";
+    QTest::newRow("started with a preview")
+        << "LPT1"
+        << "preview:"
+        << "LPT1 → 미리보기 창 (프로그램을 시작할 때 정해진 연결: 프린터 연결 창에 나옵니다)";
+    QTest::newRow("network printer")
+        << "LPT1"
+        << "tcp://192.168.0.50:9100"
+        << "LPT1 → 네트워크 프린터 192.168.0.50 (프로그램을 시작할 때 정해진 연결: "
+           "프린터 연결 창에 나옵니다)";
 }
 
 void TestPrinterSetup::destinationText() {
@@ -458,12 +504,21 @@ void TestPrinterSetup::networkCheck_data() {
     QTest::addColumn<QByteArray>("answer");
     QTest::addColumn<int>("verdict");
     QTest::addColumn<QString>("says");
-    QTest::newRow("all fine") << kAllFine << int(CheckResult::Ready) << QStringLiteral("이상 없음");
+    QTest::newRow("all fine") << kAllFine << int(CheckResult::Ready)
+                              << QStringLiteral("프린터가 응답했습니다.\n네트워크 프린터 127.0.0.1 (포트 @)\n"
+                                                "프린터 상태: 이상 없음 (인쇄 준비됨)");
     QTest::newRow("paper out") << kPaperOut << int(CheckResult::Attention)
-                               << QStringLiteral("용지가 없습니다");
-    QTest::newRow("paused") << kPaused << int(CheckResult::Attention) << QStringLiteral("일시 정지");
-    QTest::newRow("never answers") << QByteArray() << int(CheckResult::Attention)
-                                   << QStringLiteral("1초 안에 상태 요청(~HS)에 답하지 않았습니다");
+                               << QStringLiteral(
+                                      "프린터가 응답했습니다.\n네트워크 프린터 127.0.0.1 (포트 @)\n"
+                                      "프린터 상태: 용지가 없습니다");
+    QTest::newRow("paused") << kPaused << int(CheckResult::Attention)
+                            << QStringLiteral("프린터가 응답했습니다.\n네트워크 프린터 127.0.0.1 (포트 @)\n"
+                                              "프린터 상태: 일시 정지되어 있습니다 (PAUSE 버튼으로 풉니다)");
+    QTest::newRow("accepts and says nothing")
+        << QByteArray() << int(CheckResult::Attention)
+        << QStringLiteral(
+               "장치는 열리지만 프린터의 응답은 확인하지 못했습니다.\n네트워크 프린터 127.0.0.1 (포트 @): "
+               "1초 안에 상태 요청에 답이 없었습니다.");
 }
 
 void TestPrinterSetup::networkCheck() {
@@ -474,26 +529,34 @@ void TestPrinterSetup::networkCheck() {
     const CheckResult result = CheckPortTarget(ChannelKind::Parallel, printer.target(), SerialFraming::None8);
     const QString text = result.lines.join('\n');
     QCOMPARE(int(result.verdict), verdict);
-    QVERIFY2(text.contains(printer.target()) && text.contains(says), qPrintable(text));
+    says.replace(u'@', printer.target().section(u':', -1));
+    QVERIFY2(text.startsWith(says), qPrintable(text));
+    QVERIFY(!text.contains(QStringLiteral("연결됨")));
 }
 
 void TestPrinterSetup::deviceAndFileCheck_data() {
     QTest::addColumn<QString>("target");
     QTest::addColumn<int>("verdict");
-    QTest::addColumn<QString>("says");
-    QTest::newRow("device that opens")
-        << "/dev/null" << int(CheckResult::Ready) << QStringLiteral("쓰기로 열립니다");
+    QTest::addColumn<QString>("says"); // the lines' start; @ is the temporary folder
+    QTest::newRow("device that opens, nobody answers")
+        << "/dev/null" << int(CheckResult::Attention)
+        << QStringLiteral(
+               "장치는 열리지만 프린터의 응답은 확인하지 못했습니다.\n장치 /dev/null: 1초 안에 상태 "
+               "요청에 답이 없었습니다.");
     QTest::newRow("missing device") << "/dev/usb/lp9" << int(CheckResult::Failed)
-                                    << QStringLiteral("장치가 없습니다");
+                                    << QStringLiteral("장치가 없습니다: /dev/usb/lp9");
     QTest::newRow("new file") << "@/labels.zpl" << int(CheckResult::Ready)
-                              << QStringLiteral("파일을 만듭니다");
+                              << QStringLiteral("파일에 쓸 수 있습니다.\n@/labels.zpl (첫 인쇄 때 만듭니다)");
     QTest::newRow("file in a missing folder")
-        << "@/no/such/labels.zpl" << int(CheckResult::Failed) << QStringLiteral("폴더가 없습니다");
+        << "@/no/such/labels.zpl" << int(CheckResult::Failed) << QStringLiteral("폴더가 없습니다: @/no/such");
     QTest::newRow("a folder, not a file")
-        << "@" << int(CheckResult::Failed) << QStringLiteral("열 수 없습니다");
-    QTest::newRow("preview window") << "preview:" << int(CheckResult::Ready) << QStringLiteral("미리보기 창");
+        << "@" << int(CheckResult::Failed)
+        << QStringLiteral("장치를 열 수 없습니다: @ (파일이 아니라 폴더입니다)");
+    QTest::newRow("preview window") << "preview:" << int(CheckResult::Ready)
+                                    << QStringLiteral("라벨을 화면의 미리보기 창에 보여 줍니다.");
     QTest::newRow("preview picture") << "preview:@/a.png" << int(CheckResult::Ready)
-                                     << QStringLiteral("a.png");
+                                     << QStringLiteral(
+                                            "파일에 쓸 수 있습니다.\n@/a.png (첫 인쇄 때 만듭니다)");
 }
 
 void TestPrinterSetup::deviceAndFileCheck() {
@@ -502,40 +565,67 @@ void TestPrinterSetup::deviceAndFileCheck() {
     QFETCH(QString, says);
     QTemporaryDir dir;
     target.replace('@', dir.path());
+    says.replace('@', dir.path());
     const CheckResult result = CheckPortTarget(ChannelKind::Parallel, target, SerialFraming::None8);
     const QString text = result.lines.join('\n');
     QCOMPARE(int(result.verdict), verdict);
-    QVERIFY2(text.contains(says), qPrintable(text));
+    QVERIFY2(text.startsWith(says), qPrintable(text));
     // Checking writes nothing.
     QVERIFY(!QFile::exists(dir.filePath("labels.zpl")));
 }
 
 void TestPrinterSetup::serialCheck_data() {
-    QTest::addColumn<bool>("present");
+    QTest::addColumn<int>("line"); // 0 no device, 1 a line with no printer, 2 a printer answering
+    QTest::addColumn<int>("kind");
     QTest::addColumn<int>("framing");
     QTest::addColumn<int>("verdict");
-    QTest::addColumn<QString>("says");
-    QTest::newRow("opens at 9600,N,8,1")
-        << true << int(SerialFraming::None8) << int(CheckResult::Ready) << QStringLiteral("9600,N,8,1");
+    QTest::addColumn<QString>("says"); // the lines' start; @ is the device
+    const int serial = int(ChannelKind::Serial);
+    const int lpt = int(ChannelKind::Parallel);
+    QTest::newRow("printer answers at 9600,N,8,1")
+        << 2 << serial << int(SerialFraming::None8) << int(CheckResult::Ready)
+        << QStringLiteral(
+               "프린터가 응답했습니다.\n직렬 장치 @ (9600,N,8,1)\n프린터 상태: 이상 없음 (인쇄 준비됨)");
+    QTest::newRow("line opens, nothing answers")
+        << 1 << serial << int(SerialFraming::None8) << int(CheckResult::Attention)
+        << QStringLiteral(
+               "장치는 열리지만 프린터의 응답은 확인하지 못했습니다.\n직렬 장치 @ (9600,N,8,1): 1초 "
+               "안에 상태 요청에 답이 없었습니다.");
     // A pseudo-terminal keeps no parity, as a device that refuses the framing would.
     QTest::newRow("does not keep 9600,E,7,1")
-        << true << int(SerialFraming::Even7) << int(CheckResult::Failed) << QStringLiteral("9600,E,7,1");
-    QTest::newRow("missing") << false << int(SerialFraming::None8) << int(CheckResult::Failed)
-                             << QStringLiteral("직렬 장치가 없습니다");
+        << 2 << serial << int(SerialFraming::Even7) << int(CheckResult::Failed)
+        << QStringLiteral("COM1 포트(@)에 통신 설정 9600,E,7,1을 적용할 수 없습니다 (데이터 비트 7)");
+    QTest::newRow("missing") << 0 << serial << int(SerialFraming::None8) << int(CheckResult::Failed)
+                             << QStringLiteral("직렬 장치가 없습니다: @");
+    // A printer device that reads back (a USB printer's back channel) is asked as well.
+    QTest::newRow("device reads back, printer answers")
+        << 2 << lpt << int(SerialFraming::None8) << int(CheckResult::Ready)
+        << QStringLiteral("프린터가 응답했습니다.\n장치 @\n프린터 상태: 이상 없음 (인쇄 준비됨)");
+    QTest::newRow("device reads back, nothing answers")
+        << 1 << lpt << int(SerialFraming::None8) << int(CheckResult::Attention)
+        << QStringLiteral(
+               "장치는 열리지만 프린터의 응답은 확인하지 못했습니다.\n장치 @: 1초 안에 상태 요청에 답이 "
+               "없었습니다.");
 }
 
 void TestPrinterSetup::serialCheck() {
-    QFETCH(bool, present);
+    QFETCH(int, line);
+    QFETCH(int, kind);
     QFETCH(int, framing);
     QFETCH(int, verdict);
     QFETCH(QString, says);
-    PtyCapture pty;
-    const QString device = present ? pty.slavePath() : QStringLiteral("/dev/ttyUSB97");
-    const CheckResult result = CheckPortTarget(ChannelKind::Serial, device, SerialFraming(framing));
+    PtyCapture pty(line == 2 ? kAllFine : QByteArray());
+    const QString device = line > 0 ? pty.slavePath() : QStringLiteral("/dev/ttyUSB97");
+    const CheckResult result = CheckPortTarget(ChannelKind(kind), device, SerialFraming(framing));
     const QString text = result.lines.join('\n');
     QCOMPARE(int(result.verdict), verdict);
-    QVERIFY2(text.contains(device) && text.contains(says), qPrintable(text));
-    QVERIFY(pty.received().isEmpty());
+    says.replace(u'@', device);
+    QVERIFY2(text.startsWith(says), qPrintable(text));
+    // The status request is all that goes down the line.
+    if (verdict != CheckResult::Failed)
+        QCOMPARE(pty.waitFor(3, 2000), QByteArray("~HS"));
+    else
+        QVERIFY(pty.received().isEmpty());
 }
 
 void TestPrinterSetup::cupsQueuesAndTheirState() {
@@ -574,7 +664,10 @@ void TestPrinterSetup::cupsQueuesAndTheirState() {
     options.cups.port = FreeLoopbackPort();
     result = CheckPortTarget(ChannelKind::Parallel, "cups:hanlabel", SerialFraming::None8, options);
     QCOMPARE(result.verdict, CheckResult::Failed);
-    QVERIFY2(result.lines.join('\n').contains(QString::number(options.cups.port)),
+    // libcups' English "Connection refused" is told in the program's words.
+    QVERIFY2(result.lines.join('\n').contains(QString::number(options.cups.port)) &&
+                 result.lines.join('\n').endsWith(
+                     QStringLiteral("상대가 연결을 거부했습니다 (그 포트에서 받는 프린터가 없습니다)")),
              qPrintable(result.lines.join('\n')));
 }
 

@@ -118,7 +118,9 @@ void TestSendJob::failureArrivesAsMessage() {
     QTRY_COMPARE_WITH_TIMEOUT(window.finished.size(), 1, 10000);
     QCOMPARE(window.finished[0].first, false);
     QVERIFY(!send.wasCancelled());
-    QVERIFY(window.finished[0].second.contains("HANLABEL_LPT1"));
+    // The operator is pointed to the dialog, never to a variable.
+    QVERIFY(window.finished[0].second.contains(QStringLiteral("\"프린터 연결...\"")));
+    QVERIFY(!window.finished[0].second.contains("HANLABEL_LPT1"));
     QVERIFY(!QFileInfo::exists(path));
 }
 

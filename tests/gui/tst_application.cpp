@@ -492,7 +492,7 @@ void TestApplication::printerCommandChangesWhereTheNextPrintGoes() {
         window->printerSetup->trigger();
         QCOMPARE(modalName, QStringLiteral("PrinterDialog"));
         QCOMPARE(owner, window);
-        QCOMPARE(window->Combo1->toolTip(), "LPT1 → " + m_app->file(name));
+        QCOMPARE(window->Combo1->toolTip(), QStringLiteral("LPT1 → 파일 ") + m_app->file(name));
         if (book) {
             windows.bookWindow()->Text1->setText("AB");
             windows.bookWindow()->Text2->setText("0001");
@@ -513,10 +513,13 @@ void TestApplication::portTooltipSaysWhereItPrints_data() {
     QTest::addColumn<QString>("portText");
     QTest::addColumn<bool>("option5");
     QTest::addColumn<QString>("tooltip");
-    QTest::newRow("LPT1 decided by the variable") << "LPT1" << false << "LPT1 → @ (환경 변수 HANLABEL_LPT1)";
-    QTest::newRow("COM1") << "COM1" << false << "COM1 → /dev/ttyS0 (9600,N,8,1) (기본값)";
+    QTest::newRow("LPT1 decided at start-up")
+        << "LPT1" << false << "LPT1 → 파일 @ (프로그램을 시작할 때 정해진 연결: 프린터 연결 창에 나옵니다)";
+    QTest::newRow("COM1") << "COM1" << false
+                          << "COM1 → 직렬 장치 /dev/ttyS0 (9600,N,8,1) (프린터를 아직 고르지 않아 기본 장치)";
     QTest::newRow("other text, even parity")
-        << "COM3" << true << "COM3 → 직렬 포트 1 /dev/ttyS0 (9600,E,7,1) (기본값)";
+        << "COM3" << true
+        << "COM3 → 직렬 포트 1: 직렬 장치 /dev/ttyS0 (9600,E,7,1) (프린터를 아직 고르지 않아 기본 장치)";
 }
 
 // The tooltip follows the port text as it is typed and the framing as it is chosen.
@@ -527,7 +530,8 @@ void TestApplication::portTooltipSaysWhereItPrints() {
     WindowManager windows;
     windows.start();
     mainfrm* book = windows.bookWindow();
-    QCOMPARE(book->Combo1->toolTip(), "LPT1 → " + lptFile() + " (환경 변수 HANLABEL_LPT1)");
+    QCOMPARE(book->Combo1->toolTip(),
+             QStringLiteral("LPT1 → 파일 %1 (프로그램을 시작할 때 정해진 연결: 프린터 연결 창에 나옵니다)").arg(lptFile()));
     book->Combo1->setEditText(QString());
     QTest::keyClicks(book->Combo1, portText);
     (option5 ? book->Option5 : book->Option6)->setChecked(true);

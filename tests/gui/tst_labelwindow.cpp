@@ -477,7 +477,8 @@ class TestLabelWindow : public QObject {
         const QImage image = w->grab().toImage();
         QCOMPARE(image.size(), w->size());
         // The blue band along the bottom and the pink entry box.
-        QCOMPARE(image.pixelColor(5, image.height() - 3), QColor(0, 0, 255));
+        // (Above the status line, which is below the client area.)
+        QCOMPARE(image.pixelColor(5, w->centralWidget()->geometry().bottom() - 2), QColor(0, 0, 255));
         const QLineEdit* text1 = Box(w.get(), QStringLiteral("Text1"));
         const QPoint inText1 = text1->mapTo(w.get(), QPoint(text1->width() - 4, text1->height() / 2));
         QCOMPARE(image.pixelColor(inText1), QColor(255, 192, 192));

@@ -14,6 +14,7 @@
 #include <QDir>
 #include <QFontDatabase>
 #include <QFontInfo>
+#include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
@@ -112,6 +113,10 @@ std::unique_ptr<PrinterDialog> TestPrinterDialog::open() const {
 
 void TestPrinterDialog::devicesComeFromTheFolder() {
     const auto dialog = open();
+    // The dialog names the window's box by what the window shows.
+    QCOMPARE(Child<QGroupBox>(dialog.get(), "lptGroup")->title(),
+             QStringLiteral("LPT1: 라벨 창의 포트 선택이 \"LPT1\"일 때"));
+    QVERIFY(Child<QLabel>(dialog.get(), "intro")->text().startsWith(QStringLiteral("라벨 창의 포트 선택")));
     const QString dev = m_setup.deviceFolder;
     QCOMPARE(Items(Child<QComboBox>(dialog.get(), "lptDevice")),
              (QStringList{dev + "/usb/lp0 — USB 프린터", dev + "/lp0 — 병렬 포트"}));
@@ -334,11 +339,16 @@ void TestPrinterDialog::checkAsksTheNetworkPrinter_data() {
     QTest::addColumn<QByteArray>("answer");
     QTest::addColumn<int>("verdict");
     QTest::addColumn<QString>("says");
-    QTest::newRow("all fine") << hanlabel::test::kAllFine << int(CheckResult::Ready) << "연결됨: ";
-    QTest::newRow("paper out") << hanlabel::test::kPaperOut << int(CheckResult::Attention)
-                               << "용지가 없습니다";
-    QTest::newRow("paused") << hanlabel::test::kPaused << int(CheckResult::Attention) << "일시 정지";
-    QTest::newRow("never answers") << QByteArray() << int(CheckResult::Attention) << "답하지 않았습니다";
+    QTest::newRow("all fine")
+        << hanlabel::test::kAllFine << int(CheckResult::Ready)
+        << "프린터가 응답했습니다.\n네트워크 프린터 127.0.0.1 (포트 @)\n프린터 상태: 이상 없음";
+    QTest::newRow("paper out")
+        << hanlabel::test::kPaperOut << int(CheckResult::Attention)
+        << "프린터가 응답했습니다.\n네트워크 프린터 127.0.0.1 (포트 @)\n프린터 상태: 용지가 "
+           "없습니다";
+    QTest::newRow("never answers") << QByteArray() << int(CheckResult::Attention)
+                                   << "장치는 열리지만 프린터의 응답은 확인하지 못했습니다.\n네트워크 프린터 "
+                                      "127.0.0.1 (포트 @): 1초 안에";
 }
 
 void TestPrinterDialog::checkAsksTheNetworkPrinter() {
@@ -361,7 +371,11 @@ void TestPrinterDialog::checkAsksTheNetworkPrinter() {
     QVERIFY(finished.wait(10000));
     QCOMPARE(finished[0][1].toInt(), verdict);
     const QString result = Child<QLabel>(dialog.get(), "lptResult")->text();
-    QVERIFY2(result.contains(says) && result.contains(printer.target()), qPrintable(result));
+    says.replace(u'@', QString::number(port));
+    QVERIFY2(result.startsWith(says), qPrintable(result));
+    // Every line of the result shows: the dialog grows for them.
+    auto* label = Child<QLabel>(dialog.get(), "lptResult");
+    QTRY_VERIFY(label->height() >= label->heightForWidth(label->width()));
     QVERIFY(check->isEnabled());
 }
 
@@ -411,7 +425,7 @@ void TestPrinterDialog::screenshot() {
         ->setText(QStringLiteral("저장할 곳: /home/desk/.local/share/hanlabel/printer.ini"));
     Child<QLabel>(dialog.get(), "lptResult")->setStyleSheet("color: #1b6e20;");
     Child<QLabel>(dialog.get(), "lptResult")
-        ->setText(QStringLiteral("연결됨: 장치가 있고 쓰기로 열립니다: /dev/usb/lp0"));
+        ->setText(QStringLiteral("프린터가 응답했습니다. 프린터 상태: 이상 없음 (인쇄 준비됨)"));
     dialog->adjustSize();
     QVERIFY(QTest::qWaitForWindowExposed(dialog.get()));
     const QString family = QFontInfo(Child<QLabel>(dialog.get(), "intro")->font()).family();

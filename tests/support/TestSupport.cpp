@@ -152,9 +152,12 @@ struct PtyCapture::State {
     std::mutex mutex;
     QByteArray bytes;
     std::thread reader;
+    QByteArray answer;
+    qsizetype answered = 0; // requests answered so far
 };
 
-PtyCapture::PtyCapture() : m_state(std::make_unique<State>()) {
+PtyCapture::PtyCapture(QByteArray statusAnswer) : m_state(std::make_unique<State>()) {
+    m_state->answer = std::move(statusAnswer);
     char name[256] = {};
     termios raw{};
     cfmakeraw(&raw);
@@ -173,6 +176,10 @@ PtyCapture::PtyCapture() : m_state(std::make_unique<State>()) {
             if (n > 0) {
                 std::lock_guard lock(s->mutex);
                 s->bytes.append(buffer, n);
+                if (!s->answer.isEmpty() && s->bytes.count("~HS") > s->answered) {
+                    ++s->answered;
+                    [[maybe_unused]] const ssize_t w = write(s->master, s->answer.constData(), size_t(s->answer.size()));
+                }
             }
         }
     });

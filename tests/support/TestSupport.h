@@ -76,10 +76,11 @@ QString CompareGolden(const QString& name, const QByteArray& actual);
 QString CheckGolden(const QString& name, const QByteArray& actual);
 
 // A pseudo-terminal pair standing in for serial port 1: the slave's path is what the program
-// opens, the master side is read raw on a thread until stop().
+// opens, the master side is read raw on a thread until stop(). Given a status answer, it answers
+// each "~HS" it reads with it, as a printer on the line would.
 class PtyCapture {
   public:
-    PtyCapture();
+    explicit PtyCapture(QByteArray statusAnswer = {});
     ~PtyCapture();
     QString slavePath() const { return m_slavePath; }
     // Waits until at least byteCount bytes arrived or the timeout ran out; returns all so far.

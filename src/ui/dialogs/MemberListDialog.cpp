@@ -422,7 +422,7 @@ void MemberListDialog::printRows(RowSelection selection) {
 void MemberListDialog::sendFinished(bool ok, const QString& message) {
     m_progress.reset();
     if (m_job->picture())
-        ShowPreview(parentWidget() ? parentWidget() : this, *m_job->picture());
+        ShowPreview(parentWidget() ? parentWidget() : this, *m_job->picture(), PreviewShows::Print);
     const int total = m_job->cardCount();
     const int whole = m_job->delivered();
     const int inDoubt = m_job->cardInDoubt();

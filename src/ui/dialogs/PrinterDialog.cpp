@@ -20,6 +20,7 @@
 #include <QThread>
 #include <QVBoxLayout>
 
+#include <algorithm>
 #include <functional>
 #include <memory>
 
@@ -44,22 +45,17 @@ template <typename Widget> Widget* Named(Widget* widget, const QString& name) {
     return widget;
 }
 
-// A result line's colour and word by verdict.
-std::pair<QString, QString> VerdictLook(int verdict) {
-    switch (verdict) {
-    case CheckResult::Ready:
-        return {QStringLiteral("#1b6e20"), QStringLiteral("연결됨")};
-    case CheckResult::Attention:
-        return {QStringLiteral("#8a5300"), QStringLiteral("확인 필요")};
-    default:
-        return {QStringLiteral("#b00020"), QStringLiteral("실패")};
-    }
-}
-
+// A check's lines in its verdict's colour; the first line says what was found, so only a failure
+// gets a word of its own in front.
 void ShowResult(QLabel* label, int verdict, const QStringList& lines) {
-    const auto [colour, word] = VerdictLook(verdict);
+    const QString colour = verdict == CheckResult::Ready       ? QStringLiteral("#1b6e20")
+                           : verdict == CheckResult::Attention ? QStringLiteral("#8a5300")
+                                                               : QStringLiteral("#b00020");
     label->setStyleSheet(QStringLiteral("color: %1;").arg(colour));
-    label->setText(QStringLiteral("%1: %2").arg(word, lines.join(u'\n')));
+    const QString text = lines.join(u'\n');
+    label->setText(verdict == CheckResult::Failed ? QStringLiteral("실패: %1").arg(text) : text);
+    // A wrapped label does not tell the dialog it needs more lines: its height is asked here.
+    label->setMinimumHeight(label->heightForWidth(std::max(label->width(), 300)));
 }
 
 // Fills a device box with entries ("path — what it is"), keeping the text typed or chosen.
@@ -101,17 +97,18 @@ PrinterDialog::PrinterDialog(PrinterDialogSetup setup, QWidget* parent)
     m_lpt->kind = ChannelKind::Parallel;
     m_com->kind = ChannelKind::Serial;
 
-    auto* intro = Named(new QLabel(QStringLiteral("포트 상자의 두 선택이 어디로 인쇄되는지 정합니다. "
-                                                  "바꾼 연결은 다음 인쇄부터 쓰입니다."),
-                                   this),
-                        "intro");
+    auto* intro =
+        Named(new QLabel(QStringLiteral("라벨 창의 포트 선택(LPT1, COM1)이 어디로 인쇄되는지 정합니다. "
+                                        "바꾼 연결은 다음 인쇄부터 쓰입니다."),
+                         this),
+              "intro");
     intro->setWordWrap(true);
     auto* lptGroup =
-        Named(new QGroupBox(QStringLiteral("LPT1: 포트 상자가 \"LPT1\"일 때"), this), "lptGroup");
+        Named(new QGroupBox(QStringLiteral("LPT1: 라벨 창의 포트 선택이 \"LPT1\"일 때"), this), "lptGroup");
     buildParallel(lptGroup);
-    auto* comGroup =
-        Named(new QGroupBox(QStringLiteral("COM1: 포트 상자에 그 밖의 글자가 있을 때 (직렬 포트 1)"), this),
-              "comGroup");
+    auto* comGroup = Named(
+        new QGroupBox(QStringLiteral("COM1: 라벨 창의 포트 선택이 그 밖의 글자일 때 (직렬 포트 1)"), this),
+        "comGroup");
     buildSerial(comGroup);
 
     QString where = QStringLiteral("저장할 곳: %1").arg(m_setup.places.operatorFile);
@@ -413,7 +410,8 @@ void PrinterDialog::startCheck(ChannelKind kind) {
     }
     port.check->setEnabled(false);
     port.result->setStyleSheet(QString());
-    port.result->setText(QStringLiteral("%1 확인하는 중...").arg(target));
+    port.result->setText(
+        QStringLiteral("%1 확인하는 중...").arg(PortTargetName(kind, target, m_setup.framing)));
     const SerialFraming framing = m_setup.framing;
     const CheckOptions options = m_setup.check;
     RunInBackground<CheckResult>(

@@ -97,6 +97,11 @@ void JobProgress::show() {
     dialog->show();
 }
 
+void JobProgress::offerCancelFromStart() {
+    m_cancelFromStart = true;
+    refresh();
+}
+
 void JobProgress::setProgressText(ProgressText text) {
     m_progressText = std::move(text);
     refresh();
@@ -135,7 +140,7 @@ void JobProgress::refresh() {
     m_bar->setValue(Scaled(m_sent, m_total));
     m_noticeLabel->setText(m_notice);
     m_noticeLabel->setVisible(m_stalled);
-    m_cancel->setVisible(m_stalled || m_cancelling);
+    m_cancel->setVisible(m_cancelFromStart || m_stalled || m_cancelling);
     m_cancel->setEnabled(!m_cancelling);
 }
 

@@ -38,6 +38,8 @@ class JobProgress : public QObject {
     // What the box says of the bytes sent of the total; by default the bytes themselves.
     using ProgressText = std::function<QString(qint64 sent, qint64 total)>;
     void setProgressText(ProgressText text);
+    // Shows "취소" from the start, not only while the channel stalls.
+    void offerCancelFromStart();
 
   private:
     void show();
@@ -53,6 +55,7 @@ class JobProgress : public QObject {
     qint64 m_total = 0;
     bool m_stalled = false;
     bool m_cancelling = false;
+    bool m_cancelFromStart = false;
     QString m_notice;
     ProgressText m_progressText;
     QPointer<QDialog> m_dialog;

@@ -23,6 +23,8 @@ class SendWithProgress {
     SendWithProgress(const SendOrder& order, QWidget* window, Finished finished,
                      JobProgress::ProgressText text = {});
     ~SendWithProgress();
+    // The "인쇄 중" box, for what it says and offers.
+    JobProgress& progress() { return *m_progress; }
     SendWithProgress(const SendWithProgress&) = delete;
     SendWithProgress& operator=(const SendWithProgress&) = delete;
 

@@ -5,13 +5,14 @@
 #include "core/Numeric.h"
 #include "jobs/JobSteps.h"
 #include "printers/PrinterMapping.h"
+#include "ui/dialogs/PrintMessages.h"
 #include "ui/kit/ControlFactory.h"
 #include "ui/kit/DataControl.h"
 #include "ui/kit/FormKit.h"
 #include "ui/kit/OneLineText.h"
+#include "ui/kit/SendWithProgress.h"
 #include "ui/kit/UpDown.h"
 #include "ui/windows/PreviewWindow.h"
-#include "ui/kit/SendWithProgress.h"
 
 #include <QAction>
 #include <QApplication>
@@ -23,6 +24,8 @@
 #include <QPointer>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QStatusBar>
+#include <QTime>
 
 #include <cmath>
 
@@ -32,6 +35,8 @@ namespace {
 
 constexpr int ClientWidthTwips = 6990;
 constexpr int ClientHeightTwips = 4020;
+// The status line below the client area.
+constexpr int StatusLineHeightTwips = 300;
 
 // The spin step: the box's numeric value plus delta, written back as the shortest text
 // ("-1", "13.5", "1"). A result beyond the double range is reported, the box is left as it was.
@@ -177,7 +182,16 @@ QAction* LabelWindow::finishForm(const QString& actionName, const QRect& dataCon
     connect(UpDown2, &UpDown::DownClick, this, &LabelWindow::UpDown2_DownClick);
     connect(UpDown2, &UpDown::UpClick, this, &LabelWindow::UpDown2_UpClick);
 
-    setFixedSize(m_client->width(), m_client->height() + menuBar()->sizeHint().height());
+    // The status line below the client area says that a print went, until the next action.
+    statusBar()->setObjectName(QStringLiteral("statusLine"));
+    statusBar()->setSizeGripEnabled(false);
+    statusBar()->setFont(GulimFont(9));
+    statusBar()->setFixedHeight(TwipsToPixels(StatusLineHeightTwips));
+    menuBar()->installEventFilter(this);
+    for (QWidget* control : m_client->findChildren<QWidget*>())
+        control->installEventFilter(this);
+    setFixedSize(m_client->width(),
+                 m_client->height() + menuBar()->sizeHint().height() + TwipsToPixels(StatusLineHeightTwips));
     return action;
 }
 
@@ -198,12 +212,13 @@ void LabelWindow::Form_Load() {
 
 void LabelWindow::updatePortTooltip() {
     Combo1->setToolTip(PortDestinationText(Combo1->currentText(), framing()));
+    if (!PrintsToPreviewWindow(ChooseChannel(Combo1->currentText())))
+        ClosePrintedPreview(this);
 }
 
 SerialFraming LabelWindow::framing() const {
     return Option5->isChecked() ? SerialFraming::Even7 : SerialFraming::None8;
 }
-
 
 QRadioButton* LabelWindow::ownKindOption() const { return m_kind == LabelKind::Book ? Option3 : Option4; }
 
@@ -271,9 +286,13 @@ void LabelWindow::showComposed(const SendOrder& order) { ShowPreview(this, Rende
 void LabelWindow::send(const SendOrder& order, std::function<void(const SendResult&)> report) {
     m_inputHold = std::make_unique<InputHold>(this);
     m_report = std::move(report);
+    m_sending = order;
     try {
-        m_send = std::make_unique<SendWithProgress>(order, this,
-                                                    [this](const SendResult& result) { sendFinished(result); });
+        m_send = std::make_unique<SendWithProgress>(
+            order, this, [this](const SendResult& result) { sendFinished(result); });
+        m_send->progress().setProgressText(
+            [](qint64, qint64) { return QStringLiteral("라벨을 프린터로 보내는 중입니다"); });
+        m_send->progress().offerCancelFromStart();
     } catch (const Failure& failure) {
         sendFinished(SendResult::failed(failure.message()));
     }
@@ -282,11 +301,20 @@ void LabelWindow::send(const SendOrder& order, std::function<void(const SendResu
 void LabelWindow::sendFinished(const SendResult& result) {
     m_send.reset();
     if (result.picture)
-        ShowPreview(this, *result.picture);
+        ShowPreview(this, *result.picture, PreviewShows::Print);
+    else if (result.ok && m_sending)
+        statusBar()->showMessage(
+            PrintSentText(int(RenderZpl(m_sending->stream).labelCount), QTime::currentTime()));
     const auto report = std::exchange(m_report, {});
     report(result);
     m_inputHold.reset();
     m_printing = false;
+}
+
+bool LabelWindow::eventFilter(QObject* watched, QEvent* event) {
+    if (event->type() == QEvent::KeyPress || event->type() == QEvent::MouseButtonPress)
+        statusBar()->clearMessage();
+    return QMainWindow::eventFilter(watched, event);
 }
 
 void LabelWindow::closeEvent(QCloseEvent* event) {
@@ -306,8 +334,15 @@ bool LabelWindow::showOutcome(const LabelJobOutcome& out) {
     }
     if (out.layoutLines)
         emit layoutLinesRead(*out.layoutLines);
+    const std::optional<SendOrder> sent = std::exchange(m_sending, std::nullopt);
     if (out.status == JobStatus::Failed) {
-        ShowFailure(this, out.failure);
+        if (out.cancelled)
+            ShowPrintCancelled(this, out.failure);
+        else if (sent && NoPrinterChosen(sent->kind))
+            ShowNoPrinterChosen(this, DefaultPortTarget(sent->kind),
+                                [this] { emit printerDialogRequested(); });
+        else
+            ShowFailure(this, out.failure);
         return false;
     }
     if (out.status == JobStatus::OriginRejected) {

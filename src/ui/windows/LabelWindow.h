@@ -153,6 +153,8 @@ class LabelWindow : public QMainWindow {
 
     // A window that is printing stays open.
     void closeEvent(QCloseEvent* event) override;
+    // A key or a click anywhere in the window is the next action: the status line clears.
+    bool eventFilter(QObject* watched, QEvent* event) override;
 
     // What every label job takes from the window: port, framing, origin and the origin boxes' names.
     LabelJobInputs labelInputs() const;
@@ -185,6 +187,7 @@ class LabelWindow : public QMainWindow {
     // While a composed job is sent: the worker, its box, what reports its result, and the
     // filter that holds back the window's input.
     std::unique_ptr<SendWithProgress> m_send;
+    std::optional<SendOrder> m_sending; // the order on its way, until its outcome is shown
     std::function<void(const SendResult&)> m_report;
     std::unique_ptr<QObject> m_inputHold;
 };

@@ -1,6 +1,5 @@
 #include "ui/windows/PreviewWindow.h"
 
-
 #include <QApplication>
 #include <QCheckBox>
 #include <QHBoxLayout>
@@ -41,7 +40,8 @@ QPixmap Framed(const QImage& label, double zoom) {
 
 } // namespace
 
-PreviewWindow::PreviewWindow(const PreviewResult& result, QWidget* parent) : QWidget(parent, Qt::Window) {
+PreviewWindow::PreviewWindow(const PreviewResult& result, QWidget* parent, PreviewShows shows)
+    : QWidget(parent, Qt::Window) {
     setObjectName(QStringLiteral("PreviewWindow"));
     // The label window keeps the focus: the operator types the next label there.
     setAttribute(Qt::WA_ShowWithoutActivating);
@@ -89,7 +89,7 @@ PreviewWindow::PreviewWindow(const PreviewResult& result, QWidget* parent) : QWi
     layout->addLayout(buttons);
     layout->addWidget(m_scroll, 1);
     layout->addWidget(m_notes);
-    showResult(result);
+    showResult(result, shows);
 
     // Start with the whole label in view on this screen, never enlarged beyond a dot a pixel, so
     // that the window fits beside the label window.
@@ -103,13 +103,16 @@ PreviewWindow::PreviewWindow(const PreviewResult& result, QWidget* parent) : QWi
            std::min(int(screen.height() * 0.9), int(m_label.height() * m_zoom) + 260));
 }
 
-void PreviewWindow::showResult(const PreviewResult& result) {
+void PreviewWindow::showResult(const PreviewResult& result, PreviewShows shows) {
     m_result = result;
     // The member card window's jobs are member cards to the operator.
     if (parentWidget() && parentWidget()->objectName() == QStringLiteral("main1frm"))
         m_result.labelNoun = QStringLiteral("회원증");
     m_label = result.label;
-    setWindowTitle(QStringLiteral("라벨 미리보기 (%1장)").arg(result.labelCount));
+    m_shows = shows;
+    setWindowTitle(shows == PreviewShows::Print
+                       ? QStringLiteral("미리보기 창에 인쇄한 라벨 (%1장)").arg(result.labelCount)
+                       : QStringLiteral("라벨 미리보기 (%1장)").arg(result.labelCount));
     showNotes();
     setZoom(m_zoom);
 }
@@ -174,7 +177,7 @@ void PlaceBeside(QWidget* window, const QWidget* owner) {
 
 } // namespace
 
-PreviewWindow* ShowPreview(QWidget* owner, const PreviewResult& result) {
+PreviewWindow* ShowPreview(QWidget* owner, const PreviewResult& result, PreviewShows shows) {
     PreviewWindow* window = nullptr;
     if (owner) {
         window = owner->findChild<PreviewWindow*>(QString(), Qt::FindDirectChildrenOnly);
@@ -184,15 +187,21 @@ PreviewWindow* ShowPreview(QWidget* owner, const PreviewResult& result) {
                 window = preview;
     }
     if (window) {
-        window->showResult(result);
+        window->showResult(result, shows);
     } else {
-        window = new PreviewWindow(result, owner);
+        window = new PreviewWindow(result, owner, shows);
         if (owner)
             PlaceBeside(window, owner);
     }
     window->show();
     window->raise();
     return window;
+}
+
+void ClosePrintedPreview(QWidget* owner) {
+    auto* window = owner->findChild<PreviewWindow*>(QString(), Qt::FindDirectChildrenOnly);
+    if (window && window->shows() == PreviewShows::Print)
+        window->close();
 }
 
 } // namespace hanlabel
