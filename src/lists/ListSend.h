@@ -23,7 +23,7 @@ namespace hanlabel {
 //
 //     ListRun run(listPath, program, list, marks);       // lock, marks read again, journal open
 //     ... RowsToPrint (now without what another desk printed meanwhile), compose ...
-//     auto* job = new CardSendJob(OpenTransport(...), std::make_unique<PlainCardSource>(composed));
+//     auto* job = new CardSendJob(OpenTransport(...), std::make_unique<ListCards>(CardsToSend(composed)));
 //     run.watch(job->watch(), list, CardRows(composed));  // the journal, on the sending thread
 //     cardDelivered(card):  run.delivered(card)           // the row marked sent
 //     stopAfterCard() / cancel(): the two ways to end early
@@ -32,7 +32,8 @@ namespace hanlabel {
 // Each card's marks are on the disk before its first byte and after it reached the printer, so a
 // run that ends in any way leaves at most the card on its way in doubt.
 
-// The cards of a list as ComposeMemberList composed them, each carrying its own graphics.
+// The cards of a list sliced from the composed stream as they stand (a per-card composition
+// carries each card's own graphics); the tests send through it.
 class PlainCardSource final : public CardSource {
   public:
     explicit PlainCardSource(ComposedList composed) : m_composed(std::move(composed)) {}
